@@ -1,0 +1,77 @@
+// The table engine under the call names the program uses.
+//
+// Everything above the engine reaches tables through these calls, the open routines of dbFiles and
+// their field handles and buffers. The calls keep the engine's conventions: 0 success, r4eof (3)
+// at the end, r4after (2) when a seek lands on a greater key, a negative code pending in the engine
+// after a failed open or tag lookup (code4errorCode returns it and clears it). Texts passed in and
+// out are the table's raw Windows-1252 bytes; FieldText/AssignText in dbFiles convert at the
+// program's boundary. code4exit and error4exitTest end the program through EndProgram
+// (ProgramExit.h), so tests can catch it.
+#pragma once
+
+#include "engine/Engine.h"
+#include "engine/Status.h"
+
+typedef xb::Engine CODE4;
+typedef xb::Table DATA4;
+typedef xb::Tag TAG4;
+typedef xb::Field FIELD4;
+
+struct TAG4INFO {
+    const char* name;        // nullptr ends the list
+    const char* expression;
+    const char* filter;      // nullptr or "" for none
+    short unique;
+    unsigned short descending;
+};
+
+using xb::r4after;
+using xb::r4bof;
+using xb::r4eof;
+using xb::r4success;
+
+CODE4* code4initP();
+int code4initUndoP(CODE4* cb);
+// Settings: each sets the value and returns the previous one.
+int code4autoOpen(CODE4* cb, int on);
+int code4safety(CODE4* cb, int on);
+int code4accessMode(CODE4* cb, int mode);  // 1: others may only read; 0: shared
+int code4errTagName(CODE4* cb, int on);
+// Returns the pending code and replaces it by value.
+int code4errorCode(CODE4* cb, int value);
+// Ends the program after showing the engine's message when the pending code is negative.
+int error4exitTest(CODE4* cb);
+[[noreturn]] void code4exit(CODE4* cb);
+int code4close(CODE4* cb);
+
+DATA4* d4open(CODE4* cb, const char* name);
+int d4close(DATA4* d);
+TAG4* d4tag(DATA4* d, const char* name);
+void d4tagSelect(DATA4* d, TAG4* t);
+int d4top(DATA4* d);
+int d4bottom(DATA4* d);
+int d4skip(DATA4* d, long n);
+int d4seek(DATA4* d, const char* key);
+int d4go(DATA4* d, long recno);
+long d4recNo(DATA4* d);
+long d4recCountDo(DATA4* d);
+int d4appendBlank(DATA4* d);
+void d4delete(DATA4* d);
+void d4recall(DATA4* d);
+int d4deleted(DATA4* d);
+int d4pack(DATA4* d);
+int d4zap(DATA4* d, long first, long count);
+int d4refresh(DATA4* d);
+FIELD4* d4field(DATA4* d, const char* name);
+int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
+
+// The raw text of the field at full width, valid until the next f4str call.
+const char* f4str(FIELD4* f);
+int f4int(FIELD4* f);
+long f4long(FIELD4* f);
+int f4double2(FIELD4* f, double* out);
+int f4true(FIELD4* f);
+void f4assign(FIELD4* f, const char* text);
+void f4assignInt(FIELD4* f, int value);
+void f4assignLong(FIELD4* f, long value);
+void f4assignDouble(FIELD4* f, double value);

@@ -1,0 +1,103 @@
+// One index tag stored in one Clipper NTX file.
+//
+// The file is a B-tree of 1024-byte pages: a header page (signature, version, root page, free-page
+// list, item size, key size, key decimals, items per page, half page, key expression, unique flag,
+// descending flag, FOR expression, tag name) followed by key pages (item count, an array of item
+// offsets, and items of left-page pointer, record number and key). Entries are ordered by key bytes
+// and, among equal keys, by record number, so an entry can always be found again from its key and
+// record number. Other xBase tools read these files.
+//
+// Every length, offset and count read from the file is checked against the file before use: a
+// damaged, truncated or foreign file fails to open or to walk with e4index and a message naming
+// the file and the fault, never a crash, a hang or a read outside the file. A file is marked in its
+// header as "being changed" before its first modification and the mark is cleared by flush(); a
+// file found with the mark set was being changed when its writer died and fails to open.
+//
+// Pages live in a bounded cache, so memory does not grow with the index.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Status.h"
+
+namespace xb {
+
+inline constexpr size_t kNtxPageSize = 1024;
+inline constexpr size_t kNtxMaxKey = 256;
+
+struct NtxSpec {
+    std::string tagName;  // stored in the header, at most 10 characters
+    std::string keyExpr;
+    std::string forExpr;  // empty when the tag has no FOR condition
+    uint16_t keySize = 0;
+    uint16_t keyDec = 0;
+    bool unique = false;
+    bool descending = false;
+};
+
+class NtxIndex {
+public:
+    ~NtxIndex();
+    NtxIndex(const NtxIndex&) = delete;
+    NtxIndex& operator=(const NtxIndex&) = delete;
+
+    // Opens an existing file and checks its header. readOnly opens without write access.
+    static Status open(const std::string& path, bool readOnly, std::unique_ptr<NtxIndex>& out);
+
+    // Creates (or replaces) the file at path holding the given entries, which need not be sorted.
+    // keys holds count keys of spec.keySize bytes each, back to back; recnos the matching record
+    // numbers. The file is written beside path under a temporary name, synced, and renamed over
+    // path, so a crash leaves the old file or the complete new one. The tree is built bottom-up
+    // from the sorted entries (pages filled, not split).
+    static Status build(const std::string& path, const NtxSpec& spec, std::string_view keys,
+                        const std::vector<uint32_t>& recnos);
+
+    const NtxSpec& spec() const;
+    const std::string& path() const;
+
+    // Changes. key is exactly spec().keySize bytes.
+    Status insert(std::string_view key, uint32_t recno);
+    Status remove(std::string_view key, uint32_t recno);  // e4index when the entry is absent
+
+    // The cursor. Each returns r4success at an entry, r4eof past the last (next) or when empty,
+    // r4bof before the first (prev), or a negative code on a damaged page.
+    int top();
+    int bottom();
+    int next();
+    int prev();
+    // Moves to the first entry whose key is not below key, comparing only key.size() bytes
+    // (a shorter key is a partial-key seek): r4success when that entry's first key.size() bytes
+    // equal key, r4after when it is greater, r4eof when there is none.
+    int seek(std::string_view key);
+    // Moves to the entry (key, recno) or the first entry after it: r4success when found.
+    int seekEntry(std::string_view key, uint32_t recno);
+    bool positioned() const;         // the cursor stands on an entry
+    uint32_t recno() const;          // of the entry under the cursor
+    std::string_view key() const;    // of the entry under the cursor
+
+    // Writes dirty pages and the header and clears the "being changed" mark.
+    Status flush();
+    // flush(), then fsync.
+    Status sync();
+
+    // Walks the whole tree checking its structure (page bounds, item counts, key order across
+    // pages, no page reached twice, uniform leaf depth) and calls visit for every entry in order.
+    // Problems are appended as readable sentences; returns false when any was found.
+    bool verify(const std::function<void(std::string_view key, uint32_t recno)>& visit,
+                std::vector<std::string>& problems);
+
+    // Pages kept in memory at most (default 256).
+    void setCacheLimit(size_t pages);
+
+private:
+    NtxIndex();
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace xb

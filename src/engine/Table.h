@@ -1,0 +1,154 @@
+// An open table: its .dbf file, its open index tags and a cursor over one current record.
+//
+// The current record is held as an image in memory. Field assignments change the image; the
+// change reaches the file, and every open tag whose key or FOR condition it alters is updated,
+// when the table moves (top, bottom, skip, seek, go, append), on refresh() and on close(). Deleted
+// records are reached by go() and record-number order; a tag whose FOR condition excludes them
+// (".NOT. DELETED()") hides them from top, skip and seek through it.
+//
+// Positional calls return r4success, r4eof, r4bof, r4after (seek) or a negative error code; the
+// error is also left pending in the owning Engine with a message naming the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Dbf.h"
+#include "engine/Expr.h"
+#include "engine/Field.h"
+#include "engine/Ntx.h"
+#include "engine/Status.h"
+
+namespace xb {
+
+class Engine;
+class Table;
+
+// A field handle bound to one open table.
+class Field {
+public:
+    Field(Table* table, size_t index) : table_(table), index_(index) {}
+    const FieldDesc& desc() const;
+    Table& table() const { return *table_; }
+
+    // The field's bytes in the current record, full width.
+    std::string_view raw() const;
+    double number() const;
+    long integer() const;
+    bool truth() const;  // 'T', 't', 'Y', 'y'
+
+    // Character fields: text cut to the width or padded with blanks. Numeric fields: the text is
+    // read as a number and formatted. Date fields: CCYYMMDD or blank. Logical: "T" or "F".
+    void assign(std::string_view text);
+    void assignNumber(double value);  // rounded to the field's decimals; all '*' when too wide
+
+private:
+    Table* table_;
+    size_t index_;
+};
+
+// One open index tag of a table.
+struct TagSpec {
+    std::string name;
+    std::string keyExpr;
+    std::string forExpr;
+    bool unique = false;
+    bool descending = false;
+};
+
+class Tag {
+public:
+    const std::string& name() const { return name_; }  // as stored in the group, e.g. "EDate"
+    const std::string& path() const { return index_->path(); }
+    NtxIndex& index() { return *index_; }
+    const Expr& keyExpr() const { return key_; }
+    const Expr& forExpr() const { return filter_; }
+
+    // The key of a record image and whether the tag holds it (its FOR condition is true).
+    void keyOf(const char* record, std::string& out) const { key_.key(record, out); }
+    bool holds(const char* record) const { return filter_.empty() || filter_.truth(record); }
+
+private:
+    friend class Table;
+    std::string name_;
+    std::unique_ptr<NtxIndex> index_;
+    Expr key_;
+    Expr filter_;
+};
+
+class Table {
+public:
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    Engine& engine() const { return *engine_; }
+    const std::string& path() const { return path_; }    // the .dbf file
+    const std::string& alias() const { return alias_; }  // base name in capitals, e.g. "EXP5"
+    const std::vector<FieldDesc>& fields() const { return dbf_->fields(); }
+    DbfFile& file() { return *dbf_; }
+
+    Field* field(std::string_view name);  // nullptr (and e4fieldName pending) when absent
+    Tag* tag(std::string_view name);      // ignoring case; nullptr when absent
+    std::vector<Tag*> tags();
+    void select(Tag* tag) { selected_ = tag; }
+    Tag* selected() const { return selected_; }
+
+    int top();
+    int bottom();
+    int skip(long n = 1);
+    int seek(std::string_view key);
+    int go(long recno);
+    long recno() const { return recno_; }
+    long recCount() const;
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+
+    int appendBlank();
+    void setDeleted(bool deleted);
+    bool deleted() const { return record_[0] == '*'; }
+    int refresh();  // writes a pending change of the current record
+    int flush();    // refresh(), then the header and every tag
+    int pack();     // drops deleted records, rebuilds the open tags; atomic replacement
+    int zap(long first, long count);  // removes records first..first+count-1; atomic replacement
+    int close();    // flush, sync, close; the table object is destroyed by the engine
+
+    // Writes the group file <dir>/<group>.cgp and one .ntx per tag, built from the records.
+    // With safety on, an existing file is not overwritten (e4create).
+    int createIndex(const std::string& group, const std::vector<TagSpec>& tags);
+
+    // The current record image (deletion byte first) and marking it changed.
+    const char* record() const { return record_.data(); }
+    char* mutableRecord();
+
+private:
+    friend class Engine;
+    friend class Field;
+    Table(Engine* engine);
+
+    int fail(int code, const std::string& message);
+    int load(long recno);      // reads a record into the image
+    int writeBack();           // pending change to the file and the tags
+    int position(int rc);      // after a tag move: loads the record under the tag cursor
+    int moved();               // writeBack before any move
+    int rewrite(const std::vector<uint32_t>& keep);  // pack and zap
+    Status openGroup();
+    Status attachTag(const std::string& tagPath, Tag& tag);
+    int rebuildTag(Tag& tag);
+
+    Engine* engine_;
+    std::string path_, alias_, dir_, base_;
+    std::unique_ptr<DbfFile> dbf_;
+    std::vector<std::unique_ptr<Tag>> tags_;
+    std::vector<std::unique_ptr<Field>> fieldHandles_;
+    Tag* selected_ = nullptr;
+    std::string record_, original_;  // current image and its image as last read or written
+    long recno_ = 0;
+    bool changed_ = false, eof_ = true, bof_ = true;
+    std::string keyA_, keyB_;  // scratch for tag maintenance: no allocation per record
+};
+
+}  // namespace xb
