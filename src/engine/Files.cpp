@@ -1,0 +1,245 @@
+#include "engine/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace xb {
+
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x -= 32;
+        if (y >= 'a' && y <= 'z') y -= 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Join(const std::string& dir, std::string_view name) {
+    if (dir.empty() || dir == ".") return std::string(name);
+    std::string p = dir;
+    if (p.back() != '/') p += '/';
+    p.append(name);
+    return p;
+}
+
+Status ErrnoStatus(int code, const char* what, const std::string& path) {
+    return Status::Error(code, std::string(what) + " " + path + ": " + std::strerror(errno));
+}
+
+constexpr std::string_view kTempSuffix = ".kvltmp";
+
+}  // namespace
+
+std::string DirOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ResolvePath(const std::string& dir, std::string_view name) {
+    std::string exact = Join(dir, name);
+    struct stat st;
+    if (::stat(exact.c_str(), &st) == 0) return exact;
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return exact;
+    std::string found;
+    while (dirent* e = ::readdir(d)) {
+        if (SameIgnoringCase(e->d_name, name)) {
+            found = Join(dir, e->d_name);
+            break;
+        }
+    }
+    ::closedir(d);
+    return found.empty() ? exact : found;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string TempPathFor(const std::string& target) {
+    return Join(DirOf(target), "." + NameOf(target) + std::string(kTempSuffix));
+}
+
+void CleanTemporaries(const std::string& dir) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return;
+    std::vector<std::string> doomed;
+    while (dirent* e = ::readdir(d)) {
+        std::string_view n = e->d_name;
+        if (n.size() > kTempSuffix.size() + 1 && n[0] == '.' &&
+            n.substr(n.size() - kTempSuffix.size()) == kTempSuffix)
+            doomed.push_back(Join(dir, n));
+    }
+    ::closedir(d);
+    for (const auto& p : doomed) ::unlink(p.c_str());
+}
+
+Status SyncDir(const std::string& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrnoStatus(e4write, "cannot open directory", dir);
+    int rc = ::fsync(fd);
+    ::close(fd);
+    // Some file systems refuse fsync on directories; the rename itself has still happened.
+    if (rc != 0 && errno != EINVAL && errno != EROFS) return ErrnoStatus(e4write, "cannot sync", dir);
+    return Status::Ok();
+}
+
+Status ReplaceFile(const std::string& tmp, const std::string& target) {
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        Status s = ErrnoStatus(e4write, "cannot replace", target);
+        ::unlink(tmp.c_str());
+        return s;
+    }
+    return SyncDir(DirOf(target));
+}
+
+Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std::string& path) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ErrnoStatus(e4write, "cannot write", path);
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return ErrnoStatus(e4write, "cannot write", path);
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return Status::Ok();
+}
+
+Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path) {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ErrnoStatus(e4read, "cannot read", path);
+        }
+        if (n == 0) return Status::Error(e4read, "unexpected end of file in " + path);
+        p += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return Status::Ok();
+}
+
+Status FileSize(int fd, uint64_t& size, const std::string& path) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return ErrnoStatus(e4read, "cannot examine", path);
+    size = static_cast<uint64_t>(st.st_size);
+    return Status::Ok();
+}
+
+Status SyncFd(int fd, const std::string& path) {
+    if (::fsync(fd) != 0) return ErrnoStatus(e4write, "cannot sync", path);
+    return Status::Ok();
+}
+
+namespace {
+// Code points of 0x80..0x9F in Windows-1252; the five undefined bytes keep their C1 code point.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void PutUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+}  // namespace
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c < 0x80)
+            out += static_cast<char>(c);
+        else if (c < 0xA0)
+            PutUtf8(out, kHigh[c - 0x80]);
+        else
+            PutUtf8(out, c);
+    }
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = text[i];
+        uint32_t cp;
+        size_t len;
+        if (c < 0x80) {
+            cp = c, len = 1;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F, len = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F, len = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07, len = 4;
+        } else {
+            out += '?';
+            ++i;
+            continue;
+        }
+        if (i + len > text.size()) {
+            out += '?';
+            break;
+        }
+        bool bad = false;
+        for (size_t k = 1; k < len; ++k) {
+            unsigned char cc = text[i + k];
+            if ((cc & 0xC0) != 0x80) bad = true;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        i += bad ? 1 : len;
+        if (bad) {
+            out += '?';
+            continue;
+        }
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        char mapped = '?';
+        for (int k = 0; k < 32; ++k)
+            if (kHigh[k] == cp) mapped = static_cast<char>(0x80 + k);
+        out += mapped;
+    }
+    return out;
+}
+
+}  // namespace xb
