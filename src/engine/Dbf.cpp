@@ -1,0 +1,330 @@
+#include "engine/Dbf.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "engine/Files.h"
+
+namespace xb {
+
+namespace {
+
+constexpr size_t kHeaderSize = 32;
+constexpr size_t kDescSize = 32;
+constexpr size_t kWindowBytes = 64 * 1024;
+constexpr char kTerminator = 0x0D;
+constexpr char kEofByte = 0x1A;
+
+uint16_t Get16(const char* p) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) |
+                                 static_cast<unsigned char>(p[1]) << 8);
+}
+uint32_t Get32(const char* p) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(p[2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(p[3])) << 24;
+}
+void Put16(char* p, uint16_t v) {
+    p[0] = static_cast<char>(v & 0xFF);
+    p[1] = static_cast<char>(v >> 8);
+}
+void Put32(char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void PutToday(char* header) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    header[1] = static_cast<char>(tm.tm_year % 256);
+    header[2] = static_cast<char>(tm.tm_mon + 1);
+    header[3] = static_cast<char>(tm.tm_mday);
+}
+
+bool ValidName(const std::string& name) {
+    if (name.empty() || name.size() > 10) return false;
+    for (unsigned char c : name)
+        if (c <= ' ' || c >= 0x7F) return false;
+    return true;
+}
+
+}  // namespace
+
+DbfFile::DbfFile() = default;
+
+DbfFile::~DbfFile() {
+    if (fd_ >= 0) close();
+}
+
+Status DbfFile::fail(int code, const std::string& what) const {
+    return Status::Error(code, path_ + ": " + what);
+}
+
+Status DbfFile::layout(std::vector<FieldDesc>& fields, uint16_t& recordLength) {
+    if (fields.empty()) return Status::Error(e4parm, "a table needs at least one field");
+    uint32_t offset = 1;
+    for (auto& f : fields) {
+        for (auto& c : f.name)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (!ValidName(f.name)) return Status::Error(e4parm, "bad field name '" + f.name + "'");
+        switch (f.type) {
+            case 'D': f.length = 8, f.decimals = 0; break;
+            case 'L': f.length = 1, f.decimals = 0; break;
+            case 'N':
+                if (f.length < 1 || f.length > 20 || (f.decimals && f.decimals + 2 > f.length))
+                    return Status::Error(e4parm, "bad width of numeric field " + f.name);
+                break;
+            default:
+                if (f.length < 1 || f.length > 254)
+                    return Status::Error(e4parm, "bad width of field " + f.name);
+        }
+        f.offset = offset;
+        offset += f.length;
+    }
+    if (offset > 0xFFFF) return Status::Error(e4parm, "record too long");
+    recordLength = static_cast<uint16_t>(offset);
+    return Status::Ok();
+}
+
+Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& given,
+                       bool overwrite) {
+    std::vector<FieldDesc> fields = given;
+    uint16_t recLen = 0;
+    if (Status s = layout(fields, recLen); !s) return Status::Error(s.code, path + ": " + s.message);
+    DbfFile tmp;
+    tmp.path_ = path;
+    tmp.fields_ = fields;
+    tmp.recLen_ = recLen;
+    tmp.hdrLen_ = static_cast<uint16_t>(kHeaderSize + kDescSize * fields.size() + 1);
+    tmp.driver_ = kCp1252Driver;
+    std::string image = tmp.headerImage();
+    image += kEofByte;
+
+    // Written beside the target and renamed, so a half-written table never carries the name.
+    std::string tmpPath = TempPathFor(path);
+    int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return Status::Error(e4create, path + ": " + std::strerror(errno));
+    Status s = WriteAt(fd, image.data(), image.size(), 0, path);
+    if (s) s = SyncFd(fd, path);
+    ::close(fd);
+    if (!s) {
+        ::unlink(tmpPath.c_str());
+        return Status::Error(e4create, s.message);
+    }
+    if (!overwrite) {
+        // link() fails when the name exists, which rename() would silently replace.
+        if (::link(tmpPath.c_str(), path.c_str()) != 0) {
+            int err = errno;
+            ::unlink(tmpPath.c_str());
+            return Status::Error(e4create, path + ": " +
+                                               (err == EEXIST ? "file exists" : std::strerror(err)));
+        }
+        ::unlink(tmpPath.c_str());
+        return SyncDir(DirOf(path));
+    }
+    return ReplaceFile(tmpPath, path);
+}
+
+std::string DbfFile::headerImage() const {
+    std::string h(hdrLen_, '\0');
+    h[0] = static_cast<char>(header_.empty() ? kDbfVersion : header_[0]);
+    if (!header_.empty()) h.replace(0, std::min<size_t>(header_.size(), hdrLen_), header_, 0,
+                                    std::min<size_t>(header_.size(), hdrLen_));
+    PutToday(h.data());
+    Put32(&h[4], count_);
+    Put16(&h[8], hdrLen_);
+    Put16(&h[10], recLen_);
+    if (header_.empty()) {
+        h[29] = static_cast<char>(driver_);
+        size_t pos = kHeaderSize;
+        for (const auto& f : fields_) {
+            std::memcpy(&h[pos], f.name.data(), f.name.size());
+            h[pos + 11] = f.type;
+            h[pos + 16] = static_cast<char>(f.length & 0xFF);
+            h[pos + 17] = static_cast<char>(f.type == 'C' ? (f.length >> 8) : f.decimals);
+            pos += kDescSize;
+        }
+        h[pos] = kTerminator;
+    }
+    return h;
+}
+
+std::string DbfFile::blankRecord() const { return std::string(recLen_, ' '); }
+
+Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<DbfFile>& out) {
+    std::unique_ptr<DbfFile> f(new DbfFile());
+    f->path_ = path;
+    f->readOnly_ = readOnly;
+    f->fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (f->fd_ < 0) return Status::Error(e4open, path + ": " + std::strerror(errno));
+    uint64_t size = 0;
+    if (Status s = FileSize(f->fd_, size, path); !s) return s;
+    if (size < kHeaderSize + kDescSize + 1) return f->fail(e4data, "too short to be a dBASE table");
+
+    char h[kHeaderSize];
+    if (Status s = ReadAt(f->fd_, h, kHeaderSize, 0, path); !s) return s;
+    unsigned char version = static_cast<unsigned char>(h[0]);
+    // dBASE III and the later dBASE/FoxPro/Clipper variants keep the version in the low 3 bits
+    // (or are FoxPro's 0x30 family); anything else is not a table.
+    if (!((version & 0x07) == 0x03 || (version & 0x07) == 0x04 || version == 0x30 ||
+          version == 0x31 || version == 0x32))
+        return f->fail(e4data, "not a dBASE table (version byte " + std::to_string(version) + ")");
+    f->count_ = Get32(h + 4);
+    f->hdrLen_ = Get16(h + 8);
+    f->recLen_ = Get16(h + 10);
+    f->driver_ = static_cast<uint8_t>(h[29]);
+    if (f->hdrLen_ < kHeaderSize + kDescSize + 1 || f->hdrLen_ > size)
+        return f->fail(e4data, "header length " + std::to_string(f->hdrLen_) + " is impossible");
+    if (f->recLen_ < 2) return f->fail(e4data, "record length is impossible");
+
+    f->header_.resize(f->hdrLen_);
+    if (Status s = ReadAt(f->fd_, f->header_.data(), f->hdrLen_, 0, path); !s) return s;
+    uint32_t offset = 1;
+    size_t pos = kHeaderSize;
+    bool terminated = false;
+    while (pos < f->hdrLen_) {
+        if (f->header_[pos] == kTerminator) {
+            terminated = true;
+            break;
+        }
+        if (pos + kDescSize > f->hdrLen_) break;
+        const char* d = &f->header_[pos];
+        FieldDesc fd;
+        fd.name.assign(d, strnlen(d, 11));
+        fd.type = d[11];
+        fd.length = static_cast<unsigned char>(d[16]);
+        fd.decimals = static_cast<unsigned char>(d[17]);
+        if (fd.type == 'C' && fd.decimals) {
+            // Clipper stores character widths above 255 with the high byte in the decimals.
+            fd.length = static_cast<uint16_t>(fd.length | fd.decimals << 8);
+            fd.decimals = 0;
+        }
+        if (!ValidName(fd.name)) return f->fail(e4data, "field descriptor " +
+                                                 std::to_string(f->fields_.size() + 1) +
+                                                 " has no valid name");
+        if (fd.length == 0) return f->fail(e4data, "field " + fd.name + " has width 0");
+        fd.offset = offset;
+        offset += fd.length;
+        f->fields_.push_back(std::move(fd));
+        pos += kDescSize;
+    }
+    if (!terminated) return f->fail(e4data, "field descriptors are not terminated");
+    if (f->fields_.empty()) return f->fail(e4data, "table has no fields");
+    if (offset != f->recLen_)
+        return f->fail(e4data, "field widths add up to " + std::to_string(offset) +
+                                   " but the record length is " + std::to_string(f->recLen_));
+    uint64_t need = f->hdrLen_ + static_cast<uint64_t>(f->count_) * f->recLen_;
+    if (need > size)
+        return f->fail(e4data, "header claims " + std::to_string(f->count_) +
+                                   " records but the file holds " +
+                                   std::to_string((size - f->hdrLen_) / f->recLen_));
+    f->winCap_ = static_cast<uint32_t>(std::max<size_t>(1, kWindowBytes / f->recLen_));
+    out = std::move(f);
+    return Status::Ok();
+}
+
+void DbfFile::setWindow(size_t records) {
+    winCap_ = static_cast<uint32_t>(std::max<size_t>(1, records));
+    winCount_ = 0;
+    window_.clear();
+    window_.shrink_to_fit();
+}
+
+Status DbfFile::fill(uint32_t recno) {
+    // A read that continues the previous window is a scan: read ahead. Any other read is a
+    // random access through an index: read just the record, so seeks cost no wasted bytes.
+    bool sequential = winCount_ > 0 && recno == winFirst_ + winCount_;
+    uint32_t n = sequential ? std::min<uint32_t>(winCap_, count_ - recno + 1) : 1;
+    window_.resize(static_cast<size_t>(n) * recLen_);
+    winCount_ = 0;
+    Status s = ReadAt(fd_, window_.data(), window_.size(),
+                      hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
+    if (!s) return s;
+    winFirst_ = recno;
+    winCount_ = n;
+    return s;
+}
+
+Status DbfFile::read(uint32_t recno, char* buf) {
+    if (fd_ < 0) return fail(e4info, "file is closed");
+    if (recno < 1 || recno > count_)
+        return fail(e4read, "record " + std::to_string(recno) + " does not exist");
+    if (recno < winFirst_ || recno >= winFirst_ + winCount_) {
+        if (Status s = fill(recno); !s) return s;
+    }
+    std::memcpy(buf, &window_[static_cast<size_t>(recno - winFirst_) * recLen_], recLen_);
+    return Status::Ok();
+}
+
+Status DbfFile::write(uint32_t recno, const char* buf) {
+    if (fd_ < 0) return fail(e4info, "file is closed");
+    if (readOnly_) return fail(e4write, "table is open read-only");
+    if (recno < 1 || recno > count_)
+        return fail(e4write, "record " + std::to_string(recno) + " does not exist");
+    Status s = WriteAt(fd_, buf, recLen_, hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_,
+                       path_);
+    if (!s) return s;
+    if (recno >= winFirst_ && recno < winFirst_ + winCount_)
+        std::memcpy(&window_[static_cast<size_t>(recno - winFirst_) * recLen_], buf, recLen_);
+    dirty_ = true;
+    return s;
+}
+
+Status DbfFile::append(const char* buf, uint32_t& recno) {
+    if (fd_ < 0) return fail(e4info, "file is closed");
+    if (readOnly_) return fail(e4write, "table is open read-only");
+    if (count_ == UINT32_MAX) return fail(e4write, "table is full");
+    // The record and the end-of-file byte go first and the count after, so a process that dies
+    // between the two leaves a table that opens with its old count.
+    std::string image(buf, recLen_);
+    image += kEofByte;
+    uint64_t at = hdrLen_ + static_cast<uint64_t>(count_) * recLen_;
+    if (Status s = WriteAt(fd_, image.data(), image.size(), at, path_); !s) {
+        // Leave no partial record behind the count (the file may have grown by a part of it).
+        if (::ftruncate(fd_, static_cast<off_t>(at)) == 0) {
+            char eof = kEofByte;
+            (void)::pwrite(fd_, &eof, 1, static_cast<off_t>(at));
+        }
+        return s;
+    }
+    char cnt[4];
+    Put32(cnt, count_ + 1);
+    if (Status s = WriteAt(fd_, cnt, 4, 4, path_); !s) return s;
+    ++count_;
+    recno = count_;
+    dirty_ = true;
+    return Status::Ok();
+}
+
+Status DbfFile::flush() {
+    if (fd_ < 0 || readOnly_ || !dirty_) return Status::Ok();
+    char h[kHeaderSize];
+    if (Status s = ReadAt(fd_, h, kHeaderSize, 0, path_); !s) return s;
+    PutToday(h);
+    Put32(h + 4, count_);
+    if (Status s = WriteAt(fd_, h, kHeaderSize, 0, path_); !s) return s;
+    dirty_ = false;
+    return Status::Ok();
+}
+
+Status DbfFile::sync() {
+    if (Status s = flush(); !s) return s;
+    if (fd_ < 0 || readOnly_) return Status::Ok();
+    return SyncFd(fd_, path_);
+}
+
+Status DbfFile::close() {
+    if (fd_ < 0) return Status::Ok();
+    Status s = sync();
+    ::close(fd_);
+    fd_ = -1;
+    return s;
+}
+
+}  // namespace xb
