@@ -94,7 +94,10 @@ public:
     Field* field(std::string_view name);  // nullptr (and e4fieldName pending) when absent
     Tag* tag(std::string_view name);      // ignoring case; nullptr when absent
     std::vector<Tag*> tags();
-    void select(Tag* tag) { selected_ = tag; }
+    void select(Tag* tag) {
+        selected_ = tag;
+        tagSynced_ = false;
+    }
     Tag* selected() const { return selected_; }
 
     int top();
@@ -127,17 +130,17 @@ public:
 private:
     friend class Engine;
     friend class Field;
-    Table(Engine* engine);
+    explicit Table(Engine* engine);
 
     int fail(int code, const std::string& message);
-    int load(long recno);      // reads a record into the image
-    int writeBack();           // pending change to the file and the tags
-    int position(int rc);      // after a tag move: loads the record under the tag cursor
-    int moved();               // writeBack before any move
+    int load(long recno);          // reads a record into the image
+    int writeBack();               // a pending change (or append) to the tags and the file
+    int position(int rc);          // after a tag move: loads the record under the tag cursor
+    int atEof();                   // the state past the last record
+    int syncTagCursor(bool& onRecord);  // puts the selected tag's cursor on the current record
     int rewrite(const std::vector<uint32_t>& keep);  // pack and zap
     Status openGroup();
-    Status attachTag(const std::string& tagPath, Tag& tag);
-    int rebuildTag(Tag& tag);
+    Status attachTag(const std::string& name, const std::string& tagPath, std::unique_ptr<Tag>& out);
 
     Engine* engine_;
     std::string path_, alias_, dir_, base_;
@@ -147,7 +150,10 @@ private:
     Tag* selected_ = nullptr;
     std::string record_, original_;  // current image and its image as last read or written
     long recno_ = 0;
-    bool changed_ = false, eof_ = true, bof_ = true;
+    bool changed_ = false;
+    bool pendingAppend_ = false;  // recno_ is a new record not yet in the file
+    bool tagSynced_ = false;      // the selected tag's cursor stands on the current record
+    bool eof_ = true, bof_ = true;
     std::string keyA_, keyB_;  // scratch for tag maintenance: no allocation per record
 };
 

@@ -1,0 +1,95 @@
+#include "engine/Engine.h"
+
+#include <algorithm>
+
+#include "engine/Files.h"
+
+namespace xb {
+
+Engine::Engine() = default;
+
+Engine::~Engine() { closeAll(); }
+
+int Engine::raise(int code, const std::string& message) {
+    error_ = code;
+    message_ = message;
+    return code;
+}
+
+int Engine::takeError(int value) {
+    int old = error_;
+    error_ = value;
+    if (value == 0) message_.clear();
+    return old;
+}
+
+Table* Engine::open(const std::string& name) {
+    std::string dir = DirOf(name);
+    std::string base = NameOf(name);
+    if (base.size() > 4) {
+        std::string ext = base.substr(base.size() - 4);
+        for (auto& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (ext == ".DBF") base.resize(base.size() - 4);
+    }
+    if (base.empty()) {
+        raise(e4open, "no table name given");
+        return nullptr;
+    }
+    // A rewrite that died leaves its temporaries behind; they are never valid files.
+    CleanTemporaries(dir);
+    std::unique_ptr<Table> t(new Table(this));
+    t->dir_ = dir;
+    t->base_ = base;
+    t->path_ = ResolvePath(dir, base + ".dbf");
+    t->alias_ = base;
+    for (auto& c : t->alias_) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (Status s = DbfFile::open(t->path_, settings.readOnly, t->dbf_); !s) {
+        raise(s.code, s.message);
+        return nullptr;
+    }
+    for (size_t i = 0; i < t->fields().size(); ++i)
+        t->fieldHandles_.push_back(std::make_unique<Field>(t.get(), i));
+    t->record_.assign(t->dbf_->recordLength(), ' ');
+    t->original_ = t->record_;
+    if (settings.autoOpen) {
+        if (Status s = t->openGroup(); !s) {
+            raise(s.code, s.message);
+            return nullptr;
+        }
+    }
+    if (t->dbf_->recordCount() > 0)
+        t->load(1);
+    else
+        t->atEof();
+    tables_.push_back(std::move(t));
+    return tables_.back().get();
+}
+
+int Engine::close(Table* table) {
+    auto it = std::find_if(tables_.begin(), tables_.end(),
+                           [&](const auto& p) { return p.get() == table; });
+    if (it == tables_.end()) return raise(e4info, "table is not open");
+    int rc = (*it)->close();
+    tables_.erase(it);
+    return rc;
+}
+
+int Engine::closeAll() {
+    int first = 0;
+    while (!tables_.empty()) {
+        int rc = tables_.back()->close();
+        if (rc < 0 && first == 0) first = rc;
+        tables_.pop_back();
+    }
+    return first;
+}
+
+Status CreateTable(const std::string& path, const std::vector<FieldDesc>& fields) {
+    std::string p = path;
+    std::string tail = p.size() >= 4 ? p.substr(p.size() - 4) : "";
+    for (auto& c : tail) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (tail != ".DBF") p += ".dbf";
+    return DbfFile::create(p, fields, false);
+}
+
+}  // namespace xb
