@@ -1,0 +1,48 @@
+#include "data/DbUtil.h"
+
+#include "data/Clock.h"
+
+namespace kvl {
+
+QDate WindowYear(const QDate& date) {
+    if (!date.isValid()) return QDate();
+    const int current = Today().year();
+    int year = date.year();
+    if (year < current - 60)
+        year += 100;
+    else if (year >= current + 40)
+        year -= 100;
+    if (year == date.year()) return date;
+    QDate moved(year, date.month(), date.day());
+    if (!moved.isValid()) moved = QDate(year, date.month(), date.day() - 1);
+    return moved;
+}
+
+QString DateToKey(const QDate& date) {
+    const QDate windowed = WindowYear(date);
+    if (!windowed.isValid()) return QString();
+    return QStringLiteral("%1%2%3")
+        .arg(windowed.year(), 4, 10, QLatin1Char('0'))
+        .arg(windowed.month(), 2, 10, QLatin1Char('0'))
+        .arg(windowed.day(), 2, 10, QLatin1Char('0'));
+}
+
+QDate KeyToDate(const QString& text) {
+    if (text.trimmed().isEmpty()) return QDate();
+    bool okYear = false, okMonth = false, okDay = false;
+    const int year = text.mid(0, 4).trimmed().toInt(&okYear);
+    const int month = text.mid(4, 2).trimmed().toInt(&okMonth);
+    const int day = text.mid(6, 2).trimmed().toInt(&okDay);
+    if (!okYear || !okMonth || !okDay) return QDate();
+    return QDate(year, month, day);  // invalid (date 0) when the parts name no real day
+}
+
+QDate KeyToDate(const char* text) {
+    return KeyToDate(QString::fromLatin1(text ? text : ""));
+}
+
+QString PadNumber(long n, int width) {
+    return QString::number(n).rightJustified(width, QLatin1Char(' '));
+}
+
+}  // namespace kvl
