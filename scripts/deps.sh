@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, run, test, benchmark and fuzz.
+# Runs apt-get as root, or through sudo when not root.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl1-mesa-dev
+  libgtest-dev googletest libbenchmark-dev
+  libsqlite3-dev
+  python3 python3-dbfread python3-dbf
+  xvfb xauth
+  clang libclang-rt-14-dev
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
