@@ -35,8 +35,9 @@ Table* Engine::open(const std::string& name) {
         raise(e4open, "no table name given");
         return nullptr;
     }
-    // A rewrite that died leaves its temporaries behind; they are never valid files.
-    CleanTemporaries(dir);
+    // A rewrite that died leaves its temporaries behind; they are never valid files. Only a
+    // writer clears them: a reader could otherwise remove the files of a rewrite in progress.
+    if (!settings.readOnly) CleanTemporaries(dir);
     std::unique_ptr<Table> t(new Table(this));
     t->dir_ = dir;
     t->base_ = base;
