@@ -1,0 +1,247 @@
+#include "app/MaskEdit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "data/Clock.h"
+#include "data/Messages.h"
+
+namespace kvl {
+
+namespace {
+
+const QString kQtSpecial = QStringLiteral("AaNnXx90DdHhBb#><![]{}\\;");
+
+struct ParsedMask {
+    QString body;
+    bool keepLiterals = true;
+    QChar blank = QLatin1Char('_');
+};
+
+// Splits "body;save;blank" at its unescaped semicolons.
+ParsedMask ParseMask(const QString& mask) {
+    ParsedMask parsed;
+    QStringList parts;
+    QString current;
+    for (int i = 0; i < mask.size(); ++i) {
+        const QChar c = mask.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < mask.size()) {
+            current += c;
+            current += mask.at(++i);
+        } else if (c == QLatin1Char(';') && parts.size() < 2) {
+            parts << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current;
+    parsed.body = parts.value(0);
+    if (parts.size() > 1) parsed.keepLiterals = parts.at(1).trimmed() != QLatin1String("0");
+    if (parts.size() > 2 && !parts.at(2).isEmpty()) parsed.blank = parts.at(2).at(0);
+    return parsed;
+}
+
+// The program's input places and the Qt mask letter that accepts the same characters. Qt reads
+// `9` as required and `0` as optional, the reverse of the program.
+QChar QtLetterFor(QChar c) {
+    switch (c.unicode()) {
+        case 'L':
+            return QLatin1Char('A');
+        case 'l':
+            return QLatin1Char('a');
+        case 'A':
+            return QLatin1Char('N');
+        case 'a':
+            return QLatin1Char('n');
+        case 'C':
+            return QLatin1Char('X');
+        case 'c':
+            return QLatin1Char('x');
+        case '0':
+            return QLatin1Char('9');
+        case '9':
+            return QLatin1Char('0');
+        case '#':
+            return QLatin1Char('#');
+        default:
+            return QChar();
+    }
+}
+
+QString QtLiteral(QChar c) {
+    return kQtSpecial.contains(c) ? QStringLiteral("\\") + c : QString(c);
+}
+
+}  // namespace
+
+QString QtInputMask(const QString& programMask, QChar dateSeparator) {
+    const ParsedMask parsed = ParseMask(programMask);
+    const QString& body = parsed.body;
+    QString qt;
+    for (int i = 0; i < body.size(); ++i) {
+        const QChar c = body.at(i);
+        if (c == QLatin1Char('!')) continue;
+        if (c == QLatin1Char('<') && i + 1 < body.size() && body.at(i + 1) == QLatin1Char('>')) {
+            qt += QLatin1Char('!');
+            ++i;
+        } else if (c == QLatin1Char('>') || c == QLatin1Char('<')) {
+            qt += c;
+        } else if (c == QLatin1Char('\\') && i + 1 < body.size()) {
+            qt += QtLiteral(body.at(++i));
+        } else if (const QChar letter = QtLetterFor(c); !letter.isNull()) {
+            qt += letter;
+        } else if (c == QLatin1Char('/')) {
+            qt += QtLiteral(dateSeparator);
+        } else if (c == QLatin1Char('_')) {
+            qt += QLatin1Char(' ');
+        } else {
+            qt += QtLiteral(c);
+        }
+    }
+    qt += QLatin1Char(';');
+    qt += parsed.blank;
+    return qt;
+}
+
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TMaskEdit::setEditMask(const QString& programMask) {
+    programMask_ = programMask;
+    const ParsedMask parsed = ParseMask(programMask);
+    const QChar dateSeparator = RegionalSettings().dateSeparator;
+    blank_ = parsed.blank;
+    keepLiterals_ = parsed.keepLiterals;
+    leadingBlanks_ = parsed.body.contains(QLatin1Char('!'));
+    places_.clear();
+    int run = -1;
+    bool inRun = false;
+    const QString& body = parsed.body;
+    for (int i = 0; i < body.size(); ++i) {
+        const QChar c = body.at(i);
+        if (c == QLatin1Char('!') || c == QLatin1Char('>') || c == QLatin1Char('<')) continue;
+        if (!QtLetterFor(c).isNull()) {
+            if (!inRun) ++run;
+            inRun = true;
+            places_.push_back({true, QChar(), run});
+            continue;
+        }
+        QChar literal = c;
+        if (c == QLatin1Char('\\') && i + 1 < body.size())
+            literal = body.at(++i);
+        else if (c == QLatin1Char('/'))
+            literal = dateSeparator;
+        else if (c == QLatin1Char('_'))
+            literal = QLatin1Char(' ');
+        inRun = false;
+        places_.push_back({false, literal, -1});
+    }
+    setInputMask(QtInputMask(programMask, dateSeparator));
+}
+
+QString TMaskEdit::programText() const {
+    const QString shown = displayText();
+    if (places_.empty()) return text();
+    QString result;
+    size_t i = 0;
+    while (i < places_.size()) {
+        if (!places_[i].input) {
+            if (keepLiterals_) result += places_[i].literal;
+            ++i;
+            continue;
+        }
+        const int run = places_[i].run;
+        int width = 0;
+        QString typed;
+        for (; i < places_.size() && places_[i].run == run; ++i, ++width) {
+            const QChar c = static_cast<int>(i) < shown.size() ? shown.at(i) : blank_;
+            if (c != blank_ && c != QLatin1Char(' ')) typed += c;
+        }
+        const QString pad(width - typed.size(), QLatin1Char(' '));
+        result += leadingBlanks_ ? pad + typed : typed + pad;
+    }
+    return result;
+}
+
+void TMaskEdit::setProgramText(const QString& text) {
+    if (places_.empty()) {
+        setText(text);
+        return;
+    }
+    QString shown;
+    int from = 0;
+    size_t i = 0;
+    while (i < places_.size()) {
+        if (!places_[i].input) {
+            shown += places_[i].literal;
+            if (from < text.size() && text.at(from) == places_[i].literal) ++from;
+            ++i;
+            continue;
+        }
+        const int run = places_[i].run;
+        int width = 0;
+        while (i + width < places_.size() && places_[i + width].run == run) ++width;
+        i += width;
+        // The run's characters reach to the literal that follows it, or to the end of the text.
+        int to = text.size();
+        if (i < places_.size()) {
+            const int at = text.indexOf(places_[i].literal, from);
+            if (at >= 0) to = at;
+        }
+        QString part = text.mid(from, to - from).left(width);
+        from = to;
+        const QString pad(width - part.size(), QLatin1Char(' '));
+        part = leadingBlanks_ ? pad + part : part + pad;
+        part.replace(QLatin1Char(' '), blank_);
+        shown += part;
+    }
+    setText(shown);
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // The field is entered once per visit: the focus coming back from a message box or a refusal
+    // to leave does not make the current text the one Escape returns to.
+    if (!entered_) textOnEntry_ = displayText();
+    entered_ = true;
+}
+
+void TMaskEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    // Another window taking the focus (a message box, a menu) is not leaving the field.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (!places_.empty() && isModified() && !hasAcceptableInput()) {
+        ShowMessage(MsgKind::Warning,
+                    QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    entered_ = false;
+    emit fieldExit();
+}
+
+void TMaskEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !places_.empty() && isModified()) {
+        setText(textOnEntry_);
+        setModified(false);
+        selectAll();
+        event->accept();
+        return;
+    }
+    bool swallow = false;
+    emit keyPressed(event, &swallow);
+    if (swallow) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TMaskEdit::hideEvent(QHideEvent* event) {
+    // A window shown again starts a new visit of its fields.
+    entered_ = false;
+    QLineEdit::hideEvent(event);
+}
+
+}  // namespace kvl

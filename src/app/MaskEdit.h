@@ -1,0 +1,64 @@
+// A masked entry field that behaves as the program's masked edits do.
+//
+// The mask is given in the program's own notation ("!99/99/00;1;_": `9` optional digit, `0`
+// required digit, `#` optional digit or sign, `!` optional places kept as leading blanks, `/` the
+// locale's date separator, then whether literals are kept and the blank character) and translated
+// to a Qt input mask. programText() is the text as the program reads it: empty places are blanks,
+// and with `!` the characters of each run of places stand right-aligned. Leaving the field for
+// another control of the same window first refuses an edited field whose required places are not
+// all filled (the user may press Escape to get the earlier text back), then emits fieldExit();
+// a handler that wants the focus back simply calls setFocus().
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+#include <vector>
+
+namespace kvl {
+
+// The Qt input mask for a mask in the program's notation, with `/` standing for dateSeparator.
+QString QtInputMask(const QString& programMask, QChar dateSeparator);
+
+class TMaskEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit TMaskEdit(QWidget* parent = nullptr);
+
+    void setEditMask(const QString& programMask);
+    const QString& editMask() const { return programMask_; }
+
+    QString programText() const;
+    // Takes text in the program's form; a run of places given fewer characters than it holds is
+    // padded as the mask says (on the left with `!`).
+    void setProgramText(const QString& text);
+
+  signals:
+    // The field lost the focus to another control of its window and its text passed the mask.
+    void fieldExit();
+    // A key is about to be handled by the field; a receiver sets *swallow to keep it from the
+    // field.
+    void keyPressed(QKeyEvent* event, bool* swallow);
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    struct Place {
+        bool input;
+        QChar literal;
+        int run;  // index of the run of input places, -1 for a literal
+    };
+
+    QString programMask_;
+    std::vector<Place> places_;
+    QChar blank_ = QLatin1Char('_');
+    bool keepLiterals_ = true;
+    bool leadingBlanks_ = false;
+    QString textOnEntry_;
+    bool entered_ = false;
+};
+
+}  // namespace kvl
