@@ -1,0 +1,272 @@
+// kvl-bench [--records N] [--repeat R] [--json FILE]
+//
+// Generates N expense records in a fresh temporary directory and runs seven workloads through the
+// table engine (as the program runs them) and through SQLite (default settings, same rows, same
+// disk, same process), checks that both sides computed the same results, and prints the median
+// seconds of each side, their ratio, the ratio of the scans to a raw read of the table file, and
+// the engine's peak resident memory. Each repetition starts from an empty data set.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Books.h"
+#include "EngineSide.h"
+#include "Measure.h"
+#include "Raw.h"
+#include "SqliteSide.h"
+#include "data/ProgramExit.h"
+
+namespace bench {
+namespace {
+
+const char* const kWorkloads[] = {"load", "reindex", "summary", "browse", "seek", "pack"};
+const char* const kScans[] = {"summary", "browse", "seek"};
+
+struct Options {
+    long records = 1000000;
+    int repeat = 3;
+    std::string json;
+};
+
+[[noreturn]] void Usage(int code) {
+    std::fprintf(code ? stderr : stdout,
+                 "usage: kvl-bench [--records N] [--repeat R] [--json FILE]\n"
+                 "  --records N  expense records to generate (default 1000000)\n"
+                 "  --repeat R   runs of every workload; medians are reported (default 3)\n"
+                 "  --json FILE  also write the results to FILE as JSON\n");
+    std::exit(code);
+}
+
+Options Parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) Usage(2);
+            return argv[++i];
+        };
+        try {
+            if (a == "--records") {
+                o.records = std::stol(value());
+            } else if (a == "--repeat") {
+                o.repeat = std::stoi(value());
+            } else if (a == "--json") {
+                o.json = value();
+            } else if (a == "--help" || a == "-h") {
+                Usage(0);
+            } else {
+                Usage(2);
+            }
+        } catch (const std::logic_error&) {
+            Usage(2);
+        }
+    }
+    if (o.records < 1 || o.repeat < 1) Usage(2);
+    return o;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The sample of each measure over the repetitions.
+struct Samples {
+    std::map<std::string, std::vector<double>> engine, sqlite;
+    std::map<std::string, double> enginePeakMb;
+    std::vector<double> raw;
+};
+
+class Run {
+  public:
+    Run(const Books& books, Samples& samples, bool engineFirst)
+        : books_(books),
+          samples_(samples),
+          engineFirst_(engineFirst),
+          engine_(books),
+          sqlite_(books) {}
+
+    void all() {
+        engine_.prepare();
+        sqlite_.prepare("bench.sqlite");
+
+        both(
+            "load", [&] { return engine_.load(); }, [&] { return sqlite_.load(); });
+        Agree("load", engine_.totals(), sqlite_.totals());
+
+        both(
+            "reindex", [&] { return engine_.reindex(); }, [&] { return sqlite_.reindex(); });
+        Agree("reindex", engine_.totals(), sqlite_.totals());
+
+        TableTotals raw;
+        samples_.raw.push_back(RawRead("EXP5.dbf", raw));
+        Agree("raw read", raw, sqlite_.totals());
+
+        std::vector<SummaryRow> es, ss;
+        both(
+            "summary", [&] { return engine_.summary(es); }, [&] { return sqlite_.summary(ss); });
+        Agree("summary", es, ss);
+
+        std::vector<long> eb, sb;
+        both(
+            "browse", [&] { return engine_.browse(eb); }, [&] { return sqlite_.browse(sb); });
+        Agree("browse", eb, sb);
+
+        SeekTotals ek, sk;
+        both(
+            "seek", [&] { return engine_.seek(ek); }, [&] { return sqlite_.seek(sk); });
+        Agree("seek", ek, sk);
+
+        engine_.markDeleted();
+        both(
+            "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
+        Agree("pack", engine_.totals(), sqlite_.totals());
+
+        if (plans_.empty()) plans_ = sqlite_.plans();
+    }
+
+    const std::vector<std::string>& plans() const { return plans_; }
+
+  private:
+    template <class E, class S>
+    void both(const char* name, E engine, S sqlite) {
+        auto runEngine = [&] {
+            RestartPeakRss();
+            samples_.engine[name].push_back(engine());
+            double& peak = samples_.enginePeakMb[name];
+            peak = std::max(peak, PeakRssMb());
+        };
+        auto runSqlite = [&] { samples_.sqlite[name].push_back(sqlite()); };
+        if (engineFirst_) {
+            runEngine();
+            runSqlite();
+        } else {
+            runSqlite();
+            runEngine();
+        }
+    }
+
+    const Books& books_;
+    Samples& samples_;
+    bool engineFirst_;
+    EngineSide engine_;
+    SqliteSide sqlite_;
+    std::vector<std::string> plans_;
+};
+
+std::string Fixed(double v, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
+int Main(int argc, char** argv) {
+    const Options options = Parse(argc, argv);
+    // The data store ends the program through this handler on a failed open; the benchmark
+    // reports it as an error and still removes its directory.
+    kvl::SetExitHandler([](int code) { throw kvl::ProgramEnded(code); });
+
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "kvl-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("kvl-bench: cannot create a temporary directory");
+        return 1;
+    }
+    const fs::path root = pattern;
+    const fs::path home = fs::current_path();
+    const Books books(options.records);
+    Samples samples;
+    std::vector<std::string> plans;
+    int status = 0;
+    std::printf("kvl-bench: %ld records, %d repeat%s, data in %s\n", books.records(),
+                options.repeat, options.repeat == 1 ? "" : "s", root.c_str());
+    std::fflush(stdout);
+    try {
+        for (int rep = 0; rep < options.repeat; ++rep) {
+            const fs::path dir = root / ("run" + std::to_string(rep + 1));
+            fs::create_directory(dir);
+            fs::current_path(dir);
+            {
+                Run run(books, samples, rep % 2 == 0);
+                run.all();
+                if (plans.empty()) plans = run.plans();
+            }
+            fs::current_path(home);
+            fs::remove_all(dir);
+        }
+    } catch (const kvl::ProgramEnded&) {
+        std::fprintf(stderr,
+                     "kvl-bench: the data store ended the program (see the message above)\n");
+        status = 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kvl-bench: %s\n", e.what());
+        status = 1;
+    }
+    std::error_code ec;
+    fs::current_path(home, ec);
+    fs::remove_all(root, ec);
+    if (status != 0) return status;
+
+    const double raw = Median(samples.raw);
+    std::map<std::string, double> engine, sqlite;
+    for (const char* w : kWorkloads) {
+        engine[w] = Median(samples.engine[w]);
+        sqlite[w] = Median(samples.sqlite[w]);
+    }
+    double peak = 0, scanPeak = 0;
+    for (const char* w : kWorkloads) peak = std::max(peak, samples.enginePeakMb[w]);
+    for (const char* w : kScans) scanPeak = std::max(scanPeak, samples.enginePeakMb[w]);
+
+    std::printf("\n%-9s %10s %10s %14s %11s %15s\n", "workload", "engine s", "SQLite s",
+                "engine/SQLite", "engine/raw", "engine peak MB");
+    for (const char* w : kWorkloads) {
+        const bool scan = std::strcmp(w, "summary") == 0 || std::strcmp(w, "browse") == 0;
+        std::printf("%-9s %10.3f %10.3f %14.2f %11s %15.1f\n", w, engine[w], sqlite[w],
+                    engine[w] / sqlite[w], scan ? Fixed(engine[w] / raw, 2).c_str() : "",
+                    samples.enginePeakMb[w]);
+    }
+    std::printf("%-9s %10.3f\n", "raw", raw);
+    std::printf("\nengine peak resident memory: %.1f MB (%.1f MB while scanning)\n", peak,
+                scanPeak);
+    std::printf("SQLite query plans:\n  summary: %s\n  browse:  %s\n  seek:    %s\n",
+                plans.size() > 0 ? plans[0].c_str() : "", plans.size() > 1 ? plans[1].c_str() : "",
+                plans.size() > 2 ? plans[2].c_str() : "");
+
+    if (!options.json.empty()) {
+        std::ofstream out(options.json, std::ios::trunc);
+        out << "{\"records\": " << books.records() << ", \"workloads\": {";
+        bool first = true;
+        for (const char* w : kWorkloads) {
+            out << (first ? "" : ", ") << '"' << w << "\": {\"engine_s\": " << Fixed(engine[w], 6)
+                << ", \"sqlite_s\": " << Fixed(sqlite[w], 6)
+                << ", \"ratio\": " << Fixed(engine[w] / sqlite[w], 4) << "}";
+            first = false;
+        }
+        out << "}, \"raw_s\": " << Fixed(raw, 6)
+            << ", \"summary_vs_raw\": " << Fixed(engine["summary"] / raw, 4)
+            << ", \"browse_vs_raw\": " << Fixed(engine["browse"] / raw, 4)
+            << ", \"engine_peak_rss_mb\": " << Fixed(peak, 1) << "}\n";
+        if (!out) {
+            std::fprintf(stderr, "kvl-bench: cannot write %s\n", options.json.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace bench
+
+int main(int argc, char** argv) {
+    return bench::Main(argc, argv);
+}
