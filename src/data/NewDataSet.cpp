@@ -113,7 +113,7 @@ class SampleBooks {
     }
 
     QString Invoice(const QString& client) {
-        return QStringLiteral("Invoice %1 - %2").arg(nextInvoice_++).arg(client);
+        return QStringLiteral("Inv %1 %2").arg(nextInvoice_++).arg(client);
     }
 
     void Month(bool opening) {
@@ -169,11 +169,11 @@ class SampleBooks {
                   QStringLiteral("Family lunch"));
 
         if (winter) {
-            Earn(1, 3, 3, Invoice(QStringLiteral("Maple Court HOA snow contract")), 1800.00);
+            Earn(1, 3, 3, Invoice(QStringLiteral("Maple Court HOA snow")), 1800.00);
             for (int day : {9, 23})
                 Earn(day, 3, 3, Invoice(QStringLiteral("driveway plowing")), Dollars(90, 400));
         } else {
-            Earn(1, 1, 2, Invoice(QStringLiteral("Maple Court HOA grounds")), 2150.00);
+            Earn(1, 1, 2, Invoice(QStringLiteral("Maple Court HOA")), 2150.00);
             Earn(1, 1, 2, Invoice(QStringLiteral("Riverside Office Park")), 3400.00);
             for (int day : {6, 13, 20, 27})
                 Earn(day, 1, 1, Invoice(QString::fromLatin1(kClients[rng_() % 6])),
