@@ -76,7 +76,10 @@ bool FileExists(const std::string& path) {
 }
 
 std::string TempPathFor(const std::string& target) {
-    return Join(DirOf(target), "." + NameOf(target) + std::string(kTempSuffix));
+    std::string name(1, '.');
+    name += NameOf(target);
+    name += kTempSuffix;
+    return Join(DirOf(target), name);
 }
 
 void CleanTemporaries(const std::string& dir) {
