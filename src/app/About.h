@@ -1,0 +1,39 @@
+// The about box, also shown as the start-up splash.
+//
+// Each showing sets the caption "About Kelvane Talvarin 1.22" and centres the box on the screen.
+// While the main window's splash flag is set the OK button is hidden, so the box can only be
+// closed by the start-up sequence; shown from Help > About it waits for OK.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace kvl {
+
+class TAboutForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TAboutForm(QWidget* parent = nullptr);
+
+    QLabel* Image1;
+    QPushButton* OKButton;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void FormShow();
+    void OKButtonClick();
+    bool splashing() const;
+};
+
+// The about picture, drawn at the given size.
+QPixmap AboutPicture(const QSize& size);
+
+extern TAboutForm* AboutForm;
+
+}  // namespace kvl

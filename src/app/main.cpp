@@ -1,0 +1,63 @@
+// kvl [DIR]: the desktop program, working on the data tables in DIR (made the current directory)
+// or in the current directory.
+#include <QApplication>
+#include <QDir>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/About.h"
+#include "app/MainU.h"
+#include "app/MessageBoxes.h"
+#include "data/Messages.h"
+#include "data/ProgramExit.h"
+#include "data/Progress.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KVL"));
+
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 2 || (args.size() == 2 && args.at(1).startsWith(QLatin1Char('-')))) {
+        std::fprintf(stderr,
+                     "usage: kvl [DIR]\n  Runs Kelvane Talvarin on the data tables in DIR "
+                     "(default: the current directory).\n");
+        return args.size() == 2 &&
+                       (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))
+                   ? 0
+                   : 2;
+    }
+
+    kvl::TMessageBoxSink boxes;
+    kvl::SetMessageSink(&boxes);
+    if (args.size() == 2 && !QDir::setCurrent(args.at(1))) {
+        kvl::ShowMessage(kvl::MsgKind::Warning,
+                         QStringLiteral("Cannot open the data directory %1.").arg(args.at(1)));
+        return 2;
+    }
+
+    // An end demanded by the data store comes after its message; nothing more is written and the
+    // directory is released. Leaving at once keeps Qt's objects from being torn down under it.
+    kvl::SetExitHandler([](int code) {
+        kvl::RunProgramEndCleanups();
+        std::fflush(nullptr);
+        std::_Exit(code);
+    });
+
+    auto* formMain = new kvl::TFormMain;
+    kvl::FormMain = formMain;
+    kvl::AboutForm = new kvl::TAboutForm(formMain);
+    kvl::SetProgressSink(formMain);
+
+    if (!formMain->FormShow()) {
+        kvl::SetProgressSink(nullptr);
+        delete formMain;
+        return 1;
+    }
+    formMain->show();
+    const int code = QApplication::exec();
+    kvl::SetProgressSink(nullptr);
+    delete formMain;
+    kvl::SetMessageSink(nullptr);
+    return code;
+}
