@@ -261,6 +261,7 @@ struct NtxIndex::Impl {
     uint64_t pathStamp = 0;  // value of changes when trail was found
 
     std::vector<uint8_t> scratch;
+    std::array<int16_t, kPage> slotAt{};  // slot number of each in-page offset, -1 elsewhere
 
     Impl() { lru.prev = lru.next = &lru; }
 
@@ -288,19 +289,33 @@ struct NtxIndex::Impl {
         if (n > maxItems)
             return fault("page " + Num(off) + " holds " + std::to_string(n) +
                          " items, more than the " + std::to_string(maxItems) + " a page can hold");
-        const uint32_t start = ItemsStart(maxItems);
-        std::array<uint16_t, 512> sorted;
-        for (int i = 0; i <= n; ++i) {
-            uint16_t o = SlotOf(pg, i);
-            if (o < start || o + itemSize > kPage)
-                return fault("page " + Num(off) + " has item " + std::to_string(i) + " at offset " +
-                             std::to_string(o) + ", outside the page's item area");
-            sorted[i] = o;
+        // Usual case: the offsets are a permutation of the slots, so the items cannot overlap.
+        std::array<uint64_t, 2> used{};
+        bool canonical = true;
+        for (int i = 0; i <= maxItems; ++i) {
+            int s = slotAt[SlotOf(pg, i) & (kPage - 1)];
+            if (SlotOf(pg, i) >= kPage || s < 0 || (used[s >> 6] >> (s & 63)) & 1) {
+                canonical = false;
+                break;
+            }
+            used[s >> 6] |= uint64_t{1} << (s & 63);
         }
-        std::sort(sorted.begin(), sorted.begin() + n + 1);
-        for (int i = 1; i <= n; ++i)
-            if (sorted[i] - sorted[i - 1] < itemSize)
-                return fault("page " + Num(off) + " has overlapping items");
+        if (!canonical) {
+            const uint32_t start = ItemsStart(maxItems);
+            std::array<uint16_t, kPage / 2> sorted;
+            for (int i = 0; i <= n; ++i) {
+                uint16_t o = SlotOf(pg, i);
+                if (o < start || o + itemSize > kPage)
+                    return fault("page " + Num(off) + " has item " + std::to_string(i) +
+                                 " at offset " + std::to_string(o) +
+                                 ", outside the page's item area");
+                sorted[i] = o;
+            }
+            std::sort(sorted.begin(), sorted.begin() + n + 1);
+            for (int i = 1; i <= n; ++i)
+                if (sorted[i] - sorted[i - 1] < itemSize)
+                    return fault("page " + Num(off) + " has overlapping items");
+        }
         bool leaf = Child(pg, 0) == 0;
         for (int i = 0; i <= n; ++i) {
             uint32_t c = Child(pg, i);
@@ -311,18 +326,8 @@ struct NtxIndex::Impl {
                              ", which is not a page of the file");
             }
         }
-        // The spare slots must complete a permutation of the slots; otherwise re-lay the page.
-        std::array<bool, 512> used{};
-        bool canonical = true;
-        for (int i = 0; i <= maxItems && canonical; ++i) {
-            uint16_t o = SlotOf(pg, i);
-            if (o < start || (o - start) % itemSize != 0 || (o - start) / itemSize > maxItems ||
-                used[(o - start) / itemSize])
-                canonical = false;
-            else
-                used[(o - start) / itemSize] = true;
-        }
         if (!canonical) {
+            // Re-lay the page so that insertions can take spare slots by moving offsets alone.
             std::vector<uint8_t> items(static_cast<size_t>(n) * itemSize);
             for (int i = 0; i < n; ++i)
                 std::memcpy(items.data() + static_cast<size_t>(i) * itemSize, Item(pg, i),
@@ -331,6 +336,12 @@ struct NtxIndex::Impl {
             WriteItems(pg, maxItems, itemSize, items.data(), n, right);
         }
         return 0;
+    }
+
+    void buildSlotTable() {
+        slotAt.fill(-1);
+        const uint32_t start = ItemsStart(maxItems);
+        for (int s = 0; s <= maxItems; ++s) slotAt[start + s * itemSize] = static_cast<int16_t>(s);
     }
 
     // ---- cache -------------------------------------------------------------------------------
@@ -1296,6 +1307,7 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
     sp.keySize = m.keySize;
     sp.keyDec = Get16(h + kOffKeyDec);
     sp.unique = h[kOffUnique] != 0;
+    m.buildSlotTable();
     m.curKey.reserve(m.keySize);
     m.findKey.reserve(m.keySize);
     CachedPage* rootPage;

@@ -657,6 +657,98 @@ TEST_F(NtxTest, MillionEntryBuild) {
     EXPECT_EQ(std::string(idx->key()), "00012345");
 }
 
+// A file laid out by hand the way another writer might leave it: items in no particular slot
+// order and the spare offsets left zero.
+TEST_F(NtxTest, ReadsAndChangesAFileWrittenElsewhere) {
+    const uint16_t keySize = 3, itemSize = 11, maxItems = 76;
+    ASSERT_EQ(ExpectedMaxItems(keySize), maxItems);
+    const size_t start = 2 + 2 * (maxItems + 1);
+    std::vector<uint8_t> f(4 * kPage, 0);
+    auto put16 = [&](size_t at, uint16_t v) {
+        f[at] = static_cast<uint8_t>(v);
+        f[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    put16(0, 6);
+    put16(2, 41);
+    put32(4, 1024);
+    put16(12, itemSize);
+    put16(14, keySize);
+    put16(18, maxItems);
+    put16(20, maxItems / 2);
+    std::memcpy(&f[22], "CODE", 4);
+    // page: {slot for each position}, entries, rightmost child
+    auto page = [&](size_t at, std::vector<int> slots,
+                    std::vector<std::pair<uint32_t, Entry>> items, uint32_t right) {
+        put16(at, static_cast<uint16_t>(items.size()));
+        for (size_t i = 0; i < slots.size(); ++i)
+            put16(at + 2 + 2 * i, static_cast<uint16_t>(start + slots[i] * itemSize));
+        for (size_t i = 0; i < items.size(); ++i) {
+            size_t it = at + start + slots[i] * itemSize;
+            put32(it, items[i].first);
+            put32(it + 4, items[i].second.second);
+            std::memcpy(&f[it + 8], items[i].second.first.data(), keySize);
+        }
+        put32(at + start + slots[items.size()] * itemSize, right);
+    };
+    page(1024, {5, 2}, {{2048, {"MMM", 5}}}, 3072);
+    page(2048, {10, 3, 0}, {{0, {"AAA", 1}}, {0, {"CCC", 2}}}, 0);
+    page(3072, {7, 1, 60, 4}, {{0, {"XXX", 3}}, {0, {"XXX", 9}}, {0, {"ZZZ", 4}}}, 0);
+    const std::string path = file("hand.ntx");
+    WriteAll(path, f);
+
+    Model model = {{"AAA", 1}, {"CCC", 2}, {"MMM", 5}, {"XXX", 3}, {"XXX", 9}, {"ZZZ", 4}};
+    auto idx = Open(path);
+    ASSERT_TRUE(idx);
+    EXPECT_EQ(idx->spec().keyExpr, "CODE");
+    std::mt19937 rng(5);
+    ExpectMatches(*idx, model, rng, keySize, 10);
+    for (unsigned i = 0; i < 200; ++i) {
+        Entry e{Key(keySize, (i * 37) % 1000), i + 100};
+        ASSERT_TRUE(idx->insert(e.first, e.second).ok());
+        model.insert(e);
+    }
+    ASSERT_TRUE(idx->remove("XXX", 3).ok());
+    model.erase({"XXX", 3});
+    ASSERT_TRUE(idx->remove("MMM", 5).ok());
+    model.erase({"MMM", 5});
+    ExpectMatches(*idx, model, rng, keySize, 1000);
+    ASSERT_TRUE(idx->flush().ok());
+    idx.reset();
+    EXPECT_EQ(Le16(ReadAll(path), 2), 42);  // one round of changes counted
+    idx = Open(path);
+    ASSERT_TRUE(idx);
+    ExpectMatches(*idx, model, rng, keySize, 1000);
+}
+
+TEST_F(NtxTest, TrailingPartialPageIsIgnored) {
+    const std::string path = file("tail.ntx");
+    ASSERT_TRUE(Build(path, Spec(4), {{"aaaa", 1}, {"bbbb", 2}}).ok());
+    std::vector<uint8_t> b = ReadAll(path);
+    b.push_back(0x1A);
+    WriteAll(path, b);
+    auto idx = Open(path);
+    ASSERT_TRUE(idx);
+    ASSERT_TRUE(idx->insert("cccc", 3).ok());
+    ASSERT_TRUE(idx->flush().ok());
+    EXPECT_EQ(Forward(*idx), (std::vector<Entry>{{"aaaa", 1}, {"bbbb", 2}, {"cccc", 3}}));
+}
+
+TEST_F(NtxTest, FlushWithoutChangesLeavesTheFileAlone) {
+    const std::string path = file("same.ntx");
+    ASSERT_TRUE(Build(path, Spec(4), {{"aaaa", 1}}).ok());
+    const std::vector<uint8_t> before = ReadAll(path);
+    auto idx = Open(path);
+    ASSERT_TRUE(idx);
+    EXPECT_EQ(idx->top(), r4success);
+    ASSERT_TRUE(idx->flush().ok());
+    ASSERT_TRUE(idx->sync().ok());
+    idx.reset();
+    EXPECT_EQ(ReadAll(path), before);
+}
+
 // ---- damaged files ----------------------------------------------------------------------------
 
 class NtxDamageTest : public NtxTest {
@@ -771,6 +863,32 @@ TEST_F(NtxDamageTest, RootNotOnAPageBoundary) {
 TEST_F(NtxDamageTest, FreeListOutsideTheFile) {
     Patch32(path_, 8, 1024u * 100000u);
     ExpectOpenFails("free page");
+}
+
+TEST_F(NtxDamageTest, FreeListLoopStopsChangesButNotReading) {
+    // Two free pages appended to the file, each naming the other as the next free page.
+    std::vector<uint8_t> b = ReadAll(path_);
+    const uint32_t a = static_cast<uint32_t>(b.size()), c = a + kPage;
+    const uint16_t firstItem = 2 + 2 * (50 + 1);
+    b.resize(b.size() + 2 * kPage, 0);
+    WriteAll(path_, b);
+    Patch16(path_, a + 2, firstItem);
+    Patch16(path_, c + 2, firstItem);
+    Patch32(path_, a + firstItem, c);
+    Patch32(path_, c + firstItem, a);
+    Patch32(path_, 8, a);
+    auto idx = Open(path_);
+    ASSERT_TRUE(idx);
+    EXPECT_EQ(Forward(*idx).size(), 3000u);
+    Status s = idx->insert(Key(10, 5000), 5001);
+    EXPECT_EQ(s.code, e4index);
+    EXPECT_NE(s.message.find("circle"), std::string::npos) << s.message;
+    std::vector<std::string> problems;
+    EXPECT_FALSE(idx->verify(nullptr, problems));
+    ASSERT_FALSE(problems.empty());
+    EXPECT_NE(problems.front().find("circle"), std::string::npos) << problems.front();
+    idx.reset();
+    EXPECT_EQ(ReadAll(path_)[279], 0);  // nothing was changed, so nothing is marked
 }
 
 TEST_F(NtxDamageTest, KeyExpressionNotTerminated) {
