@@ -145,7 +145,7 @@ TEST(Compat, PerlXBaseReadsTheEnginesIndexPages) {
     // Enough records for a tree of several levels, inserted one by one so pages split.
     for (int i = 0; i < 6000; ++i) {
         ASSERT_EQ(t->appendBlank(), r4success);
-        char date[9];
+        char date[16];
         std::snprintf(date, sizeof date, "%04d%02d%02d", 2020 + i % 7, 1 + i % 12, 1 + i % 28);
         t->field("EXPDATE")->assign(date);
         t->field("ACCNO")->assignNumber((i * 37) % 101);

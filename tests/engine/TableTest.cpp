@@ -233,7 +233,7 @@ TEST_F(TableTest, TagsMatchAModelThroughRandomChanges) {
     std::mt19937 rng(20261207);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     auto date = [&] {
-        char b[9];
+        char b[16];
         std::snprintf(b, sizeof b, "%04d%02d%02d", 2024 + pick(3), 1 + pick(12), 1 + pick(28));
         return std::string(b);
     };
