@@ -1,0 +1,141 @@
+// The program as a test meets it: a fresh data set in a temporary directory made current, the
+// windows created as the program creates them, messages answered by a scripted responder,
+// progress recorded on its way to the main window, a fixed clock and locale, and an end of the
+// program caught as kvl::ProgramEnded.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QList>
+#include <QPair>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "ScriptedResponder.h"
+#include "app/About.h"
+#include "app/DropList.h"
+#include "app/MainU.h"
+#include "app/MaskEdit.h"
+#include "data/Clock.h"
+#include "data/CodeBase.h"
+#include "data/DirLock.h"
+#include "data/NewDataSet.h"
+#include "data/ProgramExit.h"
+#include "data/Progress.h"
+#include "data/dbFiles.h"
+
+namespace kvl::test {
+
+class ProgressRecorder : public ProgressSink {
+  public:
+    void showProgress(bool visible, const QString& caption) override {
+        shows.append({visible, caption});
+        if (target) target->showProgress(visible, caption);
+    }
+    void setProgress(int position) override {
+        positions.append(position);
+        if (target) target->setProgress(position);
+    }
+    void clear() {
+        shows.clear();
+        positions.clear();
+    }
+    ProgressSink* target = nullptr;
+    QList<QPair<bool, QString>> shows;
+    QList<int> positions;
+};
+
+class AppFixture {
+  public:
+    explicit AppFixture(const QString& userName = QStringLiteral("Greenway Landscaping"),
+                        const QDate& today = QDate(2028, 2, 15), bool sample = true) {
+        SetToday(today);
+        SetRegional(QLocale(QStringLiteral("en_US")));
+        oldDir_ = QDir::currentPath();
+        NewDataSetOptions options;
+        options.userName = userName;
+        options.sample = sample;
+        QString message;
+        created = dir.isValid() && CreateDataSet(dir.path(), options, &message);
+        if (!created) qWarning("data set not created: %s", qPrintable(message));
+        QDir::setCurrent(dir.path());
+        SetExitHandler([](int code) {
+            RunProgramEndCleanups();
+            throw ProgramEnded(code);
+        });
+        TFormMain::SetSplashMinimum(0);
+        form = new TFormMain;
+        FormMain = form;
+        about = new TAboutForm(form);
+        AboutForm = about;
+        progress.target = form;
+        SetProgressSink(&progress);
+    }
+
+    ~AppFixture() {
+        if (form) {
+            form->close();
+            delete form;
+        }
+        if (cb) {
+            code4initUndoP(cb);
+            cb = nullptr;
+        }
+        UnlockDataDirectory();
+        FormMain = nullptr;
+        AboutForm = nullptr;
+        SetProgressSink(nullptr);
+        SetExitHandler({});
+        QDir::setCurrent(oldDir_);
+        SetToday(QDate());
+    }
+
+    AppFixture(const AppFixture&) = delete;
+    AppFixture& operator=(const AppFixture&) = delete;
+
+    bool start() { return form->FormShow(); }
+
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    QStringList listing() const {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    // The settings as they are stored, read without disturbing the ones in memory.
+    SettingsRecord stored() const {
+        const SettingsRecord inMemory = Settings;
+        const bool ownEngine = cb == nullptr;
+        if (ownEngine) cb = code4initP();
+        OpenSettings();
+        LoadSettings();
+        const SettingsRecord result = Settings;
+        code4close(cb);
+        if (ownEngine) {
+            code4initUndoP(cb);
+            cb = nullptr;
+        }
+        Settings = inMemory;
+        return result;
+    }
+
+    // Writes settings to the table behind the program's back.
+    void storeBehindTheBack(const SettingsRecord& record) const {
+        const SettingsRecord inMemory = Settings;
+        Settings = record;
+        WriteSettings();
+        Settings = inMemory;
+    }
+
+    QTemporaryDir dir;
+    bool created = false;
+    ScriptedResponder responder;
+    ProgressRecorder progress;
+    TFormMain* form = nullptr;
+    TAboutForm* about = nullptr;
+
+  private:
+    QString oldDir_;
+};
+
+}  // namespace kvl::test
