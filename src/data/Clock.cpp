@@ -1,5 +1,6 @@
 #include "data/Clock.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace kvl {
@@ -42,7 +43,20 @@ std::optional<Regional>& Current() {
 }  // namespace
 
 QDate Today() {
-    return Now().date();
+    if (FixedNow()) return FixedNow()->date();
+    // The local date costs a look at the time-zone file (a stat) on every call, and every date
+    // stored and every date key sought asks for it. It is kept until the local midnight that ends
+    // it, and looked up again at least once a minute so that a change of zone is still seen.
+    static QDate today;
+    static qint64 validFrom = 0, validUntil = 0;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (!today.isValid() || now < validFrom || now >= validUntil) {
+        today = QDateTime::currentDateTime().date();
+        validFrom = now;
+        validUntil =
+            std::min(now + 60 * 1000, QDateTime(today.addDays(1), QTime(0, 0)).toMSecsSinceEpoch());
+    }
+    return today;
 }
 
 QDateTime Now() {
