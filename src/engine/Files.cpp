@@ -39,7 +39,95 @@ Status ErrnoStatus(int code, const char* what, const std::string& path) {
 
 constexpr std::string_view kTempSuffix = ".kvltmp";
 
+// The installed fault plan (tests only) and what the helpers did under it.
+struct FaultState {
+    bool on = false;
+    FaultPlan plan;
+    FaultCounts counts;
+};
+FaultState gFaults;  // constant-initialised: no guard on the write path
+inline FaultState& Faults() {
+    return gFaults;
+}
+
+// Counts one operation against its limit; false (errno set) when the plan makes it fail.
+bool Allowed(int limit, int& count, int error) {
+    if (limit >= 0 && count >= limit) {
+        errno = error;
+        return false;
+    }
+    ++count;
+    return true;
+}
+
 }  // namespace
+
+FaultPlan FaultPlan::FullDisk(int64_t bytesLeft) {
+    FaultPlan p;
+    p.writeBytes = bytesLeft;
+    return p;
+}
+
+FaultPlan FaultPlan::ReadOnlyDirectory() {
+    FaultPlan p;
+    p.creates = p.renames = p.removes = 0;
+    p.createError = p.renameError = p.removeError = EACCES;
+    return p;
+}
+
+FaultPlan FaultPlan::ReadOnlyFileSystem() {
+    FaultPlan p;
+    p.writeBytes = 0;
+    p.creates = p.writeOpens = p.renames = p.removes = 0;
+    p.writeError = p.createError = p.writeOpenError = p.renameError = p.removeError = EROFS;
+    return p;
+}
+
+void InstallFaultPlan(const FaultPlan& plan) {
+    Faults() = FaultState{true, plan, {}};
+}
+
+void RemoveFaultPlan() {
+    Faults() = FaultState{};
+}
+
+FaultCounts FaultCountsSoFar() {
+    return Faults().counts;
+}
+
+int OpenFile(const std::string& path, int flags, int mode) {
+    FaultState& f = Faults();
+    if (f.on) {
+        if (flags & O_CREAT) {
+            if (!Allowed(f.plan.creates, f.counts.creates, f.plan.createError)) return -1;
+        } else if ((flags & O_ACCMODE) != O_RDONLY) {
+            if (!Allowed(f.plan.writeOpens, f.counts.writeOpens, f.plan.writeOpenError)) return -1;
+        }
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+    FaultState& f = Faults();
+    if (f.on && !Allowed(f.plan.renames, f.counts.renames, f.plan.renameError)) return -1;
+    return ::rename(from.c_str(), to.c_str());
+}
+
+int LinkFile(const std::string& from, const std::string& to) {
+    FaultState& f = Faults();
+    if (f.on && !Allowed(f.plan.renames, f.counts.renames, f.plan.renameError)) return -1;
+    return ::link(from.c_str(), to.c_str());
+}
+
+int RemoveFile(const std::string& path) {
+    FaultState& f = Faults();
+    if (f.on && !Allowed(f.plan.removes, f.counts.removes, f.plan.removeError)) return -1;
+    return ::unlink(path.c_str());
+}
 
 std::string DirOf(const std::string& path) {
     auto slash = path.rfind('/');
@@ -93,23 +181,27 @@ void CleanTemporaries(const std::string& dir) {
             doomed.push_back(Join(dir, n));
     }
     ::closedir(d);
-    for (const auto& p : doomed) ::unlink(p.c_str());
+    for (const auto& p : doomed) RemoveFile(p);
 }
 
 Status SyncDir(const std::string& dir) {
-    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = OpenFile(dir.empty() ? "." : dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return ErrnoStatus(e4write, "cannot open directory", dir);
-    int rc = ::fsync(fd);
+    FaultState& f = Faults();
+    int rc = f.on && !Allowed(f.plan.syncs, f.counts.syncs, f.plan.syncError) ? -1 : ::fsync(fd);
+    int err = errno;
     ::close(fd);
+    errno = err;
     // Some file systems refuse fsync on directories; the rename itself has still happened.
-    if (rc != 0 && errno != EINVAL && errno != EROFS) return ErrnoStatus(e4write, "cannot sync", dir);
+    if (rc != 0 && errno != EINVAL && errno != EROFS)
+        return ErrnoStatus(e4write, "cannot sync", dir);
     return Status::Ok();
 }
 
 Status ReplaceFile(const std::string& tmp, const std::string& target) {
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    if (RenameFile(tmp, target) != 0) {
         Status s = ErrnoStatus(e4write, "cannot replace", target);
-        ::unlink(tmp.c_str());
+        RemoveFile(tmp);
         return s;
     }
     return SyncDir(DirOf(target));
@@ -117,6 +209,16 @@ Status ReplaceFile(const std::string& tmp, const std::string& target) {
 
 Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std::string& path) {
     const char* p = static_cast<const char*>(data);
+    FaultState& f = Faults();
+    size_t refused = 0;  // the tail that the fault plan keeps from being written
+    if (f.on && f.plan.writeBytes >= 0) {
+        uint64_t left = static_cast<uint64_t>(f.plan.writeBytes) > f.counts.bytesWritten
+                            ? static_cast<uint64_t>(f.plan.writeBytes) - f.counts.bytesWritten
+                            : 0;
+        if (left < size) refused = size - static_cast<size_t>(left);
+    }
+    size -= refused;
+    if (f.on) f.counts.bytesWritten += size;
     while (size > 0) {
         ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
@@ -130,6 +232,10 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
         p += n;
         size -= static_cast<size_t>(n);
         offset += static_cast<uint64_t>(n);
+    }
+    if (refused > 0) {
+        errno = f.plan.writeError;
+        return ErrnoStatus(e4write, "cannot write", path);
     }
     return Status::Ok();
 }
@@ -158,16 +264,19 @@ Status FileSize(int fd, uint64_t& size, const std::string& path) {
 }
 
 Status SyncFd(int fd, const std::string& path) {
+    FaultState& f = Faults();
+    if (f.on && !Allowed(f.plan.syncs, f.counts.syncs, f.plan.syncError))
+        return ErrnoStatus(e4write, "cannot sync", path);
     if (::fsync(fd) != 0) return ErrnoStatus(e4write, "cannot sync", path);
     return Status::Ok();
 }
 
 namespace {
 // Code points of 0x80..0x9F in Windows-1252; the five undefined bytes keep their C1 code point.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void PutUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {

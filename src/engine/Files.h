@@ -1,7 +1,11 @@
 // File-system helpers shared by the engine: names resolved ignoring case, whole-file writes that
-// replace their target atomically, and clean-up of temporaries left by an interrupted rewrite.
+// replace their target atomically, clean-up of temporaries left by an interrupted rewrite, and the
+// one place where the engine's files are opened, written, synced, renamed and removed, so that a
+// test can make any of those fail on purpose (a full disk, a read-only directory or file system).
 #pragma once
 
+#include <cerrno>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +37,44 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
 Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path);
 Status FileSize(int fd, uint64_t& size, const std::string& path);
 Status SyncFd(int fd, const std::string& path);
+
+// The system calls the engine makes on its files. Each behaves as the system call it is named
+// after (result and errno), except that an installed fault plan can make it fail.
+int OpenFile(const std::string& path, int flags, int mode = 0644);
+int RenameFile(const std::string& from, const std::string& to);
+int LinkFile(const std::string& from, const std::string& to);
+int RemoveFile(const std::string& path);
+
+// Deliberate failures, for tests; no plan is installed unless a test installs one. Each limit
+// counts the operations of its kind that still succeed after the plan is installed (-1: no
+// limit); the rest fail with the given errno as the system would. A write that crosses the byte
+// limit writes the bytes that fit and then fails, as a disk that fills up does.
+struct FaultPlan {
+    int64_t writeBytes = -1;
+    int writeError = ENOSPC;
+    int creates = -1;  // opens that may create the file (O_CREAT)
+    int createError = ENOSPC;
+    int writeOpens = -1;  // existing files opened for writing
+    int writeOpenError = EROFS;
+    int renames = -1;  // renames and links
+    int renameError = EACCES;
+    int removes = -1;
+    int removeError = EACCES;
+    int syncs = -1;
+    int syncError = EIO;
+
+    static FaultPlan FullDisk(int64_t bytesLeft);
+    static FaultPlan ReadOnlyDirectory();   // files may be changed, names not (EACCES)
+    static FaultPlan ReadOnlyFileSystem();  // nothing may be written (EROFS)
+};
+// What the helpers did since the plan was installed (counted only while one is).
+struct FaultCounts {
+    uint64_t bytesWritten = 0;
+    int creates = 0, writeOpens = 0, renames = 0, removes = 0, syncs = 0;
+};
+void InstallFaultPlan(const FaultPlan& plan);  // counts start again from zero
+void RemoveFaultPlan();
+FaultCounts FaultCountsSoFar();
 
 // Windows-1252 and UTF-8. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to the same code points (C1)
 // so that any byte survives a round trip; code points that Windows-1252 lacks become '?'.

@@ -24,7 +24,7 @@ bool ValidTagName(const std::string& n) {
 
 Status ReadGroup(const std::string& path, std::vector<std::string>& tags) {
     tags.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenFile(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Status::Error(e4open, path + ": " + std::strerror(errno));
     uint64_t size = 0;
     Status s = FileSize(fd, size, path);
@@ -70,13 +70,13 @@ Status WriteGroup(const std::string& path, const std::vector<std::string>& tags)
         text += t + "\n";
     }
     std::string tmp = TempPathFor(path);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return Status::Error(e4create, path + ": " + std::strerror(errno));
     Status s = WriteAt(fd, text.data(), text.size(), 0, path);
     if (s) s = SyncFd(fd, path);
     ::close(fd);
     if (!s) {
-        ::unlink(tmp.c_str());
+        RemoveFile(tmp);
         return s;
     }
     return ReplaceFile(tmp, path);

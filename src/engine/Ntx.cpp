@@ -1241,7 +1241,7 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
     Impl& m = *idx->impl_;
     m.path = path;
     m.readOnly = readOnly;
-    m.fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    m.fd = OpenFile(path, (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (m.fd < 0)
         return Status::Error(e4open,
                              "cannot open index file " + path + ": " + std::strerror(errno));
@@ -1356,12 +1356,12 @@ Status NtxIndex::build(const std::string& path, const NtxSpec& spec, std::string
     const uint16_t maxItems = MaxItemsFor(ks);
     const uint16_t itemSize = static_cast<uint16_t>(ks + 8);
     const std::string tmp = TempPathFor(path);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return Status::Error(e4create, "cannot create " + tmp + ": " + std::strerror(errno));
     auto abandon = [&](Status s) {
         ::close(fd);
-        ::unlink(tmp.c_str());
+        RemoveFile(tmp);
         return s;
     };
 
@@ -1393,7 +1393,7 @@ Status NtxIndex::build(const std::string& path, const NtxSpec& spec, std::string
     if (Status s = SyncFd(fd, tmp); !s) return abandon(s);
     if (::close(fd) != 0) {
         Status s = Status::Error(e4write, "cannot close " + tmp + ": " + std::strerror(errno));
-        ::unlink(tmp.c_str());
+        RemoveFile(tmp);
         return s;
     }
     return ReplaceFile(tmp, path);

@@ -449,14 +449,14 @@ struct TagBuild {
 int Table::rewrite(const std::vector<uint32_t>& keep) {
     if (dbf_->readOnly()) return fail(e4write, path_ + ": table is open read-only");
     const std::string tmp = TempPathFor(path_);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return fail(e4write, tmp + ": " + std::strerror(errno));
 
     std::vector<TagBuild> builds;
     for (auto& t : tags_) builds.push_back(TagBuild{t.get(), {}, {}, {}});
     auto abandon = [&](const Status& s) {
         ::close(fd);
-        ::unlink(tmp.c_str());
+        RemoveFile(tmp);
         return fail(s.code, s.message);
     };
 
@@ -498,9 +498,9 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
         std::string p = TempPathFor(b.tag->path()) + ".new";
         Status s = NtxIndex::build(p, b.tag->index().spec(), b.keys, b.recnos);
         if (!s) {
-            ::unlink(tmp.c_str());
-            for (auto& q : tagTmp) ::unlink(q.c_str());
-            ::unlink(p.c_str());
+            RemoveFile(tmp);
+            for (auto& q : tagTmp) RemoveFile(q);
+            RemoveFile(p);
             return fail(s.code, s.message);
         }
         tagTmp.push_back(p);
@@ -511,7 +511,7 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
     selected_ = nullptr;
     (void)db.close();
     dbf_.reset();
-    for (auto& [name, p] : tagNames) ::unlink(p.c_str());
+    for (auto& [name, p] : tagNames) RemoveFile(p);
     Status s = ReplaceFile(tmp, path_);
     for (size_t i = 0; s && i < tagTmp.size(); ++i) s = ReplaceFile(tagTmp[i], tagNames[i].second);
 
