@@ -1,9 +1,12 @@
 #include "engine/Dbf.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -21,8 +24,8 @@ constexpr char kTerminator = 0x0D;
 constexpr char kEofByte = 0x1A;
 
 uint16_t Get16(const char* p) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) |
-                                 static_cast<unsigned char>(p[1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1])
+                                                                        << 8);
 }
 uint32_t Get32(const char* p) {
     return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) |
@@ -74,8 +77,12 @@ Status DbfFile::layout(std::vector<FieldDesc>& fields, uint16_t& recordLength) {
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
         if (!ValidName(f.name)) return Status::Error(e4parm, "bad field name '" + f.name + "'");
         switch (f.type) {
-            case 'D': f.length = 8, f.decimals = 0; break;
-            case 'L': f.length = 1, f.decimals = 0; break;
+            case 'D':
+                f.length = 8, f.decimals = 0;
+                break;
+            case 'L':
+                f.length = 1, f.decimals = 0;
+                break;
             case 'N':
                 if (f.length < 1 || f.length > 20 || (f.decimals && f.decimals + 2 > f.length))
                     return Status::Error(e4parm, "bad width of numeric field " + f.name);
@@ -96,7 +103,8 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
                        bool overwrite) {
     std::vector<FieldDesc> fields = given;
     uint16_t recLen = 0;
-    if (Status s = layout(fields, recLen); !s) return Status::Error(s.code, path + ": " + s.message);
+    if (Status s = layout(fields, recLen); !s)
+        return Status::Error(s.code, path + ": " + s.message);
     DbfFile tmp;
     tmp.path_ = path;
     tmp.fields_ = fields;
@@ -122,8 +130,8 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
         if (::link(tmpPath.c_str(), path.c_str()) != 0) {
             int err = errno;
             ::unlink(tmpPath.c_str());
-            return Status::Error(e4create, path + ": " +
-                                               (err == EEXIST ? "file exists" : std::strerror(err)));
+            return Status::Error(
+                e4create, path + ": " + (err == EEXIST ? "file exists" : std::strerror(err)));
         }
         ::unlink(tmpPath.c_str());
         return SyncDir(DirOf(path));
@@ -134,8 +142,9 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
 std::string DbfFile::headerImage() const {
     std::string h(hdrLen_, '\0');
     h[0] = static_cast<char>(header_.empty() ? kDbfVersion : header_[0]);
-    if (!header_.empty()) h.replace(0, std::min<size_t>(header_.size(), hdrLen_), header_, 0,
-                                    std::min<size_t>(header_.size(), hdrLen_));
+    if (!header_.empty())
+        h.replace(0, std::min<size_t>(header_.size(), hdrLen_), header_, 0,
+                  std::min<size_t>(header_.size(), hdrLen_));
     PutToday(h.data());
     Put32(&h[4], count_);
     Put16(&h[8], hdrLen_);
@@ -155,7 +164,9 @@ std::string DbfFile::headerImage() const {
     return h;
 }
 
-std::string DbfFile::blankRecord() const { return std::string(recLen_, ' '); }
+std::string DbfFile::blankRecord() const {
+    return std::string(recLen_, ' ');
+}
 
 Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<DbfFile>& out) {
     std::unique_ptr<DbfFile> f(new DbfFile());
@@ -205,9 +216,9 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
             fd.length = static_cast<uint16_t>(fd.length | fd.decimals << 8);
             fd.decimals = 0;
         }
-        if (!ValidName(fd.name)) return f->fail(e4data, "field descriptor " +
-                                                 std::to_string(f->fields_.size() + 1) +
-                                                 " has no valid name");
+        if (!ValidName(fd.name))
+            return f->fail(e4data, "field descriptor " + std::to_string(f->fields_.size() + 1) +
+                                       " has no valid name");
         if (fd.length == 0) return f->fail(e4data, "field " + fd.name + " has width 0");
         fd.offset = offset;
         offset += fd.length;
@@ -225,6 +236,12 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
                                    " records but the file holds " +
                                    std::to_string((size - f->hdrLen_) / f->recLen_));
     f->winCap_ = static_cast<uint32_t>(std::max<size_t>(1, kWindowBytes / f->recLen_));
+    if (!readOnly) {
+        // The header is mapped so that an append can publish its new count without a second
+        // system call; where mapping fails the count is written with pwrite instead.
+        void* map = ::mmap(nullptr, kHeaderSize, PROT_READ | PROT_WRITE, MAP_SHARED, f->fd_, 0);
+        if (map != MAP_FAILED) f->headerMap_ = static_cast<char*>(map);
+    }
     out = std::move(f);
     return Status::Ok();
 }
@@ -267,8 +284,8 @@ Status DbfFile::write(uint32_t recno, const char* buf) {
     if (readOnly_) return fail(e4write, "table is open read-only");
     if (recno < 1 || recno > count_)
         return fail(e4write, "record " + std::to_string(recno) + " does not exist");
-    Status s = WriteAt(fd_, buf, recLen_, hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_,
-                       path_);
+    Status s =
+        WriteAt(fd_, buf, recLen_, hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
     if (!s) return s;
     if (recno >= winFirst_ && recno < winFirst_ + winCount_)
         std::memcpy(&window_[static_cast<size_t>(recno - winFirst_) * recLen_], buf, recLen_);
@@ -282,10 +299,10 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
     if (count_ == UINT32_MAX) return fail(e4write, "table is full");
     // The record and the end-of-file byte go first and the count after, so a process that dies
     // between the two leaves a table that opens with its old count.
-    std::string image(buf, recLen_);
-    image += kEofByte;
+    appendImage_.assign(buf, recLen_);
+    appendImage_ += kEofByte;
     uint64_t at = hdrLen_ + static_cast<uint64_t>(count_) * recLen_;
-    if (Status s = WriteAt(fd_, image.data(), image.size(), at, path_); !s) {
+    if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s) {
         // Leave no partial record behind the count (the file may have grown by a part of it).
         if (::ftruncate(fd_, static_cast<off_t>(at)) == 0) {
             char eof = kEofByte;
@@ -293,13 +310,30 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
         }
         return s;
     }
-    char cnt[4];
-    Put32(cnt, count_ + 1);
-    if (Status s = WriteAt(fd_, cnt, 4, 4, path_); !s) return s;
+    if (Status s = storeCount(count_ + 1); !s) return s;
     ++count_;
     recno = count_;
     dirty_ = true;
     return Status::Ok();
+}
+
+Status DbfFile::storeCount(uint32_t count) {
+    if (headerMap_) {
+        // The mapped page is the file's page in the kernel's cache: once the store is done the
+        // count is in the file and survives the death of the process. One aligned 32-bit store,
+        // so a process killed at any instruction leaves the old count or the new one, never a
+        // mix of their bytes.
+        uint32_t little = count;
+        if constexpr (std::endian::native == std::endian::big)
+            little =
+                (count >> 24) | ((count >> 8) & 0xFF00) | ((count << 8) & 0xFF0000) | (count << 24);
+        std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(headerMap_ + 4))
+            .store(little, std::memory_order_release);
+        return Status::Ok();
+    }
+    char cnt[4];
+    Put32(cnt, count);
+    return WriteAt(fd_, cnt, 4, 4, path_);
 }
 
 Status DbfFile::flush() {
@@ -322,6 +356,8 @@ Status DbfFile::sync() {
 Status DbfFile::close() {
     if (fd_ < 0) return Status::Ok();
     Status s = sync();
+    if (headerMap_) ::munmap(headerMap_, kHeaderSize);
+    headerMap_ = nullptr;
     ::close(fd_);
     fd_ = -1;
     return s;

@@ -26,7 +26,7 @@ inline constexpr uint8_t kDbfVersion = 0x03;
 inline constexpr uint8_t kCp1252Driver = 0x57;
 
 class DbfFile {
-public:
+  public:
     ~DbfFile();
     DbfFile(const DbfFile&) = delete;
     DbfFile& operator=(const DbfFile&) = delete;
@@ -64,10 +64,11 @@ public:
     // Size of the read window in records (default: as many as fill 64 KiB).
     void setWindow(size_t records);
 
-private:
+  private:
     DbfFile();
     Status fail(int code, const std::string& what) const;
     Status fill(uint32_t recno);
+    Status storeCount(uint32_t count);  // the record count field of the file's header
 
     std::string path_;
     int fd_ = -1;
@@ -78,6 +79,8 @@ private:
     uint32_t count_ = 0;
     uint16_t recLen_ = 0, hdrLen_ = 0;
     uint8_t driver_ = 0;
+    char* headerMap_ = nullptr;  // the header's bytes mapped shared, or nullptr
+    std::string appendImage_;    // a record and the end-of-file byte, kept to avoid allocating
     std::vector<char> window_;
     uint32_t winFirst_ = 0, winCount_ = 0, winCap_ = 0;
 };
