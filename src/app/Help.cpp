@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -22,8 +23,9 @@ QString& PathOverride() {
     return path;
 }
 
-THelpWindow*& TheWindow() {
-    static THelpWindow* window = nullptr;
+// Owned by whichever window it was last opened from, so it may be destroyed with that window.
+QPointer<THelpWindow>& TheWindow() {
+    static QPointer<THelpWindow> window;
     return window;
 }
 
