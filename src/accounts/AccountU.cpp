@@ -1,0 +1,232 @@
+#include "accounts/AccountU.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "accounts/AccountOps.h"
+#include "accounts/FormParts.h"
+#include "app/MaskEdit.h"
+#include "data/DbUtil.h"
+#include "data/Messages.h"
+
+namespace kvl {
+
+TAccount* AccountForm = nullptr;
+
+namespace {
+
+const QString kNotPositive = QStringLiteral("Account Number must be greater than zero.");
+
+}  // namespace
+
+TAccount::TAccount(bool& packNeeded, QWidget* parent) : QDialog(parent), packNeeded_(packNeeded) {
+    setObjectName(QStringLiteral("Account"));
+    setWindowTitle(QStringLiteral("Account Definition"));
+
+    MaskEdit1 = NumberField(this, "MaskEdit1");
+    Label1 = FormLabel(this, "Label1", QStringLiteral("Account Number:"), MaskEdit1);
+    Edit1 = DescriptionField(this, "Edit1");
+    Label2 = FormLabel(this, "Label2", QStringLiteral("Description:"), Edit1);
+    CheckBox1 = new QCheckBox(this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
+    BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
+    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnHelp = HelpButton(this, 550);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(Label1, 0, 0);
+    fields->addWidget(MaskEdit1, 0, 1, Qt::AlignLeft);
+    fields->addWidget(Label2, 1, 0);
+    fields->addWidget(Edit1, 1, 1);
+    fields->addWidget(CheckBox1, 2, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel, BtnHelp}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    setTabOrder(MaskEdit1, Edit1);
+    setTabOrder(Edit1, CheckBox1);
+    setTabOrder(CheckBox1, BtnSave);
+
+    connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TAccount::MaskEdit1Exit);
+    connect(MaskEdit1, &QLineEdit::textEdited, this, [this] { numberRefused_ = false; });
+    connect(BtnSave, &QPushButton::clicked, this, &TAccount::BtnSaveClick);
+    connect(BtnDelete, &QPushButton::clicked, this, &TAccount::BtnDeleteClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TAccount::BtnCancelClick);
+}
+
+void TAccount::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) FormShow();
+    QDialog::showEvent(event);
+}
+
+void TAccount::FormShow() {
+    const Chart& chart = ChartOf(AccountMode);
+    if (chart.selection > 0) {
+        d4go(chart.accounts, chart.selection);
+        chart.load();
+        BtnDelete->show();
+    } else {
+        chart.buffer.number = NextAccountNo(chart);
+        chart.buffer.description.clear();
+        chart.buffer.taxFlag = true;
+        BtnDelete->hide();
+    }
+    CheckBox1->setText(chart.flagCaption);
+    numberRefused_ = false;
+    proposeNumber(chart);
+    Edit1->setText(chart.buffer.description.trimmed());
+    CheckBox1->setChecked(chart.buffer.taxFlag);
+    MaskEdit1->setFocus();
+}
+
+void TAccount::proposeNumber(const Chart& chart) {
+    ShowNumber(MaskEdit1, chart.buffer.number);
+    if (chart.buffer.number <= kHighestNumber) return;
+    // Said once the window is up, so that the message stands over the editor it speaks of.
+    QTimer::singleShot(0, this, [] {
+        ShowMessage(MsgKind::Information,
+                    QStringLiteral("The highest account number, 9999, is already in use.  Please "
+                                   "enter an unused account number."));
+    });
+}
+
+void TAccount::MaskEdit1Exit() {
+    const std::optional<int> number = ReadNumberField(MaskEdit1);
+    numberRefused_ = !number || *number <= 0;
+    if (!number) {
+        MaskEdit1->setFocus();
+        return;
+    }
+    if (*number > 0) {
+        MaskEdit1->setProgramText(PadNumber(*number, 4));
+        return;
+    }
+    ShowMessage(MsgKind::Information, kNotPositive);
+    MaskEdit1->setFocus();
+}
+
+void TAccount::BtnSaveClick() {
+    const Chart& chart = ChartOf(AccountMode);
+    if (numberRefused_) {
+        MaskEdit1->setFocus();
+        return;
+    }
+    const std::optional<int> number = ReadNumberField(MaskEdit1);
+    if (!number) return;
+    // Leaving the field refuses a zero, but a button may act before the field is left.
+    if (*number < 1 || *number > kHighestNumber) {
+        ShowMessage(MsgKind::Information, kNotPositive);
+        MaskEdit1->setFocus();
+        return;
+    }
+    chart.buffer.description = Edit1->text().trimmed();
+    chart.buffer.taxFlag = CheckBox1->isChecked();
+    if (chart.selection == 0)
+        addAccount(chart, *number);
+    else
+        changeAccount(chart, *number);
+}
+
+void TAccount::addAccount(const Chart& chart, int number) {
+    if (!AccountNoFree(chart, number)) {
+        ShowMessage(MsgKind::Information,
+                    QStringLiteral("Account number already exists.  Please enter a different "
+                                   "number."));
+        return;
+    }
+    chart.buffer.number = number;
+    if (d4appendBlank(chart.accounts) != r4success) {
+        ShowMessage(MsgKind::Warning, QStringLiteral("Unable to Add Record at this time . . . "));
+        return;
+    }
+    chart.store();
+    if (ShowMessage(MsgKind::Confirmation, QStringLiteral("Add another account?")) !=
+        MsgAnswer::Yes) {
+        finish(chart);
+        return;
+    }
+    chart.buffer.number = NextAccountNo(chart);
+    chart.buffer.description.clear();
+    proposeNumber(chart);
+    Edit1->clear();
+    MaskEdit1->setFocus();
+}
+
+void TAccount::changeAccount(const Chart& chart, int number) {
+    const int old = chart.buffer.number;
+    if (number == old) {
+        d4go(chart.accounts, chart.selection);
+        chart.store();
+        finish(chart);
+        return;
+    }
+    const QString typed = MaskEdit1->programText().trimmed();
+    const QString oldText = QString::number(old);
+    if (AccountNoFree(chart, number)) {
+        const QString text =
+            QStringLiteral("ACCOUNT NUMBER CHANGED!\r\n\r\nIf you continue, all ") + chart.word +
+            QStringLiteral(" in account ") + oldText +
+            QStringLiteral(" will be moved to account number ") + typed +
+            QStringLiteral(" AND Account Number ") + oldText +
+            QStringLiteral(" will no longer exist.");
+        if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
+        MoveAccountEntries(chart, old, number);
+        d4go(chart.accounts, chart.selection);
+        chart.buffer.number = number;
+        chart.store();
+        finish(chart);
+        return;
+    }
+    // The check left the account that already carries the number current.
+    const long existing = d4recNo(chart.accounts);
+    const QString text = QStringLiteral("ACCOUNT NUMBER ") + typed +
+                         QStringLiteral(" ALREADY EXISTS.") + QStringLiteral("\r\n") +
+                         QStringLiteral("\r\n") + QStringLiteral("If you continue,") +
+                         QStringLiteral(" all ") + chart.word + QStringLiteral(" in account ") +
+                         oldText + QStringLiteral(" will be merged into account ") + typed +
+                         QStringLiteral(" which will be renamed to ") + Edit1->text().trimmed();
+    if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
+    MoveAccountEntries(chart, old, number);
+    d4go(chart.accounts, existing);
+    d4delete(chart.accounts);
+    packNeeded_ = true;
+    d4go(chart.accounts, chart.selection);
+    chart.buffer.number = number;
+    chart.store();
+    finish(chart);
+}
+
+void TAccount::finish(const Chart& chart) {
+    chart.selection = static_cast<int>(d4recNo(chart.accounts));
+    d4refresh(chart.accounts);
+    accept();
+}
+
+void TAccount::BtnDeleteClick() {
+    const Chart& chart = ChartOf(AccountMode);
+    const QString text = QStringLiteral("WARNING: All ") + chart.word +
+                         QStringLiteral(
+                             " assigned to this account will be deleted.\r\n\r\nARE YOU "
+                             "SURE YOU WANT TO DELETE THIS ACCOUNT?");
+    if (ShowMessage(MsgKind::WarningYesNo, text) != MsgAnswer::Yes) return;
+    DeleteAccount(chart, chart.selection, chart.buffer.number);
+    packNeeded_ = true;
+    chart.selection = 0;
+    accept();
+}
+
+void TAccount::BtnCancelClick() {
+    reject();
+}
+
+}  // namespace kvl
