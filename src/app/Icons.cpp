@@ -490,7 +490,19 @@ QPixmap DrawPicture(Picture picture, int size) {
 
 QIcon PictureIcon(Picture picture) {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(DrawPicture(picture, size));
+    for (int size : {16, 24, 32, 48, 64}) {
+        const QPixmap normal = DrawPicture(picture, size);
+        icon.addPixmap(normal);
+        // A button that cannot be used yet keeps its picture's colours, faded, so that it still
+        // says what it is for.
+        QPixmap faded(size, size);
+        faded.fill(Qt::transparent);
+        QPainter p(&faded);
+        p.setOpacity(0.38);
+        p.drawPixmap(0, 0, normal);
+        p.end();
+        icon.addPixmap(faded, QIcon::Disabled);
+    }
     return icon;
 }
 
