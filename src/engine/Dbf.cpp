@@ -19,7 +19,8 @@ namespace {
 
 constexpr size_t kHeaderSize = 32;
 constexpr size_t kDescSize = 32;
-constexpr size_t kWindowBytes = 64 * 1024;
+constexpr size_t kBlockBytes = 32 * 1024;
+constexpr size_t kCacheBytes = 16 * 1024 * 1024;
 constexpr char kTerminator = 0x0D;
 constexpr char kEofByte = 0x1A;
 
@@ -235,7 +236,8 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
         return f->fail(e4data, "header claims " + std::to_string(f->count_) +
                                    " records but the file holds " +
                                    std::to_string((size - f->hdrLen_) / f->recLen_));
-    f->winCap_ = static_cast<uint32_t>(std::max<size_t>(1, kWindowBytes / f->recLen_));
+    const size_t perBlock = std::max<size_t>(1, kBlockBytes / f->recLen_);
+    f->setCache(perBlock, std::max<size_t>(1, kCacheBytes / (perBlock * f->recLen_)));
     if (!readOnly) {
         // The header is mapped so that an append can publish its new count without a second
         // system call; where mapping fails the count is written with pwrite instead.
@@ -246,36 +248,112 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
     return Status::Ok();
 }
 
-void DbfFile::setWindow(size_t records) {
-    winCap_ = static_cast<uint32_t>(std::max<size_t>(1, records));
-    winCount_ = 0;
-    window_.clear();
-    window_.shrink_to_fit();
+void DbfFile::setCache(size_t blockRecords, size_t blocks) {
+    blockRecords_ = static_cast<uint32_t>(std::clamp<size_t>(blockRecords, 1, UINT32_MAX));
+    maxBlocks_ = std::max<size_t>(1, blocks);
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    slotOf_.clear();
+    slotOf_.shrink_to_fit();
+    hand_ = 0;
+    lastSlot_ = SIZE_MAX;
+    lastMissBlock_ = UINT32_MAX;
+    singleRecno_ = 0;
 }
 
-Status DbfFile::fill(uint32_t recno) {
-    // A read that continues the previous window is a scan: read ahead. Any other read is a
-    // random access through an index: read just the record, so seeks cost no wasted bytes.
-    bool sequential = winCount_ > 0 && recno == winFirst_ + winCount_;
-    uint32_t n = sequential ? std::min<uint32_t>(winCap_, count_ - recno + 1) : 1;
-    window_.resize(static_cast<size_t>(n) * recLen_);
-    winCount_ = 0;
-    Status s = ReadAt(fd_, window_.data(), window_.size(),
-                      hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
-    if (!s) return s;
-    winFirst_ = recno;
-    winCount_ = n;
-    return s;
+size_t DbfFile::claimSlot() {
+    if (blocks_.size() < maxBlocks_) {
+        blocks_.emplace_back();
+        blocks_.back().bytes.reset(new char[static_cast<size_t>(blockRecords_) * recLen_]);
+        return blocks_.size() - 1;
+    }
+    // Clock: a block read again since the hand last passed gets another round.
+    for (;;) {
+        Block& b = blocks_[hand_];
+        const size_t slot = hand_;
+        hand_ = (hand_ + 1) % blocks_.size();
+        if (b.referenced) {
+            b.referenced = false;
+            continue;
+        }
+        if (b.count > 0) slotOf_[b.number] = 0;
+        b.count = 0;
+        return slot;
+    }
+}
+
+Status DbfFile::fetch(uint32_t recno, const char*& record) {
+    const uint32_t number = (recno - 1) / blockRecords_;
+    const uint32_t index = (recno - 1) % blockRecords_;
+    if (lastSlot_ < blocks_.size()) {
+        const Block& b = blocks_[lastSlot_];
+        if (b.count > index && b.number == number) {
+            record = &b.bytes[static_cast<size_t>(index) * recLen_];
+            return Status::Ok();
+        }
+    }
+    if (number < slotOf_.size() && slotOf_[number] != 0) {
+        Block& b = blocks_[slotOf_[number] - 1];
+        if (b.count > index) {
+            b.referenced = true;
+            lastSlot_ = slotOf_[number] - 1;
+            record = &b.bytes[static_cast<size_t>(index) * recLen_];
+            return Status::Ok();
+        }
+    }
+    if (singleRecno_ == recno) {
+        record = single_.data();
+        return Status::Ok();
+    }
+    // A read next to the last miss is part of a scan: the whole block is read and kept. Any
+    // other read is a random access through an index: just the record.
+    const bool near =
+        lastMissBlock_ != UINT32_MAX &&
+        (number == lastMissBlock_ || number == lastMissBlock_ + 1 || number + 1 == lastMissBlock_);
+    lastMissBlock_ = number;
+    if (!near) {
+        single_.resize(recLen_);
+        singleRecno_ = 0;
+        if (Status s = ReadAt(fd_, single_.data(), recLen_,
+                              hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
+            !s)
+            return s;
+        singleRecno_ = recno;
+        record = single_.data();
+        return Status::Ok();
+    }
+    size_t slot;
+    if (number < slotOf_.size() && slotOf_[number] != 0) {
+        slot = slotOf_[number] - 1;  // held, but short of a record appended since
+    } else {
+        slot = claimSlot();
+        if (slotOf_.size() <= number) slotOf_.resize(static_cast<size_t>(number) + 1, 0);
+    }
+    Block& b = blocks_[slot];
+    const uint64_t first = static_cast<uint64_t>(number) * blockRecords_ + 1;
+    const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(blockRecords_, count_ - first + 1));
+    slotOf_[number] = 0;
+    b.count = 0;
+    if (Status s = ReadAt(fd_, b.bytes.get(), static_cast<size_t>(n) * recLen_,
+                          hdrLen_ + (first - 1) * recLen_, path_);
+        !s)
+        return s;
+    b.number = number;
+    b.count = n;
+    b.referenced = false;
+    slotOf_[number] = static_cast<uint32_t>(slot + 1);
+    lastSlot_ = slot;
+    record = &b.bytes[static_cast<size_t>(index) * recLen_];
+    return Status::Ok();
 }
 
 Status DbfFile::read(uint32_t recno, char* buf) {
     if (fd_ < 0) return fail(e4info, "file is closed");
     if (recno < 1 || recno > count_)
         return fail(e4read, "record " + std::to_string(recno) + " does not exist");
-    if (recno < winFirst_ || recno >= winFirst_ + winCount_) {
-        if (Status s = fill(recno); !s) return s;
-    }
-    std::memcpy(buf, &window_[static_cast<size_t>(recno - winFirst_) * recLen_], recLen_);
+    const char* record = nullptr;
+    if (Status s = fetch(recno, record); !s) return s;
+    std::memcpy(buf, record, recLen_);
     return Status::Ok();
 }
 
@@ -287,8 +365,14 @@ Status DbfFile::write(uint32_t recno, const char* buf) {
     Status s =
         WriteAt(fd_, buf, recLen_, hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
     if (!s) return s;
-    if (recno >= winFirst_ && recno < winFirst_ + winCount_)
-        std::memcpy(&window_[static_cast<size_t>(recno - winFirst_) * recLen_], buf, recLen_);
+    const uint32_t number = (recno - 1) / blockRecords_;
+    if (number < slotOf_.size() && slotOf_[number] != 0) {
+        Block& b = blocks_[slotOf_[number] - 1];
+        const uint32_t index = (recno - 1) % blockRecords_;
+        if (index < b.count)
+            std::memcpy(&b.bytes[static_cast<size_t>(index) * recLen_], buf, recLen_);
+    }
+    if (singleRecno_ == recno) std::memcpy(single_.data(), buf, recLen_);
     dirty_ = true;
     return s;
 }
@@ -313,6 +397,15 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
     if (Status s = storeCount(count_ + 1); !s) return s;
     ++count_;
     recno = count_;
+    // A cached block that ends just before the new record takes it in.
+    const uint32_t number = (recno - 1) / blockRecords_;
+    if (number < slotOf_.size() && slotOf_[number] != 0) {
+        Block& b = blocks_[slotOf_[number] - 1];
+        if (b.count == (recno - 1) % blockRecords_) {
+            std::memcpy(&b.bytes[static_cast<size_t>(b.count) * recLen_], buf, recLen_);
+            ++b.count;
+        }
+    }
     dirty_ = true;
     return Status::Ok();
 }

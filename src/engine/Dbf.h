@@ -9,7 +9,12 @@
 // and a message naming the file and the fault. A file longer than its records (another program's
 // padding) is accepted; a record count beyond the file is not.
 //
-// Reads go through a small window of whole records so a scan costs no system call per record.
+// Reads go through a bounded cache of aligned blocks of whole records, so that a scan, in record
+// order or in the order of a tag whose records lie close together, costs one system call per block
+// rather than one per record, and so that a region read again (one account after another over the
+// same year) is read from memory. A read far from the previous one reads that record alone, so
+// random seeks read no wasted bytes. The cache holds what this handle wrote; it is not shared with
+// other handles or processes, each of which sees the file as it was when it read it.
 #pragma once
 
 #include <cstdint>
@@ -61,13 +66,17 @@ class DbfFile {
     Status sync();  // flush(), then fsync
     Status close();
 
-    // Size of the read window in records (default: as many as fill 64 KiB).
-    void setWindow(size_t records);
+    // Records per cache block (default: as many as fill 32 KiB) and blocks kept at most
+    // (default: 16 MiB worth). Drops what is cached.
+    void setCache(size_t blockRecords, size_t blocks);
 
   private:
     DbfFile();
     Status fail(int code, const std::string& what) const;
-    Status fill(uint32_t recno);
+    // The cache slot holding recno's block after reading it (or, for a read far from the
+    // previous one, nullptr with the record alone in single_).
+    Status fetch(uint32_t recno, const char*& record);
+    size_t claimSlot();
     Status storeCount(uint32_t count);  // the record count field of the file's header
 
     std::string path_;
@@ -81,8 +90,21 @@ class DbfFile {
     uint8_t driver_ = 0;
     char* headerMap_ = nullptr;  // the header's bytes mapped shared, or nullptr
     std::string appendImage_;    // a record and the end-of-file byte, kept to avoid allocating
-    std::vector<char> window_;
-    uint32_t winFirst_ = 0, winCount_ = 0, winCap_ = 0;
+    struct Block {
+        uint32_t number = 0;  // block number: records number*per+1 .. number*per+count
+        uint32_t count = 0;   // records held; 0 when the slot is free
+        bool referenced = false;
+        std::unique_ptr<char[]> bytes;
+    };
+    std::vector<Block> blocks_;
+    std::vector<uint32_t> slotOf_;  // slot + 1 of each block number that is cached, else 0
+    uint32_t blockRecords_ = 0;
+    size_t maxBlocks_ = 0;
+    size_t hand_ = 0;                      // the clock hand that chooses the slot to reuse
+    size_t lastSlot_ = SIZE_MAX;           // the slot that served the last read
+    uint32_t lastMissBlock_ = UINT32_MAX;  // block of the last read that missed the cache
+    std::vector<char> single_;             // a record read alone
+    uint32_t singleRecno_ = 0;
 };
 
 }  // namespace xb
