@@ -117,7 +117,9 @@ void TAccount::MaskEdit1Exit() {
 
 void TAccount::BtnSaveClick() {
     const Chart& chart = ChartOf(AccountMode);
+    // The press that left the field already said why; the next press checks afresh.
     if (numberRefused_) {
+        numberRefused_ = false;
         MaskEdit1->setFocus();
         return;
     }

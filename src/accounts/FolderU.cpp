@@ -97,7 +97,9 @@ void TFolderF::BtnSaveClick() {
         addFolder();
         return;
     }
+    // The press that left the field already said why; the next press checks afresh.
     if (numberRefused_) {
+        numberRefused_ = false;
         MaskEdit1->setFocus();
         return;
     }

@@ -1,0 +1,693 @@
+// The account editor in its cycle, on both charts: proposals, adding, changing, renumbering,
+// merging and deleting, with every message, and the tables read back through the engine.
+#include "AccountsFixture.h"
+
+using namespace kvl;
+using kvltest::AccountRow;
+using kvltest::AccountsFixture;
+using kvltest::EntryRow;
+using kvltest::ModalScript;
+
+namespace {
+
+#define SCRIPT_DONE(script)                                                              \
+    do {                                                                                 \
+        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
+        QVERIFY2((script).done(), "steps left over");                                    \
+    } while (false)
+
+QString Word(char mode) {
+    return mode == 'E' ? QStringLiteral("expenses") : QStringLiteral("income");
+}
+
+QList<int> Numbers(const QList<AccountRow>& rows, bool withDeleted = false) {
+    QList<int> numbers;
+    for (const AccountRow& r : rows)
+        if (withDeleted || !r.deleted) numbers << r.number;
+    return numbers;
+}
+
+// The account numbers of the live entries, and of the ones marked deleted, in record order.
+QList<int> LiveAccounts(const QList<EntryRow>& rows) {
+    QList<int> numbers;
+    for (const EntryRow& r : rows)
+        if (!r.deleted) numbers << r.account;
+    return numbers;
+}
+QList<int> DeletedAccounts(const QList<EntryRow>& rows) {
+    QList<int> numbers;
+    for (const EntryRow& r : rows)
+        if (r.deleted) numbers << r.account;
+    return numbers;
+}
+
+void AddEntry(AccountsFixture& app, char mode, int account, bool deleted = false) {
+    if (mode == 'E')
+        app.addExpense(account, 1, deleted);
+    else
+        app.addIncome(account, 1, deleted);
+}
+
+}  // namespace
+
+class AccountEditorTest : public QObject {
+    Q_OBJECT
+
+  private:
+    static void charts() {
+        QTest::addColumn<char>("mode");
+        QTest::newRow("expense") << 'E';
+        QTest::newRow("income") << 'I';
+    }
+
+  private slots:
+    void emptyChartProposesOne_data() { charts(); }
+    void emptyChartProposesOne() {
+        QFETCH(char, mode);
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        QString proposed, caption, title;
+        bool deleteShown = true, checked = false;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    proposed = app.account->MaskEdit1->programText();
+                    caption = app.account->CheckBox1->text();
+                    title = app.account->windowTitle();
+                    checked = app.account->CheckBox1->isChecked();
+                    deleteShown = app.account->BtnDelete->isVisible();
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("  Rent  "));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposed, QStringLiteral("   1"));
+        QCOMPARE(caption,
+                 mode == 'E' ? QStringLiteral("Tax Deductible") : QStringLiteral("Taxable"));
+        QCOMPARE(title, QStringLiteral("Account Definition"));
+        QVERIFY(checked);
+        QVERIFY(!deleteShown);
+        QCOMPARE(app.responder.texts(), QStringList{QStringLiteral("Add another account?")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Confirmation);
+        const QList<AccountRow> rows = app.accounts(mode);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].number, 1);
+        QCOMPARE(rows[0].description, QStringLiteral("Rent"));
+        QVERIFY(rows[0].flag);
+        // The other chart is untouched.
+        QVERIFY(app.accounts(mode == 'E' ? 'I' : 'E').isEmpty());
+    }
+
+    void highestSeventeenProposesEighteen_data() { charts(); }
+    void highestSeventeenProposesEighteen() {
+        QFETCH(char, mode);
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount(mode, 3, QStringLiteral("Three"));
+        app.addAccount(mode, 17, QStringLiteral("Seventeen"));
+        app.addAccount(mode, 5, QStringLiteral("Five"));
+        ModalScript script;
+        QString proposed;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    proposed = app.account->MaskEdit1->programText();
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Fuel"));
+                    app.account->CheckBox1->setChecked(false);
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposed, QStringLiteral("  18"));
+        // The list shown next stands on the account just added.
+        QCOMPARE(currentAfter, 18);
+        const QList<AccountRow> rows = app.accounts(mode);
+        QCOMPARE(Numbers(rows), (QList<int>{3, 17, 5, 18}));
+        QCOMPARE(rows[3].description, QStringLiteral("Fuel"));
+        QVERIFY(!rows[3].flag);
+    }
+
+    void savingWithUnchangedNumberRewritesDescriptionAndFlag_data() { charts(); }
+    void savingWithUnchangedNumberRewritesDescriptionAndFlag() {
+        QFETCH(char, mode);
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount(mode, 2, QStringLiteral("Two"));
+        app.addAccount(mode, 5, QStringLiteral("Old name"), true);
+        AddEntry(app, mode, 5);
+        ModalScript script;
+        QString shownNumber, shownDescription;
+        bool deleteShown = false;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account,
+                [&] {
+                    shownNumber = app.account->MaskEdit1->programText();
+                    shownDescription = app.account->Edit1->text();
+                    deleteShown = app.account->BtnDelete->isVisible();
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral(" New name "));
+                    app.account->CheckBox1->setChecked(false);
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(shownNumber, QStringLiteral("   5"));
+        QCOMPARE(shownDescription, QStringLiteral("Old name"));
+        QVERIFY(deleteShown);
+        QVERIFY(app.responder.shown.isEmpty());
+        QCOMPARE(currentAfter, 5);
+        const QList<AccountRow> rows = app.accounts(mode);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].record, 2L);
+        QCOMPARE(rows[1].number, 5);
+        QCOMPARE(rows[1].description, QStringLiteral("New name"));
+        QVERIFY(!rows[1].flag);
+        QCOMPARE(LiveAccounts(app.entries(mode)), QList<int>{5});
+        QVERIFY(!app.form->PackNeeded);
+    }
+
+    void renumberingCarriesEveryEntry_data() { charts(); }
+    void renumberingCarriesEveryEntry() {
+        QFETCH(char, mode);
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount(mode, 5, QStringLiteral("Five"));
+        app.addAccount(mode, 7, QStringLiteral("Seven"));
+        AddEntry(app, mode, 5);
+        AddEntry(app, mode, 7);
+        AddEntry(app, mode, 5, /*deleted=*/true);
+        AddEntry(app, mode, 5);
+        // The other chart's entries with the same number stay where they are.
+        AddEntry(app, mode == 'E' ? 'I' : 'E', 5);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("9"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::Ok);
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(
+            app.responder.texts(),
+            QStringList{QStringLiteral("ACCOUNT NUMBER CHANGED!\r\n\r\nIf you continue, all ") +
+                        Word(mode) +
+                        QStringLiteral(" in account 5 will be moved to account number 9 AND "
+                                       "Account Number 5 will no longer exist.")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
+        const QList<AccountRow> rows = app.accounts(mode);
+        QCOMPARE(Numbers(rows, true), (QList<int>{9, 7}));
+        QCOMPARE(rows[0].description, QStringLiteral("Five"));
+        const QList<EntryRow> entries = app.entries(mode);
+        QCOMPARE(LiveAccounts(entries), (QList<int>{9, 7, 9}));
+        // Nothing was marked deleted, so nothing was packed: the deleted entry moved too.
+        QCOMPARE(DeletedAccounts(entries), QList<int>{9});
+        QVERIFY(app.progress.shows.isEmpty());
+        QCOMPARE(LiveAccounts(app.entries(mode == 'E' ? 'I' : 'E')), QList<int>{5});
+    }
+
+    void renumberingAnsweredCancelWritesNothing() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 5, QStringLiteral("Five"));
+        app.addExpense(5, 1);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("9"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Changed"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            // Still in the editor after Cancel.
+            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::Cancel);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.shown.size(), 1);
+        const QList<AccountRow> rows = app.accounts('E');
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].number, 5);
+        QCOMPARE(rows[0].description, QStringLiteral("Five"));
+        QCOMPARE(LiveAccounts(app.expenses()), QList<int>{5});
+    }
+
+    void mergingJoinsTheAccountsAndPacks_data() { charts(); }
+    void mergingJoinsTheAccountsAndPacks() {
+        QFETCH(char, mode);
+        AccountsFixture app;
+        QVERIFY(app.started);
+        // Account 7 comes first in the file, so the pack moves the edited account to record 1.
+        app.addAccount(mode, 7, QStringLiteral("Seven"), true);
+        app.addAccount(mode, 5, QStringLiteral("Five"), true);
+        app.addAccount(mode, 8, QStringLiteral("Eight"), true);
+        AddEntry(app, mode, 5);
+        AddEntry(app, mode, 7);
+        AddEntry(app, mode, 8);
+        AddEntry(app, mode, 5);
+        ModalScript script;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Vehicles"));
+                    app.account->CheckBox1->setChecked(false);
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+        app.responder.answer(MsgAnswer::Ok);
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral("ACCOUNT NUMBER 7 ALREADY EXISTS.\r\n\r\nIf you "
+                                            "continue, all ") +
+                             Word(mode) +
+                             QStringLiteral(" in account 5 will be merged into account 7 which "
+                                            "will be renamed to Vehicles")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
+        // Packed before the list came back: the former account 7 is gone for good.
+        QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
+        QVERIFY(!app.form->PackNeeded);
+        const QList<AccountRow> rows = app.accounts(mode);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].number, 7);
+        QCOMPARE(rows[0].description, QStringLiteral("Vehicles"));
+        QVERIFY(!rows[0].flag);
+        QVERIFY(!rows[0].deleted);
+        QCOMPARE(rows[1].number, 8);
+        QCOMPARE(LiveAccounts(app.entries(mode)), (QList<int>{7, 7, 8, 7}));
+        // The list after the pack stands on the merged account, found again by its number.
+        QCOMPARE(currentAfter, 7);
+    }
+
+    void mergingAnsweredCancelWritesNothing() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('I', 5, QStringLiteral("Five"));
+        app.addAccount('I', 7, QStringLiteral("Seven"));
+        app.addIncome(5, 1);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::Cancel);
+
+        RunAccountCycle('I', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(Numbers(app.accounts('I'), true), (QList<int>{5, 7}));
+        QCOMPARE(LiveAccounts(app.income()), QList<int>{5});
+        QVERIFY(app.progress.shows.isEmpty());
+    }
+
+    void numberWhoseOnlyRecordIsDeletedIsFree() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 5, QStringLiteral("Gone"), true, /*deleted=*/true);
+        app.addAccount('E', 6, QStringLiteral("Six"));
+        ModalScript script;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Five again"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(), QStringList{QStringLiteral("Add another account?")});
+        const QList<AccountRow> rows = app.accounts('E');
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows[0].deleted);
+        QCOMPARE(rows[2].number, 5);
+        QCOMPARE(rows[2].description, QStringLiteral("Five again"));
+        QVERIFY(!rows[2].deleted);
+    }
+
+    void takenNumberIsRefusedWhenAdding() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 5, QStringLiteral("Five"));
+        ModalScript script;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Duplicate"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account,
+                [&] {
+                    // The entered values stay for another try.
+                    QCOMPARE(app.account->Edit1->text(), QStringLiteral("Duplicate"));
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "Account number already exists.  Please enter a different number.")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Information);
+        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{5});
+    }
+
+    void addAnotherTwiceThenCancel() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 10, QStringLiteral("Ten"));
+        ModalScript script;
+        QStringList proposals, descriptions;
+        QList<bool> checks;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    proposals << app.account->MaskEdit1->programText();
+                    app.account->CheckBox1->setChecked(false);
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("First"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account,
+                [&] {
+                    proposals << app.account->MaskEdit1->programText();
+                    descriptions << app.account->Edit1->text();
+                    checks << app.account->CheckBox1->isChecked();
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Second"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account,
+                [&] {
+                    proposals << app.account->MaskEdit1->programText();
+                    descriptions << app.account->Edit1->text();
+                    checks << app.account->CheckBox1->isChecked();
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+        app.responder.answer(MsgAnswer::Yes);
+        app.responder.answer(MsgAnswer::Yes);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposals, (QStringList{QStringLiteral("  11"), QStringLiteral("  12"),
+                                         QStringLiteral("  13")}));
+        QCOMPARE(descriptions, (QStringList{QString(), QString()}));
+        // The check box keeps its state from one new account to the next.
+        QCOMPARE(checks, (QList<bool>{false, false}));
+        QCOMPARE(app.responder.texts(), (QStringList{QStringLiteral("Add another account?"),
+                                                     QStringLiteral("Add another account?")}));
+        const QList<AccountRow> rows = app.accounts('E');
+        QCOMPARE(Numbers(rows, true), (QList<int>{10, 11, 12}));
+        QCOMPARE(rows[1].description, QStringLiteral("First"));
+        QCOMPARE(rows[2].description, QStringLiteral("Second"));
+        QVERIFY(!rows[2].flag);
+        // Cancel left the selection at 0: the list stands on its first row.
+        QCOMPARE(currentAfter, 10);
+    }
+
+    void deletingCascadesToEntriesAndPacks_data() { charts(); }
+    void deletingCascadesToEntriesAndPacks() {
+        QFETCH(char, mode);
+        const char other = mode == 'E' ? 'I' : 'E';
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount(mode, 5, QStringLiteral("Five"));
+        app.addAccount(mode, 7, QStringLiteral("Seven"));
+        AddEntry(app, mode, 5);
+        AddEntry(app, mode, 7);
+        AddEntry(app, mode, 5, /*deleted=*/true);
+        AddEntry(app, mode, 5);
+        AddEntry(app, other, 5);
+        ModalScript script;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account, [&] { ModalScript::press(app.account->BtnDelete); })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+        app.responder.answer(MsgAnswer::Yes);
+
+        RunAccountCycle(mode, *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral("WARNING: All ") + Word(mode) +
+                             QStringLiteral(" assigned to this account will be deleted.\r\n\r\nARE "
+                                            "YOU SURE YOU WANT TO DELETE THIS ACCOUNT?")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningYesNo);
+        QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
+        QVERIFY(!app.form->PackNeeded);
+        // Packed: nothing of account 5 is left in the chart or its entries.
+        QCOMPARE(Numbers(app.accounts(mode), true), QList<int>{7});
+        const QList<EntryRow> entries = app.entries(mode);
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].account, 7);
+        QCOMPARE(LiveAccounts(app.entries(other)), QList<int>{5});
+        QCOMPARE(currentAfter, 7);
+    }
+
+    void deletingAnsweredNoWritesNothing() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 5, QStringLiteral("Five"));
+        app.addExpense(5, 1);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
+            .on(app.account, [&] { ModalScript::press(app.account->BtnDelete); })
+            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{5});
+        QCOMPARE(LiveAccounts(app.expenses()), QList<int>{5});
+        QVERIFY(app.progress.shows.isEmpty());
+    }
+
+    void cancelKeepsTheSelection() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        for (int n : {1, 2, 3}) app.addAccount('E', n, QStringLiteral("Account %1").arg(n));
+        ModalScript script;
+        int currentAfter = 0;
+        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 2)); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Not saved"));
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] {
+                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
+                ModalScript::press(app.pickAcc->BtnExit);
+            });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(currentAfter, 2);
+        QCOMPARE(CurrentExpenseAccount, -1);
+        QCOMPARE(app.accounts('E')[1].description, QStringLiteral("Account 2"));
+        QVERIFY(app.responder.shown.isEmpty());
+    }
+
+    void zeroIsRefusedOnLeavingTheField() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        bool focusBack = false;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("0"));
+                    // Pressing Save leaves the field: the check refuses, and Save does not act.
+                    ModalScript::press(app.account->BtnSave);
+                    focusBack = app.account->MaskEdit1->hasFocus();
+                })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("3"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Three"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QVERIFY(focusBack);
+        QCOMPARE(app.responder.texts(),
+                 (QStringList{QStringLiteral("Account Number must be greater than zero."),
+                              QStringLiteral("Add another account?")}));
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Information);
+        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{3});
+    }
+
+    void zeroIsRefusedBySaveItself() {
+        // A Save that acts without the field being left (the keyboard's default button, a script)
+        // still writes no account 0.
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    app.account->MaskEdit1->setProgramText(QStringLiteral("0"));
+                    app.account->BtnSave->click();
+                })
+            .on(app.account, [&] { app.account->BtnCancel->click(); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral("Account Number must be greater than zero.")});
+        QVERIFY(app.accounts('E').isEmpty());
+    }
+
+    void blankNumberIsAConversionError() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QString());
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account,
+                [&] {
+                    // Save pressed again without leaving the field reports it on its own.
+                    app.account->BtnSave->click();
+                })
+            .on(app.account, [&] { app.account->BtnCancel->click(); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 (QStringList{QStringLiteral("'' is not a valid integer value"),
+                              QStringLiteral("'' is not a valid integer value")}));
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);
+        QVERIFY(app.accounts('E').isEmpty());
+    }
+
+    void leavingTheFieldPadsTheNumber() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        QString typed, shown;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
+                    typed = app.account->MaskEdit1->displayText();
+                    QTest::mouseClick(app.account->Edit1, Qt::LeftButton);
+                    shown = app.account->MaskEdit1->displayText();
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(typed, QStringLiteral("42__"));
+        QCOMPARE(shown, QStringLiteral("__42"));
+        QVERIFY(app.responder.shown.isEmpty());
+        QVERIFY(app.accounts('E').isEmpty());
+    }
+
+    void proposalBeyond9999LeavesTheFieldBlank() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 9999, QStringLiteral("Last"));
+        ModalScript script;
+        QString proposed;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    proposed = app.account->MaskEdit1->programText();
+                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
+                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Forty-two"));
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.account,
+                [&] {
+                    // "Add another" proposes nothing again: 9999 is still the highest.
+                    proposed += QLatin1Char('|') + app.account->MaskEdit1->programText();
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::Ok);
+        app.responder.answer(MsgAnswer::Yes);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposed, QStringLiteral("    |    "));
+        const QString full = QStringLiteral(
+            "The highest account number, 9999, is already in use.  Please enter an unused account "
+            "number.");
+        // Cancel, pressed from the blank number field, leaves the field first, as every button
+        // does: the blank is reported, and the dialog closes all the same.
+        QCOMPARE(app.responder.texts(),
+                 (QStringList{full, QStringLiteral("Add another account?"), full,
+                              QStringLiteral("'' is not a valid integer value")}));
+        QCOMPARE(Numbers(app.accounts('E'), true), (QList<int>{9999, 42}));
+    }
+};
+
+QTEST_MAIN(AccountEditorTest)
+#include "AccountEditorTest.moc"
