@@ -21,10 +21,24 @@ QDate WindowYear(const QDate& date) {
 QString DateToKey(const QDate& date) {
     const QDate windowed = WindowYear(date);
     if (!windowed.isValid()) return QString();
+    int year = 0, month = 0, day = 0;
+    windowed.getDate(&year, &month, &day);
+    // Every record stored and every date key sought passes here: eight digits written directly.
+    if (year >= 0 && year <= 9999) {
+        const char16_t text[8] = {static_cast<char16_t>(u'0' + year / 1000),
+                                  static_cast<char16_t>(u'0' + year / 100 % 10),
+                                  static_cast<char16_t>(u'0' + year / 10 % 10),
+                                  static_cast<char16_t>(u'0' + year % 10),
+                                  static_cast<char16_t>(u'0' + month / 10),
+                                  static_cast<char16_t>(u'0' + month % 10),
+                                  static_cast<char16_t>(u'0' + day / 10),
+                                  static_cast<char16_t>(u'0' + day % 10)};
+        return QString(reinterpret_cast<const QChar*>(text), 8);
+    }
     return QStringLiteral("%1%2%3")
-        .arg(windowed.year(), 4, 10, QLatin1Char('0'))
-        .arg(windowed.month(), 2, 10, QLatin1Char('0'))
-        .arg(windowed.day(), 2, 10, QLatin1Char('0'));
+        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'))
+        .arg(day, 2, 10, QLatin1Char('0'));
 }
 
 QDate KeyToDate(const QString& text) {

@@ -130,7 +130,21 @@ QString FieldText(FIELD4* field) {
 }
 
 void AssignText(FIELD4* field, const QString& text, int maxBytes) {
-    std::string bytes = xb::Utf8ToCp1252(text.toStdString());
+    std::string bytes;
+    // Plain ASCII, what nearly every field holds, is the same bytes in Windows-1252.
+    bool ascii = true;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii) {
+        bytes.resize(static_cast<size_t>(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i].unicode());
+    } else {
+        bytes = xb::Utf8ToCp1252(text.toStdString());
+    }
     // A NUL would end the text early in the engine's C-string call; it has no place in a field.
     for (char& c : bytes) {
         if (c == '\0') c = ' ';
