@@ -205,6 +205,8 @@ struct Operand {
 };
 
 class Parser {
+    static constexpr int kMaxNesting = 100;
+
   public:
     Parser(std::string_view text, const std::vector<FieldDesc>& fields)
         : text_(text), fields_(fields) {}
@@ -333,6 +335,16 @@ class Parser {
 
     bool parseUnary(Operand& out) {
         size_t notAt = (skipBlanks(), pos_);
+        // Every nested value passes here; a bound keeps hostile text from exhausting the stack.
+        struct Nesting {
+            int& depth;
+            explicit Nesting(int& d) : depth(++d) {}
+            ~Nesting() { --depth; }
+        } nesting(depth_);
+        if (depth_ > kMaxNesting) {
+            fail(notAt, "values are nested more than " + std::to_string(kMaxNesting) + " deep");
+            return false;
+        }
         if (matchNot()) {
             skipBlanks();
             size_t argAt = pos_;
@@ -541,6 +553,7 @@ class Parser {
     std::string_view text_;
     const std::vector<FieldDesc>& fields_;
     size_t pos_ = 0;
+    int depth_ = 0;
     Status error_;
 };
 

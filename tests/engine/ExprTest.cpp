@@ -477,5 +477,16 @@ TEST(ExprTest, RefusesMalformedText) {
     ExpectRefused("\"Smith\"", "unexpected '\"'");
 }
 
+// Found by fuzzing: thousands of '(' overflowed the stack of the recursive parser.
+TEST(ExprTest, DeepNestingIsRefusedNotRecursedInto) {
+    ExpectRefused(std::string(5000, '(') + "NAME" + std::string(5000, ')'), "nested more than");
+    std::string nots;
+    for (int i = 0; i < 3000; ++i) nots += ".NOT. ";
+    ExpectRefused(nots + "PAID", "nested more than");
+    Layout l = Ledger();
+    Expr e = MustParse(std::string(50, '(') + "NAME" + std::string(50, ')'), l);
+    EXPECT_EQ(e.keyLength(), MustParse("NAME", l).keyLength());
+}
+
 }  // namespace
 }  // namespace xb
