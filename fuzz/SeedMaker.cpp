@@ -1,0 +1,172 @@
+// kvl-fuzz-seeds DIR: writes the seed corpora of the three fuzz targets into DIR/fuzz_dbf,
+// DIR/fuzz_ntx and DIR/fuzz_expr, every file made by the engine itself (tables, tags) or taken
+// from the expressions the program uses. Run it again after a change of either file format and
+// commit what it writes.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/Files.h"
+#include "targets/Support.h"
+#include "targets/Targets.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Fail(const std::string& what) {
+    std::fprintf(stderr, "kvl-fuzz-seeds: %s\n", what.c_str());
+    return false;
+}
+
+bool Keep(const std::string& from, const fs::path& to) {
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) return Fail("cannot copy " + from + " to " + to.string() + ": " + ec.message());
+    return true;
+}
+
+struct Row {
+    std::vector<std::string> texts;  // one per field, assigned as text
+    bool deleted = false;
+};
+
+bool MakeTable(const std::string& path, const std::vector<xb::FieldDesc>& fields,
+               const std::vector<Row>& rows) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    if (xb::Status s = xb::CreateTable(path, fields); !s) return Fail(s.message);
+    xb::Engine e;
+    e.settings.autoOpen = false;
+    xb::Table* t = e.open(path);
+    if (!t) return Fail(e.errorMessage());
+    for (const Row& row : rows) {
+        if (t->appendBlank() != xb::r4success) return Fail(e.errorMessage());
+        for (size_t i = 0; i < row.texts.size() && i < fields.size(); ++i)
+            t->field(fields[i].name)->assign(row.texts[i]);
+        t->setDeleted(row.deleted);
+    }
+    return e.closeAll() == xb::r4success || Fail(e.errorMessage());
+}
+
+bool DbfSeeds(const std::string& work, const fs::path& out) {
+    const std::string t = work + "/seed.dbf";
+    const std::vector<xb::FieldDesc> expense = {
+        {"EXPDATE", 'D', 8, 0, 0}, {"CHECKNO", 'N', 8, 0, 0}, {"ACCNO", 'N', 4, 0, 0},
+        {"FOLNO", 'N', 4, 0, 0},   {"PAYTO", 'C', 30, 0, 0},  {"AMOUNT", 'N', 9, 2, 0},
+        {"EMEMO", 'C', 30, 0, 0},  {"ARCHIVE", 'L', 1, 0, 0}};
+    std::vector<Row> rows;
+    for (int i = 1; i <= 12; ++i)
+        rows.push_back({{"202601" + std::string(i < 10 ? "0" : "") + std::to_string(i),
+                         std::to_string(1000 + i), std::to_string(i % 4 + 1), "1",
+                         "Payee \x80\xe9 " + std::to_string(i), std::to_string(i * 10.25), "memo",
+                         i % 2 ? "T" : "F"},
+                        i % 5 == 0});
+    if (!MakeTable(t, expense, rows) || !Keep(t, out / "expenses.dbf")) return false;
+    if (!MakeTable(t, expense, {}) || !Keep(t, out / "empty.dbf")) return false;
+    if (!MakeTable(t, {{"NOTE", 'C', 254, 0, 0}, {"N", 'N', 20, 4, 0}},
+                   {{{std::string(254, 'w'), "-12345.6789"}}, {{"short", ""}, true}}) ||
+        !Keep(t, out / "wide.dbf"))
+        return false;
+    if (!MakeTable(t, {{"SETTING", 'C', 59, 0, 0}, {"FYMONTH", 'N', 2, 0, 0}},
+                   {{{"User name", "7"}}}) ||
+        !Keep(t, out / "settings.dbf"))
+        return false;
+    return true;
+}
+
+bool NtxSeeds(const std::string& work, const fs::path& out) {
+    struct Seed {
+        const char* file;
+        const char* key;
+        const char* filter;
+    };
+    const Seed seeds[] = {{"name.ntx", "NAME", ""},
+                          {"name-live.ntx", "NAME", ".NOT. DELETED()"},
+                          {"num.ntx", "NUM", ".NOT. DELETED()"},
+                          {"str-num.ntx", "STR(NUM,8,2)", ""},
+                          {"when.ntx", "Dtos(When)", ""},
+                          {"date-name.ntx", "DTOS(WHEN) + NAME", ".NOT. DELETED()"}};
+    for (const Seed& s : seeds) {
+        if (!kvlfuzz::WriteNtxTable(work)) return Fail("cannot write the indexed table");
+        xb::Engine e;
+        e.settings.autoOpen = false;
+        e.settings.safety = false;
+        xb::Table* t = e.open(work + "/T");
+        if (!t) return Fail(e.errorMessage());
+        if (t->createIndex("T", {{"X", s.key, s.filter}}) != xb::r4success)
+            return Fail(e.errorMessage());
+        if (e.closeAll() != xb::r4success) return Fail(e.errorMessage());
+        if (!Keep(work + "/X.ntx", out / s.file)) return false;
+    }
+    // The last tag changed in place: split and merged pages, free pages on the list.
+    {
+        xb::Engine e;
+        xb::Table* t = e.open(work + "/T");
+        if (!t) return Fail(e.errorMessage());
+        xb::Tag* x = t->tag("X");
+        for (long r = 1; r <= 120; ++r) {
+            t->go(r);
+            if (r % 3)
+                t->setDeleted(true);
+            else
+                t->field("WHEN")->assign("19990101");
+        }
+        t->select(x);
+        t->top();
+        if (e.closeAll() != xb::r4success) return Fail(e.errorMessage());
+        if (!Keep(work + "/X.ntx", out / "changed.ntx")) return false;
+    }
+    return true;
+}
+
+bool ExprSeeds(const fs::path& out) {
+    const char* const exprs[] = {"NAME",
+                                 "STR(INT, 4)",
+                                 "STR(INT,4,0)+DTOS(WHEN)",
+                                 "DTOS(WHEN) + STR(INT,4)",
+                                 "Str(Int,4,0)+DTOS(WHEN)",
+                                 "NUM",
+                                 "STR(NUM,8,2)",
+                                 "STR(BIG,20,4)",
+                                 ".NOT. DELETED()",
+                                 "DELETED()",
+                                 "NAME + CITY",
+                                 "OK",
+                                 ".NOT. OK",
+                                 "MEMO",
+                                 "str(num)",
+                                 "UPPER(NAME)"};
+    int n = 0;
+    for (const char* e : exprs) {
+        std::string text = std::string(e) + "\n" + " Smith     Springfield         " + "  -12.50" +
+                           "  42" + "20260131" + "T";
+        const fs::path p = out / ("expr" + std::to_string(++n) + ".txt");
+        if (!kvlfuzz::WriteFile(p.string(), text.data(), text.size()))
+            return Fail("cannot write " + p.string());
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kvl-fuzz-seeds DIR\n");
+        return 2;
+    }
+    const fs::path root = argv[1];
+    for (const char* t : {"fuzz_dbf", "fuzz_ntx", "fuzz_expr"}) {
+        std::error_code ec;
+        fs::create_directories(root / t, ec);
+        if (ec) return Fail("cannot make " + (root / t).string()) ? 0 : 1;
+    }
+    const std::string work = kvlfuzz::ScratchDir();
+    bool ok = DbfSeeds(work, root / "fuzz_dbf") && NtxSeeds(work, root / "fuzz_ntx") &&
+              ExprSeeds(root / "fuzz_expr");
+    return ok ? 0 : 1;
+}
