@@ -20,7 +20,8 @@ void Usage(std::FILE* out) {
         "  Creates DIR if needed and in it the six tables and their index files.\n"
         "  --sample     fill them with a sample business: about two years of expenses and\n"
         "               income up to today\n"
-        "  --name TEXT  the user name shown in the program's caption\n"
+        "  --name TEXT  the user name shown in the program's caption (with --sample and\n"
+        "               no name: the sample firm's name)\n"
         "  Refuses, writing nothing, when DIR already holds any of the six tables.\n",
         out);
 }

@@ -67,19 +67,20 @@ bool DataSession::open(const std::string& dir, const char* command) {
         Complain(command, QStringLiteral("no such directory: %1").arg(shownDir_));
         return false;
     }
-    if (!lock_.acquire(path)) {
-        Complain(command, lock_.error());
-        return false;
-    }
     previousDir_ = QDir::currentPath();
     if (!QDir::setCurrent(path)) {
         Complain(command, QStringLiteral("cannot enter %1").arg(shownDir_));
         previousDir_.clear();
         return false;
     }
+    // Checked before locking, so that a mistyped directory is not left holding a lock file.
     if (!CheckDataFiles()) {
         Complain(command,
                  QStringLiteral("%1 does not hold the six tables of a data set").arg(shownDir_));
+        return false;
+    }
+    if (!lock_.acquire(QStringLiteral("."))) {
+        Complain(command, lock_.error());
         return false;
     }
     cb = code4initP();
