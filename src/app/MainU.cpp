@@ -140,7 +140,6 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setStyleSheet(QString::fromLatin1(kTabStyle));
-    PageControl1->setDocumentMode(false);
     TabSheet1 = new QWidget;
     TabSheet2 = new QWidget;
     TabSheet3 = new QWidget;
@@ -424,13 +423,12 @@ void TFormMain::buildMaintenanceTab() {
     grid->setContentsMargins(10, 12, 10, 6);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
-    const QToolButton* order[4][2] = {{BtnBackup, BtnRestore},
+    QToolButton* const order[4][2] = {{BtnBackup, BtnRestore},
                                       {BtnArchive, BtnDeArchive},
                                       {BtnReIndex, BtnPack},
                                       {BtnEraseData, BtnUpgrade}};
     for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 2; ++column)
-            grid->addWidget(const_cast<QToolButton*>(order[row][column]), row, column);
+        for (int column = 0; column < 2; ++column) grid->addWidget(order[row][column], row, column);
     grid->setRowStretch(4, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
