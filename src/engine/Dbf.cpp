@@ -117,24 +117,24 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
 
     // Written beside the target and renamed, so a half-written table never carries the name.
     std::string tmpPath = TempPathFor(path);
-    int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenFile(tmpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return Status::Error(e4create, path + ": " + std::strerror(errno));
     Status s = WriteAt(fd, image.data(), image.size(), 0, path);
     if (s) s = SyncFd(fd, path);
     ::close(fd);
     if (!s) {
-        ::unlink(tmpPath.c_str());
+        RemoveFile(tmpPath);
         return Status::Error(e4create, s.message);
     }
     if (!overwrite) {
         // link() fails when the name exists, which rename() would silently replace.
-        if (::link(tmpPath.c_str(), path.c_str()) != 0) {
+        if (LinkFile(tmpPath, path) != 0) {
             int err = errno;
-            ::unlink(tmpPath.c_str());
+            RemoveFile(tmpPath);
             return Status::Error(
                 e4create, path + ": " + (err == EEXIST ? "file exists" : std::strerror(err)));
         }
-        ::unlink(tmpPath.c_str());
+        RemoveFile(tmpPath);
         return SyncDir(DirOf(path));
     }
     return ReplaceFile(tmpPath, path);
@@ -173,7 +173,7 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
     std::unique_ptr<DbfFile> f(new DbfFile());
     f->path_ = path;
     f->readOnly_ = readOnly;
-    f->fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    f->fd_ = OpenFile(path, (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (f->fd_ < 0) return Status::Error(e4open, path + ": " + std::strerror(errno));
     uint64_t size = 0;
     if (Status s = FileSize(f->fd_, size, path); !s) return s;
@@ -390,7 +390,7 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
         // Leave no partial record behind the count (the file may have grown by a part of it).
         if (::ftruncate(fd_, static_cast<off_t>(at)) == 0) {
             char eof = kEofByte;
-            (void)::pwrite(fd_, &eof, 1, static_cast<off_t>(at));
+            (void)WriteAt(fd_, &eof, 1, at, path_);
         }
         return s;
     }
