@@ -17,13 +17,15 @@ std::string& StrBuffer() {
 
 // A failed tag lookup leaves its code pending, as a failed open does.
 void RaiseTagName(DATA4* d, const char* name) {
-    d->engine().raise(xb::e4tagName, "tag " + std::string(name ? name : "") + " not found in " +
-                                         d->path());
+    d->engine().raise(xb::e4tagName,
+                      "tag " + std::string(name ? name : "") + " not found in " + d->path());
 }
 
 }  // namespace
 
-CODE4* code4initP() { return new xb::Engine(); }
+CODE4* code4initP() {
+    return new xb::Engine();
+}
 
 int code4initUndoP(CODE4* cb) {
     if (!cb) return 0;
@@ -56,7 +58,9 @@ int code4errTagName(CODE4* cb, int on) {
     return old;
 }
 
-int code4errorCode(CODE4* cb, int value) { return cb->takeError(value); }
+int code4errorCode(CODE4* cb, int value) {
+    return cb->takeError(value);
+}
 
 int error4exitTest(CODE4* cb) {
     if (!cb || cb->errorCode() >= 0) return 0;
@@ -66,15 +70,19 @@ int error4exitTest(CODE4* cb) {
     code4exit(cb);
 }
 
-void code4exit(CODE4* cb) {
-    // Files are closed (and synced) before the program ends, as they would be on a clean stop.
-    if (cb) cb->closeAll();
+void code4exit(CODE4*) {
+    // Nothing more is written: a pending change is dropped, and a tag left mid-change keeps its
+    // mark, so the next start-up rebuilds it instead of trusting it.
     kvl::EndProgram(1);
 }
 
-int code4close(CODE4* cb) { return cb->closeAll(); }
+int code4close(CODE4* cb) {
+    return cb->closeAll();
+}
 
-DATA4* d4open(CODE4* cb, const char* name) { return cb->open(name ? name : ""); }
+DATA4* d4open(CODE4* cb, const char* name) {
+    return cb->open(name ? name : "");
+}
 
 int d4close(DATA4* d) {
     if (!d) return -1;
@@ -87,22 +95,54 @@ TAG4* d4tag(DATA4* d, const char* name) {
     return t;
 }
 
-void d4tagSelect(DATA4* d, TAG4* t) { d->select(t); }
-int d4top(DATA4* d) { return d->top(); }
-int d4bottom(DATA4* d) { return d->bottom(); }
-int d4skip(DATA4* d, long n) { return d->skip(n); }
-int d4seek(DATA4* d, const char* key) { return d->seek(key ? key : ""); }
-int d4go(DATA4* d, long recno) { return d->go(recno); }
-long d4recNo(DATA4* d) { return d->recno(); }
-long d4recCountDo(DATA4* d) { return d->recCount(); }
-int d4appendBlank(DATA4* d) { return d->appendBlank(); }
-void d4delete(DATA4* d) { d->setDeleted(true); }
-void d4recall(DATA4* d) { d->setDeleted(false); }
-int d4deleted(DATA4* d) { return d->deleted() ? 1 : 0; }
-int d4pack(DATA4* d) { return d->pack(); }
-int d4zap(DATA4* d, long first, long count) { return d->zap(first, count); }
-int d4refresh(DATA4* d) { return d->refresh(); }
-FIELD4* d4field(DATA4* d, const char* name) { return d->field(name ? name : ""); }
+void d4tagSelect(DATA4* d, TAG4* t) {
+    d->select(t);
+}
+int d4top(DATA4* d) {
+    return d->top();
+}
+int d4bottom(DATA4* d) {
+    return d->bottom();
+}
+int d4skip(DATA4* d, long n) {
+    return d->skip(n);
+}
+int d4seek(DATA4* d, const char* key) {
+    return d->seek(key ? key : "");
+}
+int d4go(DATA4* d, long recno) {
+    return d->go(recno);
+}
+long d4recNo(DATA4* d) {
+    return d->recno();
+}
+long d4recCountDo(DATA4* d) {
+    return d->recCount();
+}
+int d4appendBlank(DATA4* d) {
+    return d->appendBlank();
+}
+void d4delete(DATA4* d) {
+    d->setDeleted(true);
+}
+void d4recall(DATA4* d) {
+    d->setDeleted(false);
+}
+int d4deleted(DATA4* d) {
+    return d->deleted() ? 1 : 0;
+}
+int d4pack(DATA4* d) {
+    return d->pack();
+}
+int d4zap(DATA4* d, long first, long count) {
+    return d->zap(first, count);
+}
+int d4refresh(DATA4* d) {
+    return d->refresh();
+}
+FIELD4* d4field(DATA4* d, const char* name) {
+    return d->field(name ? name : "");
+}
 
 int i4create(DATA4* d, const char* group, const TAG4INFO* tags) {
     std::vector<xb::TagSpec> specs;
@@ -123,14 +163,28 @@ const char* f4str(FIELD4* f) {
     return StrBuffer().c_str();
 }
 
-int f4int(FIELD4* f) { return static_cast<int>(f->integer()); }
-long f4long(FIELD4* f) { return f->integer(); }
+int f4int(FIELD4* f) {
+    return static_cast<int>(f->integer());
+}
+long f4long(FIELD4* f) {
+    return f->integer();
+}
 int f4double2(FIELD4* f, double* out) {
     *out = f->number();
     return 0;
 }
-int f4true(FIELD4* f) { return f->truth() ? 1 : 0; }
-void f4assign(FIELD4* f, const char* text) { f->assign(text ? text : ""); }
-void f4assignInt(FIELD4* f, int value) { f->assignNumber(value); }
-void f4assignLong(FIELD4* f, long value) { f->assignNumber(static_cast<double>(value)); }
-void f4assignDouble(FIELD4* f, double value) { f->assignNumber(value); }
+int f4true(FIELD4* f) {
+    return f->truth() ? 1 : 0;
+}
+void f4assign(FIELD4* f, const char* text) {
+    f->assign(text ? text : "");
+}
+void f4assignInt(FIELD4* f, int value) {
+    f->assignNumber(value);
+}
+void f4assignLong(FIELD4* f, long value) {
+    f->assignNumber(static_cast<double>(value));
+}
+void f4assignDouble(FIELD4* f, double value) {
+    f->assignNumber(value);
+}

@@ -22,7 +22,7 @@ enum class MsgKind {
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual MsgAnswer show(MsgKind kind, const QString& text) = 0;
 };

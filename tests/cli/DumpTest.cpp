@@ -28,14 +28,15 @@ DumpRun Dump(const QStringList& args) {
 }
 
 class DumpTest : public ::testing::Test {
-protected:
+  protected:
     kvltest::TempDir dir;
     QString d() const { return QString::fromStdString(dir.path()); }
 
     void SetUp() override {
-        ASSERT_TRUE(xb::CreateTable(dir.file("FOLDER.dbf"),
-                                    {{"FOLNO", 'N', 4, 0, 0}, {"FOLNAME", 'C', 12, 0, 0},
-                                     {"OPENED", 'D', 8, 0, 0}, {"ACTIVE", 'L', 1, 0, 0}})
+        ASSERT_TRUE(xb::CreateTable(dir.file("FOLDER.dbf"), {{"FOLNO", 'N', 4, 0, 0},
+                                                             {"FOLNAME", 'C', 12, 0, 0},
+                                                             {"OPENED", 'D', 8, 0, 0},
+                                                             {"ACTIVE", 'L', 1, 0, 0}})
                         .ok());
         xb::Engine e;
         xb::Table* t = e.open(dir.file("FOLDER"));
