@@ -1,0 +1,419 @@
+// The folder editor in its cycle: numbering by the first free number, renumbering (to 0 as well),
+// merging across both entries tables with the pack that follows, deleting with both tables'
+// entries, and the tables read back through the engine.
+#include "AccountsFixture.h"
+
+using namespace kvl;
+using kvltest::AccountsFixture;
+using kvltest::EntryRow;
+using kvltest::FolderRow;
+using kvltest::ModalScript;
+
+namespace {
+
+#define SCRIPT_DONE(script)                                                              \
+    do {                                                                                 \
+        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
+        QVERIFY2((script).done(), "steps left over");                                    \
+    } while (false)
+
+QList<int> Numbers(const QList<FolderRow>& rows, bool withDeleted = false) {
+    QList<int> numbers;
+    for (const FolderRow& r : rows)
+        if (withDeleted || !r.deleted) numbers << r.number;
+    return numbers;
+}
+
+QList<int> LiveFolders(const QList<EntryRow>& rows) {
+    QList<int> numbers;
+    for (const EntryRow& r : rows)
+        if (!r.deleted) numbers << r.folder;
+    return numbers;
+}
+
+QList<int> DeletedFolders(const QList<EntryRow>& rows) {
+    QList<int> numbers;
+    for (const EntryRow& r : rows)
+        if (r.deleted) numbers << r.folder;
+    return numbers;
+}
+
+}  // namespace
+
+class FolderEditorTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void newFolderTakesTheFirstGapAndAddAnotherTheNext() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        for (int n : {1, 2, 3, 5}) app.addFolder(n, QStringLiteral("Folder %1").arg(n));
+        ModalScript script;
+        QStringList proposals;
+        bool numberEnabled = true, deleteShown = true, nameFocused = false;
+        QString title;
+        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
+            .on(app.folderF,
+                [&] {
+                    proposals << app.folderF->MaskEdit1->programText();
+                    numberEnabled = app.folderF->MaskEdit1->isEnabled();
+                    deleteShown = app.folderF->BtnDelete->isVisible();
+                    nameFocused = app.folderF->Edit1->hasFocus();
+                    title = app.folderF->windowTitle();
+                    // Whatever the number field shows, the new folder takes the first gap.
+                    app.folderF->MaskEdit1->setProgramText(QStringLiteral("77"));
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral(" Rentals "));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.folderF,
+                [&] {
+                    proposals << app.folderF->MaskEdit1->programText();
+                    proposals << app.folderF->Edit1->text();
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Storage"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::Yes);
+        app.responder.answer(MsgAnswer::No);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposals,
+                 (QStringList{QStringLiteral("   4"), QStringLiteral("   6"), QString()}));
+        QVERIFY(!numberEnabled);
+        QVERIFY(!deleteShown);
+        QVERIFY(nameFocused);
+        QCOMPARE(title, QStringLiteral("Folder Definition"));
+        QCOMPARE(app.responder.texts(), (QStringList{QStringLiteral("Add another folder?"),
+                                                     QStringLiteral("Add another folder?")}));
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Confirmation);
+        const QList<FolderRow> rows = app.folders();
+        QCOMPARE(Numbers(rows, true), (QList<int>{1, 2, 3, 5, 4, 6}));
+        QCOMPARE(rows[4].name, QStringLiteral("Rentals"));
+        QCOMPARE(rows[5].name, QStringLiteral("Storage"));
+    }
+
+    void existingFolderShowsItsNumberForChange() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(1, QStringLiteral("One"));
+        app.addFolder(4, QStringLiteral("Four"));
+        ModalScript script;
+        QString shownNumber, shownName;
+        bool numberEnabled = false, numberFocused = false, deleteShown = false;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 4)); })
+            .on(app.folderF,
+                [&] {
+                    shownNumber = app.folderF->MaskEdit1->programText();
+                    shownName = app.folderF->Edit1->text();
+                    numberEnabled = app.folderF->MaskEdit1->isEnabled();
+                    numberFocused = app.folderF->MaskEdit1->hasFocus();
+                    deleteShown = app.folderF->BtnDelete->isVisible();
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Four renamed"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(shownNumber, QStringLiteral("   4"));
+        QCOMPARE(shownName, QStringLiteral("Four"));
+        QVERIFY(numberEnabled);
+        QVERIFY(numberFocused);
+        QVERIFY(deleteShown);
+        QVERIFY(app.responder.shown.isEmpty());
+        const QList<FolderRow> rows = app.folders();
+        QCOMPARE(Numbers(rows, true), (QList<int>{1, 4}));
+        QCOMPARE(rows[1].name, QStringLiteral("Four renamed"));
+    }
+
+    void renumberingToZeroIsAccepted() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(3, QStringLiteral("Three"));
+        app.addFolder(4, QStringLiteral("Four"));
+        app.addIncome(1, 3);
+        app.addExpense(1, 3);
+        app.addExpense(1, 4);
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("0"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::Ok);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "FOLDER NUMBER CHANGED!\r\n\r\nIf you continue, all income and expenses in "
+                     "folder 3 will be assigned to folder number 0 AND Folder Number 3 will no "
+                     "longer exist.")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
+        QCOMPARE(Numbers(app.folders(), true), (QList<int>{0, 4}));
+        QCOMPARE(LiveFolders(app.income()), QList<int>{0});
+        QCOMPARE(LiveFolders(app.expenses()), (QList<int>{0, 4}));
+    }
+
+    void renumberingCarriesIncomeAndExpensesDeletedOnesToo() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(3, QStringLiteral("Three"));
+        app.addFolder(5, QStringLiteral("Five"));
+        app.addIncome(1, 3);
+        app.addIncome(1, 3, /*deleted=*/true);
+        app.addIncome(1, 5);
+        app.addExpense(1, 3, /*deleted=*/true);
+        app.addExpense(1, 5);
+        app.addExpense(1, 3);
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::Ok);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "FOLDER NUMBER CHANGED!\r\n\r\nIf you continue, all income and expenses in "
+                     "folder 3 will be assigned to folder number 8 AND Folder Number 3 will no "
+                     "longer exist.")});
+        QCOMPARE(Numbers(app.folders(), true), (QList<int>{8, 5}));
+        const QList<EntryRow> income = app.income();
+        QCOMPARE(LiveFolders(income), (QList<int>{8, 5}));
+        QCOMPARE(DeletedFolders(income), QList<int>{8});
+        const QList<EntryRow> expenses = app.expenses();
+        QCOMPARE(LiveFolders(expenses), (QList<int>{5, 8}));
+        QCOMPARE(DeletedFolders(expenses), QList<int>{8});
+        QVERIFY(app.progress.shows.isEmpty());
+    }
+
+    void mergingJoinsTheFoldersAcrossBothTablesAndPacks() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        // Folder 8 comes first in the file, so the pack moves the edited folder to record 1.
+        app.addFolder(8, QStringLiteral("Eight"));
+        app.addFolder(3, QStringLiteral("Three"));
+        app.addFolder(9, QStringLiteral("Nine"));
+        app.addIncome(1, 3);
+        app.addIncome(1, 8);
+        app.addIncome(1, 9);
+        app.addExpense(2, 8);
+        app.addExpense(2, 3);
+        app.addExpense(2, 3);
+        ModalScript script;
+        int folderAfter = 0;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("North lot"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] {
+                folderAfter = CurrentFolder;
+                ModalScript::press(app.pickFol->BtnExit);
+            });
+        app.responder.answer(MsgAnswer::Ok);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "FOLDER NUMBER 8 ALREADY EXISTS.\r\n\r\nIf you continue, all income and "
+                     "expenses in folder 3 will be merged into folder number 8 which will be "
+                     "renamed to North lot")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
+        QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
+        QVERIFY(!app.form->PackNeeded);
+        const QList<FolderRow> rows = app.folders();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].number, 8);
+        QCOMPARE(rows[0].name, QStringLiteral("North lot"));
+        QCOMPARE(rows[1].number, 9);
+        QCOMPARE(LiveFolders(app.income()), (QList<int>{8, 8, 9}));
+        QCOMPARE(LiveFolders(app.expenses()), (QList<int>{8, 8, 8}));
+        // The selection followed the merged folder through the pack.
+        QCOMPARE(folderAfter, 1);
+    }
+
+    void mergingAnsweredCancelWritesNothing() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(3, QStringLiteral("Three"));
+        app.addFolder(8, QStringLiteral("Eight"));
+        app.addIncome(1, 3);
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::Cancel);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(Numbers(app.folders(), true), (QList<int>{3, 8}));
+        QCOMPARE(LiveFolders(app.income()), QList<int>{3});
+    }
+
+    void deletingCascadesToIncomeAndExpensesAndPacks() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(2, QStringLiteral("Two"));
+        app.addFolder(6, QStringLiteral("Six"));
+        app.addIncome(1, 6);
+        app.addIncome(1, 2);
+        app.addIncome(1, 6, /*deleted=*/true);
+        app.addExpense(1, 6);
+        app.addExpense(1, 2);
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 6)); })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnDelete); })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::Yes);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "WARNING: All income and expenses assigned to this folder will be "
+                     "deleted.\r\n\r\nARE YOU SURE YOU WANT TO DELETE THIS FOLDER?")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningYesNo);
+        QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
+        QCOMPARE(Numbers(app.folders(), true), QList<int>{2});
+        const QList<EntryRow> income = app.income();
+        QCOMPARE(income.size(), 1);
+        QCOMPARE(income[0].folder, 2);
+        const QList<EntryRow> expenses = app.expenses();
+        QCOMPARE(expenses.size(), 1);
+        QCOMPARE(expenses[0].folder, 2);
+        QCOMPARE(CurrentFolder, -1);
+    }
+
+    void deletingAnsweredNoWritesNothing() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(6, QStringLiteral("Six"));
+        app.addExpense(1, 6);
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 6)); })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnDelete); })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(Numbers(app.folders(), true), QList<int>{6});
+        QCOMPARE(LiveFolders(app.expenses()), QList<int>{6});
+        QVERIFY(app.progress.shows.isEmpty());
+    }
+
+    void folderZeroDoesNotMakeOneLookFree() {
+        // After a renumbering to 0, the first free number is still looked for from 1 up.
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(0, QStringLiteral("Zero"));
+        app.addFolder(1, QStringLiteral("One"));
+        app.addFolder(3, QStringLiteral("Three"));
+        ModalScript script;
+        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("New"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(Numbers(app.folders(), true), (QList<int>{0, 1, 3, 2}));
+    }
+
+    void noFolderIsAddedWhenEveryNumberIsInUse() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        OpenFolders();
+        for (int n = 1; n <= kHighestNumber; ++n) {
+            d4appendBlank(dbFolders);
+            FolderBuffer = {n, QStringLiteral("F")};
+            StoreFolderRecord();
+        }
+        code4close(cb);
+        ModalScript script;
+        QString proposed;
+        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
+            .on(app.folderF,
+                [&] {
+                    proposed = app.folderF->MaskEdit1->programText();
+                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("One too many"));
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(proposed, QStringLiteral("    "));
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral(
+                     "All folder numbers from 1 to 9999 are in use.  No folder can be added.")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Information);
+        const QList<FolderRow> rows = app.folders();
+        QCOMPARE(rows.size(), kHighestNumber);
+        QCOMPARE(rows.last().number, kHighestNumber);
+    }
+
+    void blankNumberIsAConversionError() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addFolder(2, QStringLiteral("Two"));
+        ModalScript script;
+        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 2)); })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QString());
+                    ModalScript::press(app.folderF->BtnSave);
+                })
+            .on(app.folderF,
+                [&] {
+                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("2"));
+                    ModalScript::press(app.folderF->BtnCancel);
+                })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(),
+                 QStringList{QStringLiteral("'' is not a valid integer value")});
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);
+        QCOMPARE(Numbers(app.folders(), true), QList<int>{2});
+    }
+};
+
+QTEST_MAIN(FolderEditorTest)
+#include "FolderEditorTest.moc"
