@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,7 @@ bool Allowed(int limit, int& count, int error) {
 FaultPlan FaultPlan::FullDisk(int64_t bytesLeft) {
     FaultPlan p;
     p.writeBytes = bytesLeft;
+    p.growthOnly = true;
     return p;
 }
 
@@ -211,14 +213,24 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
     const char* p = static_cast<const char*>(data);
     FaultState& f = Faults();
     size_t refused = 0;  // the tail that the fault plan keeps from being written
-    if (f.on && f.plan.writeBytes >= 0) {
-        uint64_t left = static_cast<uint64_t>(f.plan.writeBytes) > f.counts.bytesWritten
-                            ? static_cast<uint64_t>(f.plan.writeBytes) - f.counts.bytesWritten
-                            : 0;
-        if (left < size) refused = size - static_cast<size_t>(left);
+    if (f.on) {
+        // Bytes of this write that lie inside the file as it is now.
+        size_t inside = 0;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && offset < static_cast<uint64_t>(st.st_size))
+            inside = static_cast<size_t>(
+                std::min<uint64_t>(size, static_cast<uint64_t>(st.st_size) - offset));
+        const uint64_t used = f.plan.growthOnly ? f.counts.bytesGrown : f.counts.bytesWritten;
+        const size_t counted = f.plan.growthOnly ? size - inside : size;
+        if (f.plan.writeBytes >= 0) {
+            const uint64_t limit = static_cast<uint64_t>(f.plan.writeBytes);
+            const uint64_t left = limit > used ? limit - used : 0;
+            if (left < counted) refused = counted - static_cast<size_t>(left);
+        }
+        f.counts.bytesWritten += size - refused;
+        f.counts.bytesGrown += size - refused > inside ? size - refused - inside : 0;
     }
     size -= refused;
-    if (f.on) f.counts.bytesWritten += size;
     while (size > 0) {
         ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {

@@ -48,9 +48,11 @@ int RemoveFile(const std::string& path);
 // Deliberate failures, for tests; no plan is installed unless a test installs one. Each limit
 // counts the operations of its kind that still succeed after the plan is installed (-1: no
 // limit); the rest fail with the given errno as the system would. A write that crosses the byte
-// limit writes the bytes that fit and then fails, as a disk that fills up does.
+// limit writes the bytes that fit and then fails. With growthOnly the limit counts only bytes
+// that make a file longer, as on a full disk, where rewriting bytes a file already has succeeds.
 struct FaultPlan {
     int64_t writeBytes = -1;
+    bool growthOnly = false;
     int writeError = ENOSPC;
     int creates = -1;  // opens that may create the file (O_CREAT)
     int createError = ENOSPC;
@@ -63,13 +65,14 @@ struct FaultPlan {
     int syncs = -1;
     int syncError = EIO;
 
-    static FaultPlan FullDisk(int64_t bytesLeft);
-    static FaultPlan ReadOnlyDirectory();   // files may be changed, names not (EACCES)
-    static FaultPlan ReadOnlyFileSystem();  // nothing may be written (EROFS)
+    static FaultPlan FullDisk(int64_t bytesLeft);  // growthOnly, ENOSPC
+    static FaultPlan ReadOnlyDirectory();          // files may be changed, names not (EACCES)
+    static FaultPlan ReadOnlyFileSystem();         // nothing may be written (EROFS)
 };
 // What the helpers did since the plan was installed (counted only while one is).
 struct FaultCounts {
     uint64_t bytesWritten = 0;
+    uint64_t bytesGrown = 0;  // of those, bytes past the end of their file
     int creates = 0, writeOpens = 0, renames = 0, removes = 0, syncs = 0;
 };
 void InstallFaultPlan(const FaultPlan& plan);  // counts start again from zero

@@ -40,12 +40,36 @@ TEST_F(FaultPlanTest, WriteCrossingTheLimitLeavesWhatFittedAndFailsWithTheGivenE
     EXPECT_NE(s.message.find(path), std::string::npos) << s.message;
     EXPECT_NE(s.message.find(std::strerror(ENOSPC)), std::string::npos) << s.message;
     EXPECT_EQ(SizeOf(path), 10);
-    EXPECT_FALSE(xb::WriteAt(fd, data.data(), 1, 0, path).ok());
-    EXPECT_EQ(xb::FaultCountsSoFar().bytesWritten, 10u);
+    EXPECT_FALSE(xb::WriteAt(fd, data.data(), 1, 10, path).ok());
+    // A full disk still lets a file's own bytes be rewritten.
+    EXPECT_TRUE(xb::WriteAt(fd, data.data(), data.size(), 2, path).ok());
+    EXPECT_EQ(SizeOf(path), 10);
+    EXPECT_EQ(xb::FaultCountsSoFar().bytesWritten, 18u);
+    EXPECT_EQ(xb::FaultCountsSoFar().bytesGrown, 10u);
     xb::RemoveFaultPlan();
     EXPECT_TRUE(xb::WriteAt(fd, data.data(), data.size(), 16, path).ok());
     EXPECT_EQ(SizeOf(path), 24);
     ::close(fd);
+}
+
+TEST_F(FaultPlanTest, ByteLimitWithoutGrowthOnlyStopsRewritesToo) {
+    const std::string path = dir_.file("b.bin");
+    int fd = xb::OpenFile(path, O_RDWR | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(xb::WriteAt(fd, "0123456789", 10, 0, path).ok());
+    xb::FaultPlan plan;
+    plan.writeBytes = 4;
+    plan.writeError = EIO;
+    xb::InstallFaultPlan(plan);
+    xb::Status s = xb::WriteAt(fd, "abcdef", 6, 0, path);
+    EXPECT_NE(s.message.find(std::strerror(EIO)), std::string::npos) << s.message;
+    EXPECT_FALSE(xb::WriteAt(fd, "x", 1, 9, path).ok());
+    ::close(fd);
+    std::string back(10, '\0');
+    fd = xb::OpenFile(path, O_RDONLY);
+    ASSERT_TRUE(xb::ReadAt(fd, back.data(), back.size(), 0, path).ok());
+    ::close(fd);
+    EXPECT_EQ(back, "abcd456789");
 }
 
 TEST_F(FaultPlanTest, ReadOnlyDirectoryRefusesNewNamesButNotWritesToExistingFiles) {
