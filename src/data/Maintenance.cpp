@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Check.h"
 #include "data/Progress.h"
 #include "data/dbFiles.h"
 #include "engine/Files.h"
@@ -75,6 +76,11 @@ bool IndexFilesMissing(const TableLayout& table) {
     return Missing(table.groupFile);
 }
 
+bool IndexGroupUnsound(const TableLayout& table) {
+    const TableCheck check = CheckTable(".", table);
+    return !check.ok() && check.readable;
+}
+
 void RebuildTableIndex(const TableLayout& table) {
     SavedSettings saved(0, 0, 1);
     Rebuild(table);
@@ -87,7 +93,7 @@ void RebuildIndexes(bool missingOnly) {
         SetProgress(20);
     }
     for (const TableLayout* table : DataTableLayouts()) {
-        if (!missingOnly || IndexFilesMissing(*table)) Rebuild(*table);
+        if (!missingOnly || IndexFilesMissing(*table) || IndexGroupUnsound(*table)) Rebuild(*table);
         if (!missingOnly) SetProgress(table->rebuildProgress);
     }
     if (!missingOnly) ShowProgress(false, QString());

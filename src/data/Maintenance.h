@@ -14,8 +14,10 @@
 namespace kvl {
 
 // Full form (missingOnly false): every group rebuilt, with progress "Rebuilding Indexes".
-// Missing-only form: silently rebuilds the groups of the tables whose group or tag files are
-// absent.
+// Missing-only form (start-up): silently rebuilds the groups of the tables whose group or tag
+// files are absent or unsound: damaged, truncated, left half-changed by a writer that died,
+// written by another program with another layout, or disagreeing with the records. A table that
+// itself cannot be read is left for its open routine to report.
 void RebuildIndexes(bool missingOnly);
 
 // Rebuilds one table's index group from its records (group file and every tag file).
@@ -23,6 +25,10 @@ void RebuildTableIndex(const TableLayout& table);
 
 // True when any of the table's group or tag files is missing from the current directory.
 bool IndexFilesMissing(const TableLayout& table);
+
+// True when the table in the current directory can be read but the integrity check finds a fault
+// in its group or tag files.
+bool IndexGroupUnsound(const TableLayout& table);
 
 // Packs INC5, FOLDER, EXP5, ACC and ACCI, with progress "Packing Data Files".
 void PackAll();

@@ -2,7 +2,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "data/Maintenance.h"
 #include "data/TableLayouts.h"
 #include "engine/Engine.h"
+#include "engine/Ntx.h"
 
 namespace {
 
@@ -235,6 +238,109 @@ TEST_F(MaintenanceTest, TableThatCannotOpenIsSkippedAndTheOthersPacked) {
     EXPECT_EQ(code4errorCode(kvl::cb, 0), 0);
     ASSERT_TRUE(kvl::OpenExpenses());
     EXPECT_EQ(d4recCountDo(kvl::dbExpenses), 1);
+}
+
+// ---- the start-up rebuild of unsound groups -----------------------------------------------
+
+void Overwrite(const std::string& path, size_t offset, const std::string& bytes) {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(offset));
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The ways a tag file can be unsound, each applied to EAcc.ntx of a sample data set.
+struct Damage {
+    const char* name;
+    std::function<void(const std::string& ntx)> apply;
+};
+
+std::vector<Damage> Damages() {
+    return {
+        {"being changed when its writer died",
+         [](const std::string& p) {
+             std::unique_ptr<xb::NtxIndex> idx;
+             ASSERT_TRUE(xb::NtxIndex::open(p, false, idx).ok());
+             ASSERT_EQ(idx->top(), 0);
+             const std::string key(idx->key());
+             const uint32_t recno = idx->recno();
+             ASSERT_TRUE(idx->remove(key, recno).ok());
+             ASSERT_TRUE(idx->insert(key, recno).ok());
+             // The process "dies" here: the file keeps what reached it, and the mark.
+             const std::string bytes = Slurp(p);
+             idx.reset();
+             std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+         }},
+        {"truncated", [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), 1024), 0); }},
+        {"header overwritten", [](const std::string& p) { Overwrite(p, 0, std::string(64, 'Z')); }},
+        {"page overwritten",
+         [](const std::string& p) { Overwrite(p, 1024, std::string(1024, '\xA5')); }},
+        {"empty", [](const std::string& p) { std::ofstream(p, std::ios::trunc); }},
+        {"another layout",
+         [](const std::string& p) {
+             // A tag another program wrote on a different key, under the same name.
+             xb::NtxSpec spec;
+             spec.tagName = "EAcc";
+             spec.keyExpr = "DTOS(EXPDATE)";
+             spec.keySize = 8;
+             ASSERT_TRUE(xb::NtxIndex::build(p, spec, "20260101", {1}).ok());
+         }},
+        {"behind the records",
+         [](const std::string& p) {
+             (void)p;
+             xb::Engine other;  // records added by a tool that does not keep our tags
+             other.settings.autoOpen = false;
+             xb::Table* t = other.open("EXP5.dbf");
+             ASSERT_NE(t, nullptr);
+             ASSERT_EQ(t->appendBlank(), 0);
+             t->field("EXPDATE")->assign("20260101");
+             t->field("ACCNO")->assignNumber(4);
+             ASSERT_EQ(other.closeAll(), 0);
+         }},
+    };
+}
+
+TEST_F(MaintenanceTest, StartUpRebuildsUnsoundGroupsSilently) {
+    MakeDataSet(true);
+    for (const Damage& d : Damages()) {
+        SCOPED_TRACE(d.name);
+        d.apply(file("EAcc.ntx"));
+        EXPECT_FALSE(kvl::CheckTable(dir_.path(), kvl::ExpenseLayout()).ok());
+        const auto before = Inodes();
+        kvl::RebuildIndexes(true);
+        const auto after = Inodes();
+        EXPECT_TRUE(progress.events.empty());
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_NE(after.at("EAcc.ntx"), before.at("EAcc.ntx"));
+        EXPECT_NE(after.at("EDate.ntx"), before.at("EDate.ntx"));  // the whole group
+        for (const char* name : {"AccTag.ntx", "AccITag.ntx", "FolTag.ntx", "IncDate.ntx",
+                                 "IncAcc.ntx", "INC5.cgp", "Acc.cgp"})
+            EXPECT_EQ(after.at(name), before.at(name)) << name;
+        EXPECT_TRUE(kvl::cb->tables().empty());
+        AllSound();
+        ASSERT_TRUE(kvl::OpenExpenses());
+        code4close(kvl::cb);
+    }
+}
+
+TEST_F(MaintenanceTest, StartUpRebuildsAGroupFileThatIsNotOne) {
+    MakeDataSet(true);
+    std::ofstream(file("INC5.cgp"), std::ios::trunc) << "IncDate\nIncAcc\n";
+    const auto before = Inodes();
+    kvl::RebuildIndexes(true);
+    EXPECT_NE(Inodes().at("INC5.cgp"), before.at("INC5.cgp"));
+    EXPECT_NE(Inodes().at("IncDate.ntx"), before.at("IncDate.ntx"));
+    AllSound();
+}
+
+TEST_F(MaintenanceTest, StartUpLeavesATableItCannotReadToItsOpenRoutine) {
+    MakeDataSet(true);
+    Overwrite(file("FOLDER.dbf"), 4, std::string("\xFF\xFF\xFF\x00", 4));  // a count it lacks
+    const std::string folder = Slurp(file("FOLDER.dbf"));
+    const auto before = Inodes();
+    EXPECT_NO_THROW(kvl::RebuildIndexes(true));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Inodes(), before);
+    EXPECT_EQ(Slurp(file("FOLDER.dbf")), folder);
 }
 
 }  // namespace
