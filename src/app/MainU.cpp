@@ -26,6 +26,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "accounts/AccountU.h"
+#include "accounts/Cycles.h"
+#include "accounts/FolderU.h"
+#include "accounts/PickAccU.h"
+#include "accounts/PickFolU.h"
 #include "app/About.h"
 #include "app/DropList.h"
 #include "app/Help.h"
@@ -259,9 +264,7 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
 
-    for (QToolButton* b :
-         {BtnIncome, BtnExpense, BtnAccountI, BtnAccountE, BtnFolders, BtnImport, BtnRateChange})
-        b->setEnabled(false);
+    for (QToolButton* b : {BtnIncome, BtnExpense, BtnImport, BtnRateChange}) b->setEnabled(false);
 }
 
 void TFormMain::buildReportTab() {
@@ -611,12 +614,23 @@ int TFormMain::HelpTopicForFocus() const {
     return 10;
 }
 
+void TFormMain::BtnAccountIClick() {
+    if (PickAccForm && AccountForm) RunAccountCycle('I', *PickAccForm, *AccountForm);
+}
+
+void TFormMain::BtnAccountEClick() {
+    if (PickAccForm && AccountForm) RunAccountCycle('E', *PickAccForm, *AccountForm);
+}
+
+void TFormMain::BtnFoldersClick() {
+    if (!PickFolForm || !FolderForm) return;
+    RunFolderCycle(*PickFolForm, *FolderForm);
+    MarkFolderListStale();
+}
+
 // Operations of later work; their buttons are disabled until the windows they show exist.
 void TFormMain::BtnIncomeClick() {}
 void TFormMain::BtnExpenseClick() {}
-void TFormMain::BtnAccountIClick() {}
-void TFormMain::BtnAccountEClick() {}
-void TFormMain::BtnFoldersClick() {}
 void TFormMain::BtnImportClick() {}
 void TFormMain::BtnRateChangeClick() {}
 void TFormMain::BtnGLRptClick() {}

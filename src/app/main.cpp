@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "accounts/AccountU.h"
+#include "accounts/FolderU.h"
+#include "accounts/PickAccU.h"
+#include "accounts/PickFolU.h"
 #include "app/About.h"
 #include "app/MainU.h"
 #include "app/MessageBoxes.h"
@@ -47,6 +51,10 @@ int main(int argc, char** argv) {
     auto* formMain = new kvl::TFormMain;
     kvl::FormMain = formMain;
     kvl::AboutForm = new kvl::TAboutForm(formMain);
+    kvl::PickFolForm = new kvl::TPickFol(formMain);
+    kvl::FolderForm = new kvl::TFolderF(formMain->PackNeeded, formMain);
+    kvl::PickAccForm = new kvl::TPickAcc(formMain);
+    kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
     kvl::SetProgressSink(formMain);
 
     if (!formMain->FormShow()) {

@@ -75,9 +75,9 @@ class MainWindowTest : public QObject {
         } controls[] = {
             {"BtnIncome", "Add, Edit or Delete Income", false},
             {"BtnExpense", "Add, Edit or Delete Expenses", false},
-            {"BtnAccountI", "Setup Income Accounts (classifications)", false},
-            {"BtnAccountE", "Setup Expense Accounts (Classifications)", false},
-            {"BtnFolders", "Setup Folders (Income/Expense Groups)", false},
+            {"BtnAccountI", "Setup Income Accounts (classifications)", true},
+            {"BtnAccountE", "Setup Expense Accounts (Classifications)", true},
+            {"BtnFolders", "Setup Folders (Income/Expense Groups)", true},
             {"BtnImport", "Import Income Data from Kelvane's Dwelan or Ulvenir program.", false},
             {"BtnRateChange", "Adjust rate based expense amounts.", false},
             {"FolderCBox", "Change to limit view to a single folder", true},
