@@ -40,10 +40,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <numeric>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/Files.h"
@@ -214,6 +214,53 @@ class Pin {
     CachedPage* p_ = nullptr;
 };
 
+// Cached pages by offset. Page offsets are bounded by the file, so a table indexed by page
+// number costs 8 bytes per page of the file and makes a lookup one load instead of a hash.
+class PageMap {
+  public:
+    CachedPage* find(uint32_t off) const {
+        const size_t i = off / kPage;
+        return i < slots_.size() ? slots_[i] : nullptr;
+    }
+    void emplace(uint32_t off, CachedPage* p) {
+        const size_t i = off / kPage;
+        if (i >= slots_.size()) slots_.resize(std::max(i + 1, slots_.size() + slots_.size() / 2));
+        if (!slots_[i]) ++size_;
+        slots_[i] = p;
+    }
+    void erase(uint32_t off) {
+        const size_t i = off / kPage;
+        if (i < slots_.size() && slots_[i]) {
+            slots_[i] = nullptr;
+            --size_;
+        }
+    }
+    size_t size() const { return size_; }
+
+  private:
+    std::vector<CachedPage*> slots_;
+    size_t size_ = 0;
+};
+
+// Key order is byte order. Most keys differ within their first eight bytes, which are compared
+// as one big-endian number before any call to memcmp.
+inline int CompareKeys(const uint8_t* a, const uint8_t* b, size_t n) {
+    if (n >= 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) {
+            if constexpr (std::endian::native == std::endian::little) {
+                x = __builtin_bswap64(x);
+                y = __builtin_bswap64(y);
+            }
+            return x < y ? -1 : 1;
+        }
+        return n == 8 ? 0 : std::memcmp(a + 8, b + 8, n - 8);
+    }
+    return std::memcmp(a, b, n);
+}
+
 std::string Num(uint32_t v) {
     return std::to_string(v);
 }
@@ -238,7 +285,7 @@ struct NtxIndex::Impl {
     std::string lastError;
 
     // Page cache: most recently used first.
-    std::unordered_map<uint32_t, CachedPage*> map;
+    PageMap map;
     CachedPage lru;  // sentinel
     std::vector<std::unique_ptr<CachedPage>> frames;
     std::vector<CachedPage*> spare;
@@ -401,9 +448,8 @@ struct NtxIndex::Impl {
         pushFront(p);
     }
     int fetch(uint32_t off, CachedPage*& out) {
-        auto it = map.find(off);
-        if (it != map.end()) {
-            out = it->second;
+        if (CachedPage* hit = map.find(off)) {
+            out = hit;
             if (lru.next != out) {
                 unlink(out);
                 pushFront(out);
@@ -446,9 +492,8 @@ struct NtxIndex::Impl {
             return fault("the free page list points to " + Num(off) + ", outside the file");
         uint8_t buf[kPage];
         const uint8_t* pg;
-        auto it = map.find(off);
-        if (it != map.end()) {
-            pg = it->second->d;
+        if (CachedPage* hit = map.find(off)) {
+            pg = hit->d;
         } else {
             if (Status s = ReadAt(fd, buf, kPage, off, path); !s) return failStatus(s);
             pg = buf;
@@ -508,10 +553,8 @@ struct NtxIndex::Impl {
                 return fail(e4write, "index file " + path + " has reached its largest size");
             off = static_cast<uint32_t>(fileEnd);
         }
-        CachedPage* p;
-        auto it = map.find(off);
-        if (it != map.end()) {
-            p = it->second;
+        CachedPage* p = map.find(off);
+        if (p) {
             unlink(p);
             pushFront(p);
         } else {
@@ -540,7 +583,7 @@ struct NtxIndex::Impl {
 
     // ---- comparisons -------------------------------------------------------------------------
     int compareEntry(const uint8_t* pg, int i, const uint8_t* key, uint32_t rec) const {
-        int c = std::memcmp(KeyOf(pg, i), key, keySize);
+        int c = CompareKeys(KeyOf(pg, i), key, keySize);
         if (c) return c;
         uint32_t r = Rec(pg, i);
         return r < rec ? -1 : r > rec ? 1 : 0;
@@ -562,7 +605,7 @@ struct NtxIndex::Impl {
         int lo = 0, hi = Count(pg);
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (std::memcmp(KeyOf(pg, mid), key, len) < 0)
+            if (CompareKeys(KeyOf(pg, mid), key, len) < 0)
                 lo = mid + 1;
             else
                 hi = mid;
@@ -1026,8 +1069,9 @@ struct NtxIndex::Impl {
     int flush(bool durable) {
         if (readOnly || fd < 0) return 0;
         std::vector<CachedPage*> dirty;
-        for (auto& [off, p] : map)
-            if (p->dirty) dirty.push_back(p);
+        // Only cached pages are dirty: a page leaves the cache written.
+        for (auto& p : frames)
+            if (p->dirty) dirty.push_back(p.get());
         std::sort(dirty.begin(), dirty.end(),
                   [](const CachedPage* a, const CachedPage* b) { return a->off < b->off; });
         for (CachedPage* p : dirty)
