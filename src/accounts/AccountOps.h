@@ -1,12 +1,8 @@
-// The two charts of accounts without a window: the state their cycle shares, what differs between
-// the expense and the income chart, the numbering rule, and the walks that carry expenses or
-// income along when an account is renumbered, merged into another or deleted.
-//
-// Contract: the chart's account table is open (OpenExpenseAccounts or OpenIncomeAccounts) with its
-// tag selected; the chart's entries table is closed, since the walks open it, visit every record in
-// record-number order (records marked deleted included, so nothing is stranded under a number that
-// no longer exists), and close it again. A pending engine error during a walk ends the program.
-// Account numbers are 1 to kHighestNumber; callers never store a number outside that range.
+// The two charts of accounts without a window: what differs between the expense and the income
+// chart, the cycle's shared state, the numbering rule, and the walks that carry entries along when
+// an account is renumbered, merged or deleted. Callers have the chart's account table open with its
+// tag selected and its entries table closed (the walks open and close it themselves); a pending
+// engine error during a walk ends the program.
 #pragma once
 
 #include <QString>

@@ -29,6 +29,7 @@ const QString kNotPositive = QStringLiteral("Account Number must be greater than
 TAccount::TAccount(bool& packNeeded, QWidget* parent) : QDialog(parent), packNeeded_(packNeeded) {
     setObjectName(QStringLiteral("Account"));
     setWindowTitle(QStringLiteral("Account Definition"));
+    TakeOwnerFont(this);
 
     MaskEdit1 = NumberField(this, "MaskEdit1");
     Label1 = FormLabel(this, "Label1", QStringLiteral("Account Number:"), MaskEdit1);

@@ -1,13 +1,7 @@
-// The account editor: adds accounts to the chart AccountMode names, changes an account's
-// description and flag, renumbers an account with all its expenses or income, merges it into
-// another existing account, and deletes it with all its expenses or income.
-//
-// The chart's account table is open with its tag selected, the entries tables closed, and the
-// chart's selection names the account (0: a new one). Save and Delete set the selection to the
-// record written (Delete: 0) and close; Cancel closes with the selection as it was. Whenever the
-// editor marks records deleted it sets the flag it was made with (the main window's PackNeeded);
-// the cycle then packs. Numbers are 1 to 9999; a proposal beyond 9999 leaves the field blank and
-// says so, and nothing outside that range is ever stored.
+// The account editor of the chart AccountMode names: adds, changes, renumbers, merges and deletes
+// accounts, carrying expenses or income along. The account table is open, the selection names the
+// account (0: new); Save and Delete set the selection and close, Cancel leaves it; marking records
+// deleted sets the flag the editor was made with, and no number outside 1 to 9999 is ever stored.
 #pragma once
 
 #include <QDialog>

@@ -1,12 +1,6 @@
-// The account and folder cycles the main window runs: the pick list and the editor shown in turn
-// until the user leaves the list, with a pack of all data files after every step that marked
-// records deleted.
-//
-// A cycle opens the table it lists, ends with every table closed, and uses the editor's flag (the
-// main window's PackNeeded) to decide on packing, clearing it afterwards. Packing renumbers
-// records, so a selection that names a record is carried over to the record that carries the same
-// number after the pack (0 if none). The folder cycle's caller refreshes its default-folder list
-// after.
+// The account and folder cycles the main window runs: pick list and editor in turn until the user
+// leaves the list, packing all data files after any step that marked records deleted (the
+// selection then follows its account or folder by number). Every table is closed at the end.
 #pragma once
 
 namespace kvl {

@@ -1,10 +1,7 @@
-// The folder list without a window: the folder cycle's selection, the numbering rule, and the
-// walks that carry income and expenses along when a folder is renumbered, merged or deleted.
-//
-// Contract: FOLDER.dbf is open (OpenFolders) with FolTag selected; INC5 and EXP5 are closed, since
-// the walks open both, visit every record of each in record-number order (records marked deleted
-// included), income first, and close them again. A pending engine error during a walk ends the
-// program. Folder numbers fit four digits (0 to kHighestNumber; renumbering may give 0).
+// The folder list without a window: the folder cycle's selection, the numbering rule, and the walks
+// that carry income and expenses along when a folder is renumbered, merged or deleted. Callers have
+// FOLDER.dbf open with FolTag selected and INC5 and EXP5 closed (the walks open and close both);
+// a pending engine error during a walk ends the program.
 #pragma once
 
 namespace kvl {

@@ -23,6 +23,7 @@ TFolderF* FolderForm = nullptr;
 TFolderF::TFolderF(bool& packNeeded, QWidget* parent) : QDialog(parent), packNeeded_(packNeeded) {
     setObjectName(QStringLiteral("FolderF"));
     setWindowTitle(QStringLiteral("Folder Definition"));
+    TakeOwnerFont(this);
 
     MaskEdit1 = NumberField(this, "MaskEdit1");
     Label1 = FormLabel(this, "Label1", QStringLiteral("Folder Number:"), MaskEdit1);

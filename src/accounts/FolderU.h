@@ -1,13 +1,7 @@
-// The folder editor: adds folders (numbered by the first free number, not chosen by the user),
-// renames them, renumbers a folder with all the income and expenses filed in it, merges it into
-// another existing folder, and deletes it with all its income and expenses.
-//
-// FOLDER.dbf is open with FolTag selected, INC5 and EXP5 closed, and CurrentFolder names the
-// folder (0: a new one). Save and Delete set CurrentFolder to the record written (Delete: 0; a
-// merge keeps the edited folder's record) and close; Cancel closes with it as it was. Whenever the
-// editor marks records deleted it sets the flag it was made with (the main window's PackNeeded);
-// the cycle then packs. When every number from 1 to 9999 is in use, no folder is added and the
-// editor says so.
+// The folder editor: adds folders under the first free number, renames, renumbers, merges and
+// deletes them, carrying income and expenses along. FOLDER.dbf is open, CurrentFolder names the
+// folder (0: new); Save and Delete set it and close, Cancel leaves it; marking records deleted sets
+// the flag the editor was made with, and no number beyond 9999 is ever stored.
 #pragma once
 
 #include <QDialog>

@@ -11,6 +11,11 @@
 
 namespace kvl {
 
+void TakeOwnerFont(QWidget* window) {
+    window->setAttribute(Qt::WA_WindowPropagation);
+    if (QWidget* owner = window->parentWidget()) window->setFont(owner->font());
+}
+
 QPushButton* FormButton(QWidget* parent, const char* name, const QString& text) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));

@@ -1,11 +1,7 @@
 // Pieces the record editors and pick lists are built from, so that every such window has the same
-// number field, description field and buttons and reads its number the same way.
-//
-// Buttons never act as a dialog's default button: Enter in a field or a grid does only what the
-// window itself gives it. A number field carries the mask "!9999;1;_"; ReadNumberField converts its
-// trimmed text as the toolkit does and reports a text that is not a whole number in the toolkit's
-// error box (the caller then writes nothing). ShowNumber puts a number in plain decimal, or leaves
-// the field blank when the number does not fit its four places.
+// number field, description field and buttons, and reads its number the same way: buttons are never
+// a dialog's default button, and a number that is not a whole number is reported in the toolkit's
+// error box and not returned.
 #pragma once
 
 #include <QString>
@@ -23,14 +19,21 @@ class TMaskEdit;
 // The texts the editors accept: at most this many characters, stored trimmed.
 inline constexpr int kDescriptionLength = 30;
 
+// The window takes its font from the window that owns it (the main window's smaller font), as
+// child controls do, so that text fits the pixel widths the lists are laid out in.
+void TakeOwnerFont(QWidget* window);
+
 QPushButton* FormButton(QWidget* parent, const char* name, const QString& text);
 // A "Help" button that opens the help file at topic.
 QPushButton* HelpButton(QWidget* parent, int topic);
 QLabel* FormLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy);
+// Mask "!9999;1;_".
 TMaskEdit* NumberField(QWidget* parent, const char* name);
 QLineEdit* DescriptionField(QWidget* parent, const char* name);
 
+// The trimmed text as the toolkit converts it; nothing after the error box for any other text.
 std::optional<int> ReadNumberField(TMaskEdit* field);
+// Plain decimal; a number that does not fit the four places leaves the field blank.
 void ShowNumber(TMaskEdit* field, int number);
 
 }  // namespace kvl

@@ -1,9 +1,6 @@
-// The folder pick list: the folders of FOLDER.dbf in number order, and the user's choice returned
-// in CurrentFolder: a record number to edit, 0 for a new folder, -1 to leave.
-//
-// FOLDER.dbf must be open with FolTag selected while the list is shown. Records marked deleted are
-// left out; the first row is current on every showing. The grid is 288 pixels wide, 312 with more
-// than 9 rows (header included).
+// The folder pick list, returning the choice in CurrentFolder (record number, 0 new, -1 leave).
+// FOLDER.dbf is open with FolTag selected; folders marked deleted are left out and the first row is
+// current on every showing.
 #pragma once
 
 #include "accounts/PickList.h"

@@ -16,6 +16,7 @@ namespace kvl {
 TPickList::TPickList(const QString& caption, int visibleRows, QWidget* parent)
     : QDialog(parent), visibleRows_(visibleRows) {
     setWindowTitle(caption);
+    TakeOwnerFont(this);
 
     StringGrid1 = new QTableWidget(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));

@@ -1,14 +1,7 @@
-// The pick list every chart and list window is built on: a grid of records with a header row and
-// a hidden last column holding each row's record number, and the buttons Select, New and Exit.
-//
-// A derived window names its selection variable and fills the grid in FormShow, which runs at every
-// showing: BeginFill sets the columns, AddRow appends a data row, EndFill makes a row current,
-// enables or disables Select and the grid, and widens the grid for its scroll bar when the grid
-// (header included) has more rows than fit. Select, a double-click or Enter on a data row sets the
-// selection to that row's record number and closes; New sets it to 0, Exit to -1; closing the
-// window any other way leaves it as it was (Escape does nothing). Every closing resets the grid to
-// one empty data row, so each showing starts from an empty grid. Qt row r is the data row r + 1 of
-// a grid whose row 0 is the header.
+// The pick list every chart and list window is built on: a grid of records under a header, with a
+// hidden last column holding each row's record number, and Select, New and Exit. Select (also
+// Enter and double-click) returns the current row's record number, New 0, Exit -1; any other way
+// of closing leaves the selection as it was. Each showing starts from an empty grid.
 #pragma once
 
 #include <QDialog>
@@ -57,9 +50,11 @@ class TPickList : public QDialog {
 
     // The columns as the window shows them; the last one is the hidden record number.
     void BeginFill(const QList<Column>& columns);
-    // Returns the Qt row filled.
+    // Returns the Qt row filled: Qt row r is the data row r + 1 of a grid whose row 0 is the
+    // header.
     int AddRow(const QStringList& cells, long record);
-    // currentRow: the Qt row to make current, or -1 for the first.
+    // currentRow: the Qt row to make current, or -1 for the first. An empty list disables Select
+    // and the grid; a list taller than the grid widens it for the scroll bar.
     void EndFill(int currentRow);
 
     void showEvent(QShowEvent* event) override;

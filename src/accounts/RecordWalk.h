@@ -1,10 +1,6 @@
-// Walks that must see every record of a table, records marked deleted included.
-//
-// Renumbering, merging and cascading deletion rewrite entries by number; a record marked deleted
-// but not yet packed still carries its number and must follow, so these walks go in record-number
-// order, not through a tag (every tag hides deleted records). After every step the engine is
-// tested: a pending engine error ends the program (error4exitTest) instead of leaving a walk half
-// done without a word.
+// Walks that must see every record of a table, records marked deleted included (they still carry
+// their numbers, and every tag hides them), in record-number order, with the engine tested after
+// every step so that an engine error ends the program instead of leaving a walk half done.
 #pragma once
 
 #include <functional>
