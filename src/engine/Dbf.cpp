@@ -21,6 +21,7 @@ constexpr size_t kHeaderSize = 32;
 constexpr size_t kDescSize = 32;
 constexpr size_t kBlockBytes = 32 * 1024;
 constexpr size_t kCacheBytes = 16 * 1024 * 1024;
+constexpr size_t kStreamBytes = 128 * 1024;
 constexpr char kTerminator = 0x0D;
 constexpr char kEofByte = 0x1A;
 
@@ -357,6 +358,26 @@ Status DbfFile::read(uint32_t recno, char* buf) {
     return Status::Ok();
 }
 
+Status DbfFile::readInOrder(uint32_t recno, char* buf) {
+    if (fd_ < 0) return fail(e4info, "file is closed");
+    if (recno < 1 || recno > count_)
+        return fail(e4read, "record " + std::to_string(recno) + " does not exist");
+    if (recno < streamFirst_ || recno >= streamFirst_ + streamCount_) {
+        const uint32_t n = static_cast<uint32_t>(
+            std::min<uint64_t>(std::max<size_t>(1, kStreamBytes / recLen_), count_ - recno + 1));
+        stream_.resize(static_cast<size_t>(n) * recLen_);
+        streamCount_ = 0;
+        if (Status s = ReadAt(fd_, stream_.data(), stream_.size(),
+                              hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
+            !s)
+            return s;
+        streamFirst_ = recno;
+        streamCount_ = n;
+    }
+    std::memcpy(buf, &stream_[static_cast<size_t>(recno - streamFirst_) * recLen_], recLen_);
+    return Status::Ok();
+}
+
 Status DbfFile::write(uint32_t recno, const char* buf) {
     if (fd_ < 0) return fail(e4info, "file is closed");
     if (readOnly_) return fail(e4write, "table is open read-only");
@@ -373,6 +394,8 @@ Status DbfFile::write(uint32_t recno, const char* buf) {
             std::memcpy(&b.bytes[static_cast<size_t>(index) * recLen_], buf, recLen_);
     }
     if (singleRecno_ == recno) std::memcpy(single_.data(), buf, recLen_);
+    if (recno >= streamFirst_ && recno < streamFirst_ + streamCount_)
+        std::memcpy(&stream_[static_cast<size_t>(recno - streamFirst_) * recLen_], buf, recLen_);
     dirty_ = true;
     return s;
 }

@@ -53,6 +53,9 @@ class DbfFile {
 
     // Record numbers count from 1. buf holds recordLength() bytes.
     Status read(uint32_t recno, char* buf);
+    // For a pass in record order that does not come back (pack, index builds, record-order
+    // walks): reads ahead through a window of its own and leaves the cache to what is read again.
+    Status readInOrder(uint32_t recno, char* buf);
     Status write(uint32_t recno, const char* buf);
     Status append(const char* buf, uint32_t& recno);
 
@@ -104,6 +107,8 @@ class DbfFile {
     size_t lastSlot_ = SIZE_MAX;           // the slot that served the last read
     uint32_t lastMissBlock_ = UINT32_MAX;  // block of the last read that missed the cache
     std::vector<char> single_;             // a record read alone
+    std::vector<char> stream_;             // records streamFirst_.. of a pass in record order
+    uint32_t streamFirst_ = 0, streamCount_ = 0;
     uint32_t singleRecno_ = 0;
 };
 

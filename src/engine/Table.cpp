@@ -41,16 +41,22 @@ void CopyPadded(char* dst, size_t width, std::string_view text, bool rightAlign)
 
 // ---- Field ----
 
-const FieldDesc& Field::desc() const { return table_->fields()[index_]; }
+const FieldDesc& Field::desc() const {
+    return table_->fields()[index_];
+}
 
 std::string_view Field::raw() const {
     const FieldDesc& d = desc();
     return std::string_view(table_->record() + d.offset, d.length);
 }
 
-double Field::number() const { return ParseNumber(raw()); }
+double Field::number() const {
+    return ParseNumber(raw());
+}
 
-long Field::integer() const { return static_cast<long>(number()); }
+long Field::integer() const {
+    return static_cast<long>(number());
+}
 
 bool Field::truth() const {
     char c = raw().empty() ? 'F' : raw()[0];
@@ -97,7 +103,9 @@ Table::Table(Engine* engine) : engine_(engine) {}
 
 Table::~Table() = default;
 
-int Table::fail(int code, const std::string& message) { return engine_->raise(code, message); }
+int Table::fail(int code, const std::string& message) {
+    return engine_->raise(code, message);
+}
 
 char* Table::mutableRecord() {
     changed_ = true;
@@ -170,8 +178,10 @@ Status Table::openGroup() {
     return Status::Ok();
 }
 
-int Table::load(long recno) {
-    if (Status s = dbf_->read(static_cast<uint32_t>(recno), record_.data()); !s)
+int Table::load(long recno, bool inOrder) {
+    const uint32_t r = static_cast<uint32_t>(recno);
+    if (Status s = inOrder ? dbf_->readInOrder(r, record_.data()) : dbf_->read(r, record_.data());
+        !s)
         return fail(s.code, s.message);
     original_ = record_;
     recno_ = recno;
@@ -264,7 +274,7 @@ int Table::top() {
     bof_ = false;
     if (selected_) return position(selected_->index().top());
     if (dbf_->recordCount() == 0) return atEof();
-    return load(1);
+    return load(1, true);
 }
 
 int Table::bottom() {
@@ -300,7 +310,7 @@ int Table::skip(long n) {
             bof_ = true;
             return r4bof;
         }
-        return load(target);
+        return load(target, n == 1);
     }
     NtxIndex& idx = selected_->index();
     int rc;
@@ -382,7 +392,9 @@ void Table::setDeleted(bool deleted) {
     mutableRecord()[0] = deleted ? '*' : ' ';
 }
 
-int Table::refresh() { return writeBack(); }
+int Table::refresh() {
+    return writeBack();
+}
 
 int Table::flush() {
     int rc = writeBack();
@@ -412,7 +424,7 @@ int Table::pack() {
     keep.reserve(dbf_->recordCount());
     std::string rec(dbf_->recordLength(), ' ');
     for (uint32_t r = 1; r <= dbf_->recordCount(); ++r) {
-        if (Status s = dbf_->read(r, rec.data()); !s) return fail(s.code, s.message);
+        if (Status s = dbf_->readInOrder(r, rec.data()); !s) return fail(s.code, s.message);
         if (rec[0] != '*') keep.push_back(r);
     }
     return rewrite(keep);
@@ -436,6 +448,11 @@ struct TagBuild {
     std::string keys;
     std::vector<uint32_t> recnos;
     std::string scratch;
+    // Room for every record at once: growing by doubling would need twice the memory at its peak.
+    void reserve(size_t records) {
+        keys.reserve(records * tag->keyExpr().keyLength());
+        recnos.reserve(records);
+    }
     void add(const char* rec, uint32_t recno) {
         if (!tag->holds(rec)) return;
         tag->keyOf(rec, scratch);
@@ -453,7 +470,10 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
     if (fd < 0) return fail(e4write, tmp + ": " + std::strerror(errno));
 
     std::vector<TagBuild> builds;
-    for (auto& t : tags_) builds.push_back(TagBuild{t.get(), {}, {}, {}});
+    for (auto& t : tags_) {
+        builds.push_back(TagBuild{t.get(), {}, {}, {}});
+        builds.back().reserve(keep.size());
+    }
     auto abandon = [&](const Status& s) {
         ::close(fd);
         RemoveFile(tmp);
@@ -473,7 +493,7 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
     uint64_t at = header.size();
     std::string rec(len, ' ');
     for (size_t i = 0; i < keep.size(); ++i) {
-        if (Status s = db.read(keep[i], rec.data()); !s) return abandon(s);
+        if (Status s = db.readInOrder(keep[i], rec.data()); !s) return abandon(s);
         block += rec;
         for (auto& b : builds) b.add(rec.data(), static_cast<uint32_t>(i + 1));
         if (block.size() >= perBlock * len || i + 1 == keep.size()) {
@@ -567,10 +587,13 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         for (auto& p : tagPaths)
             if (FileExists(p)) return fail(e4create, p + ": file exists");
     }
-    for (auto& t : made) builds.push_back(TagBuild{t.get(), {}, {}, {}});
+    for (auto& t : made) {
+        builds.push_back(TagBuild{t.get(), {}, {}, {}});
+        builds.back().reserve(dbf_->recordCount());
+    }
     std::string rec(dbf_->recordLength(), ' ');
     for (uint32_t r = 1; r <= dbf_->recordCount(); ++r) {
-        if (Status s = dbf_->read(r, rec.data()); !s) return fail(s.code, s.message);
+        if (Status s = dbf_->readInOrder(r, rec.data()); !s) return fail(s.code, s.message);
         for (auto& b : builds) b.add(rec.data(), r);
     }
     // Tags of this table that are about to be replaced are closed first.

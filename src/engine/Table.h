@@ -29,7 +29,7 @@ class Table;
 
 // A field handle bound to one open table.
 class Field {
-public:
+  public:
     Field(Table* table, size_t index) : table_(table), index_(index) {}
     const FieldDesc& desc() const;
     Table& table() const { return *table_; }
@@ -45,7 +45,7 @@ public:
     void assign(std::string_view text);
     void assignNumber(double value);  // rounded to the field's decimals; all '*' when too wide
 
-private:
+  private:
     Table* table_;
     size_t index_;
 };
@@ -60,7 +60,7 @@ struct TagSpec {
 };
 
 class Tag {
-public:
+  public:
     const std::string& name() const { return name_; }  // as stored in the group, e.g. "EDate"
     const std::string& path() const { return index_->path(); }
     NtxIndex& index() { return *index_; }
@@ -71,7 +71,7 @@ public:
     void keyOf(const char* record, std::string& out) const { key_.key(record, out); }
     bool holds(const char* record) const { return filter_.empty() || filter_.truth(record); }
 
-private:
+  private:
     friend class Table;
     std::string name_;
     std::unique_ptr<NtxIndex> index_;
@@ -80,7 +80,7 @@ private:
 };
 
 class Table {
-public:
+  public:
     ~Table();
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
@@ -117,7 +117,7 @@ public:
     int flush();    // refresh(), then the header and every tag
     int pack();     // drops deleted records, rebuilds the open tags; atomic replacement
     int zap(long first, long count);  // removes records first..first+count-1; atomic replacement
-    int close();    // flush, sync, close; the table object is destroyed by the engine
+    int close();  // flush, sync, close; the table object is destroyed by the engine
 
     // Writes the group file <dir>/<group>.cgp and one .ntx per tag, built from the records.
     // With safety on, an existing file is not overwritten (e4create).
@@ -127,20 +127,21 @@ public:
     const char* record() const { return record_.data(); }
     char* mutableRecord();
 
-private:
+  private:
     friend class Engine;
     friend class Field;
     explicit Table(Engine* engine);
 
     int fail(int code, const std::string& message);
-    int load(long recno);          // reads a record into the image
-    int writeBack();               // a pending change (or append) to the tags and the file
-    int position(int rc);          // after a tag move: loads the record under the tag cursor
-    int atEof();                   // the state past the last record
+    int load(long recno, bool inOrder = false);  // reads a record into the image
+    int writeBack();                    // a pending change (or append) to the tags and the file
+    int position(int rc);               // after a tag move: loads the record under the tag cursor
+    int atEof();                        // the state past the last record
     int syncTagCursor(bool& onRecord);  // puts the selected tag's cursor on the current record
     int rewrite(const std::vector<uint32_t>& keep);  // pack and zap
     Status openGroup();
-    Status attachTag(const std::string& name, const std::string& tagPath, std::unique_ptr<Tag>& out);
+    Status attachTag(const std::string& name, const std::string& tagPath,
+                     std::unique_ptr<Tag>& out);
 
     Engine* engine_;
     std::string path_, alias_, dir_, base_;
