@@ -84,6 +84,11 @@ constexpr uint16_t kSigHarmless =
     0x0001 | 0x0008 | 0x0010 | 0x0020 | 0x0040 | 0x0080 | 0x0100 | 0x0400;
 constexpr uint8_t kChangingMark = 0x4B;
 
+bool SignatureOk(uint16_t sig) {
+    return sig == kSigOld ||
+           ((sig & kSigStandard) == kSigStandard && (sig & ~(kSigStandard | kSigHarmless)) == 0);
+}
+
 inline uint16_t Get16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -520,6 +525,46 @@ struct NtxIndex::Impl {
         return 0;
     }
 
+    // Reads every branch page once, so that a truncated file or a damaged upper level is refused
+    // when the file is opened. Branch pages are a small part of a tree; the leaves they point to
+    // have been bounded by checkPage and are checked in full when they are read.
+    int checkBranches() {
+        int leafLevel = 0;
+        for (uint32_t off = root;; ++leafLevel) {
+            if (leafLevel >= kMaxDepth) return tooDeep();
+            CachedPage* p;
+            if (int rc = fetch(off, p)) return rc;
+            if (Child(p->d, 0) == 0) break;
+            off = Child(p->d, 0);
+        }
+        std::vector<std::pair<uint32_t, int>> pending{{root, 0}};
+        std::unordered_set<uint32_t> seen;
+        while (!pending.empty() && leafLevel > 0) {
+            const auto [off, level] = pending.back();
+            pending.pop_back();
+            if (!seen.insert(off).second) return fault("page " + Num(off) + " is reached twice");
+            CachedPage* p;
+            if (int rc = fetch(off, p)) return rc;
+            if (Child(p->d, 0) == 0)
+                return fault("leaf page " + Num(off) + " lies at depth " + std::to_string(level) +
+                             ", others at " + std::to_string(leafLevel));
+            if (level + 1 == leafLevel) continue;
+            for (int i = 0, n = Count(p->d); i <= n; ++i)
+                pending.emplace_back(Child(p->d, i), level + 1);
+        }
+        return 0;
+    }
+
+    // Puts the mark on disk before the first change after open or flush.
+    int markChanging() {
+        if (marked) return 0;
+        ++version;
+        if (int rc = writeHeader(true)) return rc;
+        if (Status s = SyncFd(fd, path); !s) return failStatus(s);
+        marked = true;
+        return 0;
+    }
+
     // Called before every change.
     int beginChange() {
         if (readOnly) return fail(e4info, path + " is open read-only");
@@ -531,12 +576,7 @@ struct NtxIndex::Impl {
         if (!freeChecked) {
             if (int rc = checkFreeList()) return rc;
         }
-        if (!marked) {
-            ++version;
-            if (int rc = writeHeader(true)) return rc;
-            if (Status s = SyncFd(fd, path); !s) return failStatus(s);
-            marked = true;
-        }
+        if (int rc = markChanging()) return rc;
         ++changes;
         return 0;
     }
@@ -1301,9 +1341,8 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
     if (Status s = ReadAt(m.fd, m.hdr, kPage, 0, path); !s) return s;
     const uint8_t* h = m.hdr;
     uint16_t sig = Get16(h + kOffSignature);
-    bool sigOk = sig == kSigOld || ((sig & kSigStandard) == kSigStandard &&
-                                    (sig & ~(kSigStandard | kSigHarmless)) == 0);
-    if (!sigOk) return bad("signature " + std::to_string(sig) + " is not that of an NTX file");
+    if (!SignatureOk(sig))
+        return bad("signature " + std::to_string(sig) + " is not that of an NTX file");
     if (h[kOffMark] == kChangingMark)
         return Status::Error(e4index, "index file " + path +
                                           " was being changed when its writer stopped; rebuild it");
@@ -1354,8 +1393,7 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
     m.buildSlotTable();
     m.curKey.reserve(m.keySize);
     m.findKey.reserve(m.keySize);
-    CachedPage* rootPage;
-    if (int rc = m.fetch(m.root, rootPage)) return m.status(rc);
+    if (int rc = m.checkBranches()) return m.status(rc);
     out = std::move(idx);
     return Status::Ok();
 }
@@ -1448,6 +1486,38 @@ const NtxSpec& NtxIndex::spec() const {
 }
 const std::string& NtxIndex::path() const {
     return impl_->path;
+}
+
+void NtxIndex::renamed(const std::string& path) {
+    impl_->path = path;
+}
+
+Status NtxIndex::prepareChange() {
+    Impl& m = *impl_;
+    if (m.readOnly) return Status::Error(e4info, m.path + " is open read-only");
+    if (m.broken)
+        return Status::Error(
+            e4index,
+            "index file " + m.path + " was left half-changed by an earlier failure; rebuild it");
+    return m.status(m.markChanging());
+}
+
+Status NtxIndex::setChangingMark(const std::string& path, bool on) {
+    int fd = OpenFile(path, O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return Status::Error(e4open,
+                             "cannot open index file " + path + ": " + std::strerror(errno));
+    uint8_t sig[2];
+    Status s = ReadAt(fd, sig, sizeof sig, 0, path);
+    if (s && !SignatureOk(Get16(sig)))
+        s = Status::Error(e4index, "index file " + path +
+                                       " is damaged: its signature is not that "
+                                       "of an NTX file");
+    const uint8_t mark = on ? kChangingMark : 0;
+    if (s) s = WriteAt(fd, &mark, 1, kOffMark, path);
+    if (s) s = SyncFd(fd, path);
+    ::close(fd);
+    return s;
 }
 
 Status NtxIndex::insert(std::string_view key, uint32_t recno) {

@@ -9,7 +9,9 @@
 //
 // Every length, offset and count read from the file is checked against the file before use: a
 // damaged, truncated or foreign file fails to open or to walk with e4index and a message naming
-// the file and the fault, never a crash, a hang or a read outside the file. A file is marked in its
+// the file and the fault, never a crash, a hang or a read outside the file. open() checks the
+// header and every branch page, so truncation and damage above the leaves are refused at once;
+// a leaf is checked when it is first read, and verify() checks everything. A file is marked in its
 // header as "being changed" before its first modification and the mark is cleared by flush(); a
 // file found with the mark set was being changed when its writer died and fails to open.
 //
@@ -41,7 +43,7 @@ struct NtxSpec {
 };
 
 class NtxIndex {
-public:
+  public:
     ~NtxIndex();
     NtxIndex(const NtxIndex&) = delete;
     NtxIndex& operator=(const NtxIndex&) = delete;
@@ -59,6 +61,16 @@ public:
 
     const NtxSpec& spec() const;
     const std::string& path() const;
+    // The open file now goes by path (it was renamed); messages and later rewrites use it.
+    void renamed(const std::string& path);
+
+    // Sets the "being changed" mark now, ahead of the first change, so that a change made
+    // elsewhere first (the table's record) is already covered by it. No-op when it is set.
+    Status prepareChange();
+    // Sets or clears the mark of a file that is not open, and syncs it. Replacing an index file
+    // sets the mark on the old one first, so that a crash before the replacement leaves it
+    // refused rather than describing records it no longer matches.
+    static Status setChangingMark(const std::string& path, bool on);
 
     // Changes. key is exactly spec().keySize bytes.
     Status insert(std::string_view key, uint32_t recno);
@@ -76,9 +88,9 @@ public:
     int seek(std::string_view key);
     // Moves to the entry (key, recno) or the first entry after it: r4success when found.
     int seekEntry(std::string_view key, uint32_t recno);
-    bool positioned() const;         // the cursor stands on an entry
-    uint32_t recno() const;          // of the entry under the cursor
-    std::string_view key() const;    // of the entry under the cursor
+    bool positioned() const;       // the cursor stands on an entry
+    uint32_t recno() const;        // of the entry under the cursor
+    std::string_view key() const;  // of the entry under the cursor
 
     // Writes dirty pages and the header and clears the "being changed" mark.
     Status flush();
@@ -94,7 +106,7 @@ public:
     // Pages kept in memory at most (default 256).
     void setCacheLimit(size_t pages);
 
-private:
+  private:
     NtxIndex();
     struct Impl;
     std::unique_ptr<Impl> impl_;
