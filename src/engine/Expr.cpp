@@ -54,6 +54,35 @@ bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
         return false;
     }
 
+    // Whole numbers (account, folder and check numbers, stored with every record) need no
+    // rounding: their digits are written directly, exactly as the general path writes them.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        uint64_t whole = static_cast<uint64_t>(std::fabs(value));
+        char digits[20];
+        size_t count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+        } while (whole != 0);
+        negative = value < 0;
+        size_t need = (negative ? 1 : 0) + count + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
+        if (need > static_cast<size_t>(len)) {
+            std::memset(dst, '*', static_cast<size_t>(len));
+            negative = false;
+            return false;
+        }
+        char* p = dst;
+        std::memset(p, ' ', static_cast<size_t>(len) - need);
+        p += static_cast<size_t>(len) - need;
+        if (negative) *p++ = '-';
+        while (count > 0) *p++ = digits[--count];
+        if (dec > 0) {
+            *p++ = '.';
+            std::memset(p, '0', static_cast<size_t>(dec));
+        }
+        return true;
+    }
+
     char repr[kReprSize];
     auto conv = std::to_chars(repr, repr + sizeof repr, std::fabs(value), std::chars_format::fixed);
     if (conv.ec != std::errc()) {
