@@ -49,7 +49,7 @@ class TAccount : public QDialog {
     void finish(const Chart& chart);
 
     bool& packNeeded_;
-    // Leaving the number field refused its text: a button pressed on the way out does not act.
+    // Leaving the number field refused its text: a Save pressed on the way out does not act.
     bool numberRefused_ = false;
 };
 

@@ -45,7 +45,7 @@ class TFolderF : public QDialog {
     void finish(long record);
 
     bool& packNeeded_;
-    // Leaving the number field refused its text: a button pressed on the way out does not act.
+    // Leaving the number field refused its text: a Save pressed on the way out does not act.
     bool numberRefused_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The account editor in its cycle, on both charts: proposals, adding, changing, renumbering,
 // merging and deleting, with every message, and the tables read back through the engine.
 #include "AccountsFixture.h"
+#include "app/Help.h"
 
 using namespace kvl;
 using kvltest::AccountRow;
@@ -686,6 +687,54 @@ class AccountEditorTest : public QObject {
                  (QStringList{full, QStringLiteral("Add another account?"), full,
                               QStringLiteral("'' is not a valid integer value")}));
         QCOMPARE(Numbers(app.accounts('E'), true), (QList<int>{9999, 42}));
+    }
+    void descriptionTakesThirtyCharactersStoredTrimmed() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        ModalScript script;
+        QString inField;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    AccountsFixture::type(
+                        app.account->Edit1,
+                        QStringLiteral("   Equipment rental and repairs, yearly"));
+                    inField = app.account->Edit1->text();
+                    ModalScript::press(app.account->BtnSave);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+        app.responder.answer(MsgAnswer::No);
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.account->Edit1->maxLength(), 30);
+        QCOMPARE(inField, QStringLiteral("   Equipment rental and repair"));
+        QCOMPARE(app.accounts('E')[0].description, QStringLiteral("Equipment rental and repair"));
+    }
+
+    void numberMaskAndHelpTopic() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
+        ModalScript script;
+        QString topic;
+        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
+            .on(app.account,
+                [&] {
+                    ModalScript::press(app.account->BtnHelp);
+                    topic = HelpWindow()->currentTopic();
+                    HelpWindow()->close();
+                })
+            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('I', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.account->MaskEdit1->editMask(), QStringLiteral("!9999;1;_"));
+        QCOMPARE(topic, QStringLiteral("550"));
+        QVERIFY(app.accounts('I').isEmpty());
     }
 };
 

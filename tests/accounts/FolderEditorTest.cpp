@@ -2,6 +2,7 @@
 // merging across both entries tables with the pack that follows, deleting with both tables'
 // entries, and the tables read back through the engine.
 #include "AccountsFixture.h"
+#include "app/Help.h"
 
 using namespace kvl;
 using kvltest::AccountsFixture;
@@ -412,6 +413,30 @@ class FolderEditorTest : public QObject {
                  QStringList{QStringLiteral("'' is not a valid integer value")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);
         QCOMPARE(Numbers(app.folders(), true), QList<int>{2});
+    }
+    void numberMaskAndHelpTopic() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
+        ModalScript script;
+        QString topic;
+        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
+            .on(app.folderF,
+                [&] {
+                    ModalScript::press(app.folderF->BtnHelp);
+                    topic = HelpWindow()->currentTopic();
+                    HelpWindow()->close();
+                })
+            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
+            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
+
+        RunFolderCycle(*app.pickFol, *app.folderF);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(app.folderF->MaskEdit1->editMask(), QStringLiteral("!9999;1;_"));
+        QCOMPARE(app.folderF->Edit1->maxLength(), 30);
+        QCOMPARE(topic, QStringLiteral("570"));
+        QVERIFY(app.folders().isEmpty());
     }
 };
 
