@@ -411,10 +411,13 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
     uint64_t at = hdrLen_ + static_cast<uint64_t>(count_) * recLen_;
     if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s) {
         // Leave no partial record behind the count (the file may have grown by a part of it).
-        if (::ftruncate(fd_, static_cast<off_t>(at)) == 0) {
-            char eof = kEofByte;
-            (void)WriteAt(fd_, &eof, 1, at, path_);
-        }
+        // The end-of-file byte stays where it was, so on a full disk putting it back rewrites a
+        // byte the file has rather than asking for a new one.
+        uint64_t size = 0;
+        if (FileSize(fd_, size, path_) && size > at + 1)
+            (void)::ftruncate(fd_, static_cast<off_t>(at + 1));
+        char eof = kEofByte;
+        if (size > at) (void)WriteAt(fd_, &eof, 1, at, path_);
         return s;
     }
     if (Status s = storeCount(count_ + 1); !s) return s;

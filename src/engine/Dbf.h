@@ -44,6 +44,8 @@ class DbfFile {
     static Status layout(std::vector<FieldDesc>& fields, uint16_t& recordLength);
 
     const std::string& path() const { return path_; }
+    // The open file now goes by path (it was renamed).
+    void renamed(const std::string& path) { path_ = path; }
     const std::vector<FieldDesc>& fields() const { return fields_; }
     uint32_t recordCount() const { return count_; }
     uint16_t recordLength() const { return recLen_; }

@@ -310,6 +310,7 @@ struct NtxIndex::Impl {
     std::string findKey;  // curKey's copy while finding the cursor's place again
     uint32_t curRec = 0;
     uint64_t changes = 0;    // counts structural changes
+    uint64_t markedAt = 0;   // value of changes when the mark was set
     uint64_t pathStamp = 0;  // value of changes when trail was found
 
     std::vector<uint8_t> scratch;
@@ -562,6 +563,7 @@ struct NtxIndex::Impl {
         if (int rc = writeHeader(true)) return rc;
         if (Status s = SyncFd(fd, path); !s) return failStatus(s);
         marked = true;
+        markedAt = changes;
         return 0;
     }
 
@@ -1120,7 +1122,13 @@ struct NtxIndex::Impl {
             if (Status s = SyncFd(fd, path); !s) return failStatus(s);
         }
         if (marked || headerDirty) {
-            if (int rc = writeHeader(broken)) return rc;
+            // A mark set ahead of a change that never came leaves the file as it was.
+            const bool untouched = marked && changes == markedAt && !headerDirty && !broken;
+            if (untouched) --version;
+            if (int rc = writeHeader(broken)) {
+                if (untouched) ++version;
+                return rc;
+            }
             if (!broken) marked = false;
             if (durable) {
                 if (Status s = SyncFd(fd, path); !s) return failStatus(s);

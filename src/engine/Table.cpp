@@ -202,53 +202,74 @@ int Table::atEof() {
 
 int Table::writeBack() {
     if (pendingAppend_) {
-        // The keys go in before the record: a process that dies between the two leaves an index
-        // marked as being changed, which is detected and rebuilt, never a record the tags miss.
+        // The tags that take the record are marked as being changed before the record reaches
+        // the file: a process that dies before its keys are in leaves them refused and rebuilt,
+        // never missing a record silently. A record that cannot be written (a full disk) leaves
+        // the tags without a change, so closing clears their marks again.
         for (auto& t : tags_) {
             if (!t->holds(record_.data())) continue;
-            t->keyOf(record_.data(), keyA_);
-            if (Status s = t->index_->insert(keyA_, static_cast<uint32_t>(recno_)); !s)
-                return fail(s.code, s.message);
+            if (Status s = t->index_->prepareChange(); !s) return fail(s.code, s.message);
         }
         uint32_t got = 0;
         if (Status s = dbf_->append(record_.data(), got); !s) {
-            for (auto& t : tags_) {
-                if (!t->holds(record_.data())) continue;
-                t->keyOf(record_.data(), keyA_);
-                (void)t->index_->remove(keyA_, static_cast<uint32_t>(recno_));
-            }
             pendingAppend_ = false;
             atEof();
             return fail(s.code, s.message);
+        }
+        // The record is in the table now: every tag takes its key even when one of them fails.
+        Status first;
+        for (auto& t : tags_) {
+            if (!t->holds(record_.data())) continue;
+            t->keyOf(record_.data(), keyA_);
+            Status s = t->index_->insert(keyA_, static_cast<uint32_t>(recno_));
+            if (!s && first) first = s;
         }
         pendingAppend_ = false;
         original_ = record_;
         changed_ = false;
         tagSynced_ = false;
+        if (!first) return fail(first.code, first.message);
         return r4success;
     }
     if (!changed_ || recno_ < 1 || eof_) return r4success;
     changed_ = false;
     if (record_ == original_) return r4success;
-    for (auto& t : tags_) {
-        bool had = t->holds(original_.data()), has = t->holds(record_.data());
+    // As for an append: the tags whose entry moves are marked first, then the record is written,
+    // then the entries move, in every such tag even when one of them fails.
+    uint64_t moving = 0;
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        Tag& t = *tags_[i];
+        const bool had = t.holds(original_.data()), has = t.holds(record_.data());
         if (!had && !has) continue;
-        if (had) t->keyOf(original_.data(), keyA_);
-        if (has) t->keyOf(record_.data(), keyB_);
+        if (had) t.keyOf(original_.data(), keyA_);
+        if (has) t.keyOf(record_.data(), keyB_);
         if (had && has && keyA_ == keyB_) continue;
-        if (had) {
-            if (Status s = t->index_->remove(keyA_, static_cast<uint32_t>(recno_)); !s)
-                return fail(s.code, s.message);
-        }
-        if (has) {
-            if (Status s = t->index_->insert(keyB_, static_cast<uint32_t>(recno_)); !s)
-                return fail(s.code, s.message);
-        }
-        if (t.get() == selected_) tagSynced_ = false;
+        if (Status s = t.index_->prepareChange(); !s) return fail(s.code, s.message);
+        moving |= i < 64 ? uint64_t{1} << i : 0;
     }
     if (Status s = dbf_->write(static_cast<uint32_t>(recno_), record_.data()); !s)
         return fail(s.code, s.message);
-    original_ = record_;
+    original_.swap(record_);  // original_ now holds the written image, record_ the old one
+    Status first;
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        if (i < 64 && !(moving >> i & 1)) continue;
+        Tag& t = *tags_[i];
+        const bool had = t.holds(record_.data()), has = t.holds(original_.data());
+        if (had) t.keyOf(record_.data(), keyA_);
+        if (has) t.keyOf(original_.data(), keyB_);
+        if (had && has && keyA_ == keyB_) continue;
+        if (had) {
+            Status s = t.index_->remove(keyA_, static_cast<uint32_t>(recno_));
+            if (!s && first) first = s;
+        }
+        if (has) {
+            Status s = t.index_->insert(keyB_, static_cast<uint32_t>(recno_));
+            if (!s && first) first = s;
+        }
+        if (&t == selected_) tagSynced_ = false;
+    }
+    record_ = original_;
+    if (!first) return fail(first.code, first.message);
     return r4success;
 }
 
@@ -461,27 +482,16 @@ struct TagBuild {
     }
 };
 
-}  // namespace
-
-int Table::rewrite(const std::vector<uint32_t>& keep) {
-    if (dbf_->readOnly()) return fail(e4write, path_ + ": table is open read-only");
-    const std::string tmp = TempPathFor(path_);
+// Writes the kept records of db as a new table at tmp, synced, adding each to the tag builds.
+Status WriteKept(DbfFile& db, const std::string& tmp, const std::vector<uint32_t>& keep,
+                 std::vector<TagBuild>& builds) {
     int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return fail(e4write, tmp + ": " + std::strerror(errno));
-
-    std::vector<TagBuild> builds;
-    for (auto& t : tags_) {
-        builds.push_back(TagBuild{t.get(), {}, {}, {}});
-        builds.back().reserve(keep.size());
-    }
+    if (fd < 0) return Status::Error(e4write, tmp + ": " + std::strerror(errno));
     auto abandon = [&](const Status& s) {
         ::close(fd);
-        RemoveFile(tmp);
-        return fail(s.code, s.message);
+        return s;
     };
-
     // Header with the new count, then the kept records in blocks.
-    DbfFile& db = *dbf_;
     std::string header = db.headerImage();
     uint32_t n = static_cast<uint32_t>(keep.size());
     for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>((n >> (8 * i)) & 0xFF);
@@ -508,50 +518,95 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
         if (Status s = WriteAt(fd, &eof, 1, at, tmp); !s) return abandon(s);
     }
     if (Status s = SyncFd(fd, tmp); !s) return abandon(s);
-    ::close(fd);
+    if (::close(fd) != 0) return Status::Error(e4write, tmp + ": " + std::strerror(errno));
+    return Status::Ok();
+}
 
-    // The new tags are built under temporary names first. The old tag files are removed before
-    // the table is replaced, so a crash in between leaves missing tags (rebuilt at start-up)
-    // rather than tags that describe the old table.
+}  // namespace
+
+int Table::rewrite(const std::vector<uint32_t>& keep) {
+    if (dbf_->readOnly()) return fail(e4write, path_ + ": table is open read-only");
+    // The new table and tags are written beside the old ones, under the temporary names that the
+    // next writer's open clears, and opened. Until the table's rename nothing the old files hold
+    // has changed, so any failure up to there leaves the table as it was.
+    std::vector<std::string> temporaries;
+    auto giveUp = [&](const Status& s) {
+        for (const auto& p : temporaries) RemoveFile(p);
+        return fail(s.code, s.message);
+    };
+    std::vector<TagBuild> builds;
+    for (auto& t : tags_) {
+        builds.push_back(TagBuild{t.get(), {}, {}, {}});
+        builds.back().reserve(keep.size());
+    }
+    const std::string tmp = TempPathFor(path_);
+    temporaries.push_back(tmp);
+    if (Status s = WriteKept(*dbf_, tmp, keep, builds); !s) return giveUp(s);
     std::vector<std::string> tagTmp;
     for (auto& b : builds) {
-        std::string p = TempPathFor(b.tag->path()) + ".new";
-        Status s = NtxIndex::build(p, b.tag->index().spec(), b.keys, b.recnos);
-        if (!s) {
-            RemoveFile(tmp);
-            for (auto& q : tagTmp) RemoveFile(q);
-            RemoveFile(p);
-            return fail(s.code, s.message);
-        }
-        tagTmp.push_back(p);
+        tagTmp.push_back(TempPathFor(b.tag->path()));
+        temporaries.push_back(tagTmp.back());
+        if (Status s = NtxIndex::build(tagTmp.back(), b.tag->index().spec(), b.keys, b.recnos); !s)
+            return giveUp(s);
+        b.keys = {};
+        b.recnos = {};
     }
-    std::vector<std::pair<std::string, std::string>> tagNames;
-    for (auto& t : tags_) tagNames.emplace_back(t->name(), t->path());
-    tags_.clear();
-    selected_ = nullptr;
-    (void)db.close();
-    dbf_.reset();
-    for (auto& [name, p] : tagNames) RemoveFile(p);
-    Status s = ReplaceFile(tmp, path_);
-    for (size_t i = 0; s && i < tagTmp.size(); ++i) s = ReplaceFile(tagTmp[i], tagNames[i].second);
+    std::unique_ptr<DbfFile> newDbf;
+    if (Status s = DbfFile::open(tmp, false, newDbf); !s) return giveUp(s);
+    std::vector<std::unique_ptr<NtxIndex>> newIndexes(tags_.size());
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        if (Status s = NtxIndex::open(tagTmp[i], false, newIndexes[i]); !s) return giveUp(s);
+        newIndexes[i]->setCacheLimit(engine_->settings.cachePages);
+    }
 
-    // Reopen whatever is now on disk.
-    std::unique_ptr<DbfFile> reopened;
-    Status o = DbfFile::open(path_, engine_->settings.readOnly, reopened);
-    if (!o) return fail(o.code, o.message);
-    dbf_ = std::move(reopened);
-    for (auto& [name, p] : tagNames) {
-        std::unique_ptr<Tag> tag;
-        Status a = attachTag(name, p, tag);
-        if (!a) {
-            if (s) s = a;
+    // The old tags are marked as being changed: from here until each is replaced, a crash leaves
+    // it refused (and rebuilt at start-up) rather than describing the other table. A tag that
+    // cannot even be flushed was already unsound and keeps its mark whatever happens.
+    std::vector<std::string> unmark;
+    auto putBack = [&] {
+        for (const auto& p : unmark) (void)NtxIndex::setChangingMark(p, false);
+    };
+    for (auto& t : tags_) {
+        const bool sound = t->index_->sync().ok();
+        if (Status s = NtxIndex::setChangingMark(t->path(), true); !s) {
+            putBack();
+            return giveUp(s);
+        }
+        if (sound) unmark.push_back(t->path());
+    }
+    // One rename replaces the table: a crash leaves the old table or the new one.
+    if (RenameFile(tmp, path_) != 0) {
+        Status s = Status::Error(e4write, "cannot replace " + path_ + ": " + std::strerror(errno));
+        putBack();
+        return giveUp(s);
+    }
+    Status done = SyncDir(dir_);
+    (void)dbf_->close();
+    dbf_ = std::move(newDbf);
+    dbf_->renamed(path_);
+    // Each tag is replaced in turn; one that cannot be keeps its mark and is dropped, to be
+    // rebuilt at start-up.
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        const std::string target = tags_[i]->path();
+        if (RenameFile(tagTmp[i], target) != 0) {
+            if (done)
+                done = Status::Error(e4write,
+                                     "cannot replace " + target + ": " + std::strerror(errno));
+            RemoveFile(tagTmp[i]);
             continue;
         }
-        tags_.push_back(std::move(tag));
+        newIndexes[i]->renamed(target);
+        tags_[i]->index_ = std::move(newIndexes[i]);
     }
+    for (size_t i = tags_.size(); i-- > 0;) {
+        if (newIndexes[i] == nullptr) continue;
+        if (selected_ == tags_[i].get()) selected_ = nullptr;
+        tags_.erase(tags_.begin() + static_cast<long>(i));
+    }
+    if (Status s = SyncDir(dir_); done && !s) done = s;
     pendingAppend_ = false;
     atEof();
-    if (!s) return fail(s.code, s.message);
+    if (!done) return fail(done.code, done.message);
     return r4success;
 }
 
@@ -596,6 +651,26 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         if (Status s = dbf_->readInOrder(r, rec.data()); !s) return fail(s.code, s.message);
         for (auto& b : builds) b.add(rec.data(), r);
     }
+    // Every tag is written under a temporary name first, so that a failure (a full disk) leaves
+    // the old files as they were.
+    std::vector<std::string> built;
+    for (size_t i = 0; i < specs.size(); ++i) {
+        NtxSpec ns;
+        ns.tagName = specs[i].name;
+        ns.keyExpr = specs[i].keyExpr;
+        ns.forExpr = specs[i].forExpr;
+        ns.keySize = made[i]->key_.keyLength();
+        ns.keyDec = made[i]->key_.keyDecimals();
+        ns.unique = specs[i].unique;
+        built.push_back(TempPathFor(tagPaths[i]));
+        if (Status s = NtxIndex::build(built.back(), ns, builds[i].keys, builds[i].recnos); !s) {
+            for (const auto& p : built) RemoveFile(p);
+            return fail(e4create, s.message);
+        }
+        builds[i].keys.clear();
+        builds[i].keys.shrink_to_fit();
+        builds[i].recnos = {};
+    }
     // Tags of this table that are about to be replaced are closed first.
     for (auto& sp : specs) {
         auto it = std::find_if(tags_.begin(), tags_.end(),
@@ -606,19 +681,13 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         }
     }
     for (size_t i = 0; i < specs.size(); ++i) {
-        NtxSpec ns;
-        ns.tagName = specs[i].name;
-        ns.keyExpr = specs[i].keyExpr;
-        ns.forExpr = specs[i].forExpr;
-        ns.keySize = made[i]->key_.keyLength();
-        ns.keyDec = made[i]->key_.keyDecimals();
-        ns.unique = specs[i].unique;
-        if (Status s = NtxIndex::build(tagPaths[i], ns, builds[i].keys, builds[i].recnos); !s)
-            return fail(e4create, s.message);
-        builds[i].keys.clear();
-        builds[i].keys.shrink_to_fit();
-        builds[i].recnos = {};
+        if (RenameFile(built[i], tagPaths[i]) != 0) {
+            const int err = errno;
+            for (size_t j = i; j < built.size(); ++j) RemoveFile(built[j]);
+            return fail(e4create, "cannot replace " + tagPaths[i] + ": " + std::strerror(err));
+        }
     }
+    if (Status s = SyncDir(dir_); !s) return fail(e4create, s.message);
     if (Status s = WriteGroup(groupPath, names); !s) return fail(e4create, s.message);
     for (size_t i = 0; i < specs.size(); ++i) {
         std::unique_ptr<Tag> tag;
