@@ -158,6 +158,19 @@ TEST_F(CliTest, CheckReportsADamagedTagAndRepairMendsIt) {
     EXPECT_EQ(Check().code, 0);
 }
 
+TEST_F(CliTest, CheckReportsATagLeftBeingChangedAndRepairMendsIt) {
+    NewSample();
+    ASSERT_TRUE(xb::NtxIndex::setChangingMark(file("IncAcc.ntx"), true).ok());
+    CliRun r = Check();
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains("FAULT INC5: tag IncAcc: ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("being changed")) << r.out.toStdString();
+    r = Check(true);
+    EXPECT_EQ(r.code, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("REPAIRED INC5: index files rebuilt from the table"));
+    EXPECT_EQ(Check().code, 0);
+}
+
 TEST_F(CliTest, CheckReportsATagWithAMissingKeyAndRepairMendsIt) {
     NewSample();
     {

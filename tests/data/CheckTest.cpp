@@ -93,6 +93,15 @@ TEST_F(CheckTest, DamagedTagPageIsReportedAndRepaired) {
     RepairAndRecheck("EXP5");
 }
 
+TEST_F(CheckTest, TagLeftBeingChangedIsReportedAndRepaired) {
+    ASSERT_TRUE(xb::NtxIndex::setChangingMark(file("EDate.ntx"), true).ok());
+    const kvl::TableCheck check = Check(kvl::ExpenseLayout());
+    EXPECT_TRUE(HasFault(check, "tag EDate: ")) << Faults(check);
+    EXPECT_TRUE(HasFault(check, "being changed")) << Faults(check);
+    EXPECT_FALSE(HasFault(check, "tag EAcc")) << Faults(check);
+    RepairAndRecheck("EXP5");
+}
+
 TEST_F(CheckTest, TagMissingTheKeyOfALiveRecordIsReportedAndRepaired) {
     {
         std::unique_ptr<xb::NtxIndex> index;
