@@ -22,6 +22,7 @@ constexpr size_t kDescSize = 32;
 constexpr size_t kBlockBytes = 32 * 1024;
 constexpr size_t kCacheBytes = 16 * 1024 * 1024;
 constexpr size_t kStreamBytes = 128 * 1024;
+constexpr uint64_t kRoomBytes = 1024 * 1024;
 constexpr char kTerminator = 0x0D;
 constexpr char kEofByte = 0x1A;
 
@@ -406,19 +407,22 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
     if (count_ == UINT32_MAX) return fail(e4write, "table is full");
     // The record and the end-of-file byte go first and the count after, so a process that dies
     // between the two leaves a table that opens with its old count.
-    appendImage_.assign(buf, recLen_);
-    appendImage_ += kEofByte;
     uint64_t at = hdrLen_ + static_cast<uint64_t>(count_) * recLen_;
-    if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s) {
-        // Leave no partial record behind the count (the file may have grown by a part of it).
-        // The end-of-file byte stays where it was, so on a full disk putting it back rewrites a
-        // byte the file has rather than asking for a new one.
-        uint64_t size = 0;
-        if (FileSize(fd_, size, path_) && size > at + 1)
-            (void)::ftruncate(fd_, static_cast<off_t>(at + 1));
-        char eof = kEofByte;
-        if (size > at) (void)WriteAt(fd_, &eof, 1, at, path_);
-        return s;
+    if (!appendMapped(buf, at)) {
+        releaseRoom();
+        appendImage_.assign(buf, recLen_);
+        appendImage_ += kEofByte;
+        if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s) {
+            // Leave no partial record behind the count (the file may have grown by a part of
+            // it). The end-of-file byte stays where it was, so on a full disk putting it back
+            // rewrites a byte the file has rather than asking for a new one.
+            uint64_t size = 0;
+            if (FileSize(fd_, size, path_) && size > at + 1)
+                (void)::ftruncate(fd_, static_cast<off_t>(at + 1));
+            char eof = kEofByte;
+            if (size > at) (void)WriteAt(fd_, &eof, 1, at, path_);
+            return s;
+        }
     }
     if (Status s = storeCount(count_ + 1); !s) return s;
     ++count_;
@@ -434,6 +438,45 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
     }
     dirty_ = true;
     return Status::Ok();
+}
+
+bool DbfFile::appendMapped(const char* buf, uint64_t at) {
+    const uint64_t end = at + recLen_ + 1;
+    if (!roomMap_ || at < roomStart_ || end > roomStart_ + roomLength_) {
+        if (roomMap_) ::munmap(roomMap_, roomLength_);
+        roomMap_ = nullptr;
+        static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+        const uint64_t start = at / page * page;
+        const uint64_t length = std::max(kRoomBytes, (end - start + page - 1) / page * page);
+        uint64_t size = 0;
+        if (!FileSize(fd_, size, path_)) return false;
+        if (!reserved_) sizeBefore_ = size;
+        // Blocks are allocated under the whole window, also where the file already reaches (it
+        // may hold holes), so that no store into it can meet a full disk.
+        if (!ReserveSpace(fd_, start, start + length, path_)) return false;
+        if (start + length > size) reserved_ = true;
+        void* map = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_,
+                           static_cast<off_t>(start));
+        if (map == MAP_FAILED) return false;
+        roomMap_ = static_cast<char*>(map);
+        roomStart_ = start;
+        roomLength_ = length;
+    }
+    char* p = roomMap_ + (at - roomStart_);
+    std::memcpy(p, buf, recLen_);
+    p[recLen_] = kEofByte;
+    return true;
+}
+
+void DbfFile::releaseRoom() {
+    if (roomMap_) ::munmap(roomMap_, roomLength_);
+    roomMap_ = nullptr;
+    roomStart_ = roomLength_ = 0;
+    if (!reserved_) return;
+    reserved_ = false;
+    const uint64_t end = hdrLen_ + static_cast<uint64_t>(count_) * recLen_ + 1;
+    // Bytes another program left past the end are kept, as they would be without the room.
+    (void)::ftruncate(fd_, static_cast<off_t>(std::max(end, sizeBefore_)));
 }
 
 Status DbfFile::storeCount(uint32_t count) {
@@ -474,6 +517,7 @@ Status DbfFile::sync() {
 
 Status DbfFile::close() {
     if (fd_ < 0) return Status::Ok();
+    releaseRoom();
     Status s = sync();
     if (headerMap_) ::munmap(headerMap_, kHeaderSize);
     headerMap_ = nullptr;

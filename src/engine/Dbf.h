@@ -9,6 +9,14 @@
 // and a message naming the file and the fault. A file longer than its records (another program's
 // padding) is accepted; a record count beyond the file is not.
 //
+// Appends store the record, then the end-of-file byte, then the new count, through shared mappings
+// of the file: once stored they are in the file (the kernel's cache of it) and survive the death of
+// the process, and an append costs no system call. The room they are stored in is reserved ahead,
+// with its blocks allocated, in steps of 1 MiB; closing gives back what no record took. A writer
+// that dies leaves that room as zero bytes after the end-of-file byte, which readers ignore as
+// they ignore other programs' padding. Where room cannot be reserved (a file system without block
+// allocation, a full disk) an append writes with pwrite instead.
+//
 // Reads go through a bounded cache of aligned blocks of whole records, so that a scan, in record
 // order or in the order of a tag whose records lie close together, costs one system call per block
 // rather than one per record, and so that a region read again (one account after another over the
@@ -83,6 +91,10 @@ class DbfFile {
     Status fetch(uint32_t recno, const char*& record);
     size_t claimSlot();
     Status storeCount(uint32_t count);  // the record count field of the file's header
+    // Stores a record and the end-of-file byte at offset at through the mapped room past the end
+    // of the records; false when no room can be mapped there (the caller then writes).
+    bool appendMapped(const char* buf, uint64_t at);
+    void releaseRoom();  // unmaps the room and gives back what no record took
 
     std::string path_;
     int fd_ = -1;
@@ -94,7 +106,11 @@ class DbfFile {
     uint16_t recLen_ = 0, hdrLen_ = 0;
     uint8_t driver_ = 0;
     char* headerMap_ = nullptr;  // the header's bytes mapped shared, or nullptr
-    std::string appendImage_;    // a record and the end-of-file byte, kept to avoid allocating
+    char* roomMap_ = nullptr;    // the file mapped shared from roomStart_, for appends
+    uint64_t roomStart_ = 0, roomLength_ = 0;
+    bool reserved_ = false;  // the file was made longer for room; it was sizeBefore_ long
+    uint64_t sizeBefore_ = 0;
+    std::string appendImage_;  // a record and the end-of-file byte, kept to avoid allocating
     struct Block {
         uint32_t number = 0;  // block number: records number*per+1 .. number*per+count
         uint32_t count = 0;   // records held; 0 when the slot is free

@@ -275,6 +275,18 @@ Status FileSize(int fd, uint64_t& size, const std::string& path) {
     return Status::Ok();
 }
 
+Status ReserveSpace(int fd, uint64_t offset, uint64_t end, const std::string& path) {
+    FaultState& f = Faults();
+    if (f.on) {
+        errno = f.plan.writeError;
+        return ErrnoStatus(e4write, "cannot reserve space in", path);
+    }
+    if (end <= offset) return Status::Ok();
+    if (::fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(end - offset)) != 0)
+        return ErrnoStatus(e4write, "cannot reserve space in", path);
+    return Status::Ok();
+}
+
 Status SyncFd(int fd, const std::string& path) {
     FaultState& f = Faults();
     if (f.on && !Allowed(f.plan.syncs, f.counts.syncs, f.plan.syncError))

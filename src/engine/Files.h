@@ -37,6 +37,12 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
 Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path);
 Status FileSize(int fd, uint64_t& size, const std::string& path);
 Status SyncFd(int fd, const std::string& path);
+// Allocates the file's blocks from offset up to end, making the file that long when it is
+// shorter, so that writes there cannot fail for want of space: a write through a mapping has no
+// way to report a full disk. Fails (and allocates nothing) where the file system cannot do it and
+// whenever a fault plan is installed, so that the caller writes through WriteAt, where the plan
+// sees and counts every byte.
+Status ReserveSpace(int fd, uint64_t offset, uint64_t end, const std::string& path);
 
 // The system calls the engine makes on its files. Each behaves as the system call it is named
 // after (result and errno), except that an installed fault plan can make it fail.
