@@ -334,5 +334,70 @@ TEST_F(TableFaultTest, TemporariesOfAnInterruptedRewriteAreClearedByTheNextWrite
     EXPECT_TRUE(Snapshot() == before_) << Differences(before_, Snapshot());
 }
 
+// Tag files that cannot be trusted make the table's open fail with e4index naming the file, so
+// nothing reads or changes records through them.
+TEST_F(TableFaultTest, UnsoundTagsAreRefusedWhenTheTableOpens) {
+    {
+        // Grown one insert at a time, so that the root is not the file's last page.
+        Engine e;
+        Table* t = Open(e);
+        for (int i = 0; i < 3000; ++i) {
+            ASSERT_EQ(t->appendBlank(), 0);
+            t->field("NAME")->assign("G" + std::to_string(i * 7907 % 10007));
+        }
+        ASSERT_EQ(e.closeAll(), 0);
+    }
+    const Files grown = Snapshot();
+    const std::string tag = grown.at("TNAME.ntx");
+    ASSERT_GT(tag.size(), 40 * 1024u);
+    struct Case {
+        std::string name;
+        std::string bytes;
+    };
+    std::vector<Case> cases;
+    for (size_t cut = 1024; cut < tag.size(); cut += tag.size() / 7)
+        cases.push_back({"cut to " + std::to_string(cut) + " bytes", tag.substr(0, cut)});
+    std::string marked = tag;
+    marked[279] = 0x4B;
+    cases.push_back({"left being changed", marked});
+    cases.push_back({"empty", ""});
+    cases.push_back({"not an index file", std::string(4096, 'x')});
+    for (size_t page = 1; page < tag.size() / 1024; ++page) {
+        std::string b = tag;
+        const size_t first = static_cast<uint8_t>(b[page * 1024 + 2]) |
+                             static_cast<uint8_t>(b[page * 1024 + 3]) << 8;
+        const bool branch = b.compare(page * 1024 + first, 4, std::string(4, '\0')) != 0;
+        if (!branch) continue;
+        for (size_t i = 0; i < 1024; ++i) b[page * 1024 + i] = static_cast<char>(i * 31 + 7);
+        cases.push_back({"branch page " + std::to_string(page) + " overwritten", b});
+    }
+    {
+        // Another program's tag under the same name: keys of another length for NAME.
+        NtxSpec spec;
+        spec.tagName = "TNAME";
+        spec.keyExpr = "NAME";
+        spec.keySize = 20;
+        ASSERT_TRUE(NtxIndex::build(dir_.file("other.ntx"), spec, std::string(20, 'A'), {1}).ok());
+        cases.push_back({"keys of another length", Snapshot().at("other.ntx")});
+        spec.keyExpr = "UPPER(NAME)";
+        spec.keySize = 12;
+        ASSERT_TRUE(NtxIndex::build(dir_.file("other.ntx"), spec, std::string(12, 'A'), {1}).ok());
+        cases.push_back({"an expression the engine cannot evaluate", Snapshot().at("other.ntx")});
+        fs::remove(dir_.file("other.ntx"));
+    }
+    int branches = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        branches += c.name.rfind("branch", 0) == 0;
+        Restore(grown);
+        std::ofstream(dir_.file("TNAME.ntx"), std::ios::binary | std::ios::trunc) << c.bytes;
+        Engine e;
+        EXPECT_EQ(e.open(dir_.file("T")), nullptr);
+        EXPECT_EQ(e.errorCode(), e4index);
+        EXPECT_NE(e.errorMessage().find("TNAME.ntx"), std::string::npos) << e.errorMessage();
+    }
+    EXPECT_GT(branches, 0);
+}
+
 }  // namespace
 }  // namespace xb
