@@ -20,8 +20,7 @@ void Usage() {
 
 bool IsPath(const std::string& s) {
     if (s.find('/') != std::string::npos) return true;
-    return s.size() > 4 && (s.compare(s.size() - 4, 4, ".dbf") == 0 ||
-                            s.compare(s.size() - 4, 4, ".DBF") == 0);
+    return xb::HasExtension(s, ".dbf");
 }
 
 }  // namespace

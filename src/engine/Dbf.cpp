@@ -76,8 +76,7 @@ Status DbfFile::layout(std::vector<FieldDesc>& fields, uint16_t& recordLength) {
     if (fields.empty()) return Status::Error(e4parm, "a table needs at least one field");
     uint32_t offset = 1;
     for (auto& f : fields) {
-        for (auto& c : f.name)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        f.name = UpperAscii(f.name);
         if (!ValidName(f.name)) return Status::Error(e4parm, "bad field name '" + f.name + "'");
         switch (f.type) {
             case 'D':

@@ -8,7 +8,9 @@ namespace xb {
 
 Engine::Engine() = default;
 
-Engine::~Engine() { closeAll(); }
+Engine::~Engine() {
+    closeAll();
+}
 
 int Engine::raise(int code, const std::string& message) {
     error_ = code;
@@ -26,11 +28,7 @@ int Engine::takeError(int value) {
 Table* Engine::open(const std::string& name) {
     std::string dir = DirOf(name);
     std::string base = NameOf(name);
-    if (base.size() > 4) {
-        std::string ext = base.substr(base.size() - 4);
-        for (auto& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (ext == ".DBF") base.resize(base.size() - 4);
-    }
+    if (HasExtension(base, ".dbf")) base.resize(base.size() - 4);
     if (base.empty()) {
         raise(e4open, "no table name given");
         return nullptr;
@@ -42,8 +40,7 @@ Table* Engine::open(const std::string& name) {
     t->dir_ = dir;
     t->base_ = base;
     t->path_ = ResolvePath(dir, base + ".dbf");
-    t->alias_ = base;
-    for (auto& c : t->alias_) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    t->alias_ = UpperAscii(base);
     if (Status s = DbfFile::open(t->path_, settings.readOnly, t->dbf_); !s) {
         raise(s.code, s.message);
         return nullptr;
@@ -87,9 +84,7 @@ int Engine::closeAll() {
 
 Status CreateTable(const std::string& path, const std::vector<FieldDesc>& fields) {
     std::string p = path;
-    std::string tail = p.size() >= 4 ? p.substr(p.size() - 4) : "";
-    for (auto& c : tail) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    if (tail != ".DBF") p += ".dbf";
+    if (!HasExtension(p, ".dbf")) p += ".dbf";
     return DbfFile::create(p, fields, false);
 }
 

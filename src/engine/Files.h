@@ -13,6 +13,12 @@
 
 namespace xb {
 
+// ASCII case folding, as xBase names (tables, fields, tags, files) are matched.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+std::string UpperAscii(std::string_view text);
+// Whether name ends with ext (".dbf") ignoring case.
+bool HasExtension(std::string_view name, std::string_view ext);
+
 // The directory part of path ("." when none) and the file name part.
 std::string DirOf(const std::string& path);
 std::string NameOf(const std::string& path);

@@ -15,17 +15,6 @@ namespace xb {
 
 namespace {
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x -= 32;
-        if (y >= 'a' && y <= 'z') y -= 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
 void CopyPadded(char* dst, size_t width, std::string_view text, bool rightAlign) {
     size_t n = std::min(width, text.size());
     if (rightAlign) {
