@@ -84,6 +84,7 @@ double Median(std::vector<double> v) {
 struct Samples {
     std::map<std::string, std::vector<double>> engine, sqlite;
     std::map<std::string, double> enginePeakMb;
+    bool peakIsLifetime = false;  // the kernel refused to restart the peak mark
     std::vector<double> raw;
 };
 
@@ -141,7 +142,7 @@ class Run {
     template <class E, class S>
     void both(const char* name, E engine, S sqlite) {
         auto runEngine = [&] {
-            RestartPeakRss();
+            if (!RestartPeakRss()) samples_.peakIsLifetime = true;
             samples_.engine[name].push_back(engine());
             double& peak = samples_.enginePeakMb[name];
             peak = std::max(peak, PeakRssMb());
