@@ -239,6 +239,10 @@ int Main(int argc, char** argv) {
     std::printf("%-9s %10.3f\n", "raw", raw);
     std::printf("\nengine peak resident memory: %.1f MB (%.1f MB while scanning)\n", peak,
                 scanPeak);
+    if (samples.peakIsLifetime)
+        std::printf(
+            "  (the peak could not be restarted before each workload: these figures are the "
+            "whole process's peak, SQLite's side and the raw read included)\n");
     std::printf("SQLite query plans:\n  summary: %s\n  browse:  %s\n  seek:    %s\n",
                 plans.size() > 0 ? plans[0].c_str() : "", plans.size() > 1 ? plans[1].c_str() : "",
                 plans.size() > 2 ? plans[2].c_str() : "");
