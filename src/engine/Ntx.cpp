@@ -750,38 +750,32 @@ struct NtxIndex::Impl {
         return rc;
     }
     // Lands on the first entry not below (key, rec); r4success when it is that entry.
-    int seekEntry(const uint8_t* key, uint32_t rec) {
+    // Walks from the root to a leaf taking, in each page, the slot that bound(page) picks, then
+    // settles on the first entry at or after the path's end.
+    template <class Bound>
+    int descend(Bound bound) {
         depth = 0;
         uint32_t off = root;
         for (;;) {
             if (depth >= kMaxDepth) return lose(tooDeep());
             CachedPage* p;
             if (int rc = fetch(off, p)) return lose(rc);
-            int i = lowerBound(p->d, key, rec);
+            int i = bound(p->d);
             trail[depth++] = {off, i};
             uint32_t c = Child(p->d, i);
             if (c == 0) break;
             off = c;
         }
-        int rc = settleForward();
+        return settleForward();
+    }
+    int seekEntry(const uint8_t* key, uint32_t rec) {
+        int rc = descend([&](const auto& d) { return lowerBound(d, key, rec); });
         if (rc != r4success) return rc;
         if (std::memcmp(curKey.data(), key, keySize) == 0 && curRec == rec) return r4success;
         return r4after;
     }
     int seekPrefix(const uint8_t* key, size_t len) {
-        depth = 0;
-        uint32_t off = root;
-        for (;;) {
-            if (depth >= kMaxDepth) return lose(tooDeep());
-            CachedPage* p;
-            if (int rc = fetch(off, p)) return lose(rc);
-            int i = lowerBoundPrefix(p->d, key, len);
-            trail[depth++] = {off, i};
-            uint32_t c = Child(p->d, i);
-            if (c == 0) break;
-            off = c;
-        }
-        int rc = settleForward();
+        int rc = descend([&](const auto& d) { return lowerBoundPrefix(d, key, len); });
         if (rc != r4success) return rc;
         return std::memcmp(curKey.data(), key, len) == 0 ? r4success : r4after;
     }
