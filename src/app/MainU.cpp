@@ -700,7 +700,7 @@ void TFormMain::BtnPSetupClick() {
 void TFormMain::MaskEdit3Exit() {
     const std::optional<int> month = StrToIntOrError(MaskEdit3->programText().trimmed());
     if (!month) return;
-    if (*month < 1 || *month > 12) {
+    if (!FiscalMonthValid(*month)) {
         ShowMessage(MsgKind::Information, QStringLiteral("Month must be between 1 and 12"));
         MaskEdit3->setFocus();
         return;
@@ -716,7 +716,7 @@ void TFormMain::MaskEdit3Exit() {
 void TFormMain::MaskEdit4Exit() {
     const std::optional<int> day = StrToIntOrError(MaskEdit4->programText().trimmed());
     if (!day) return;
-    if (*day >= 1 && *day <= MonthLength(Settings.fyMonth)) {
+    if (FiscalDayValid(Settings.fyMonth, *day)) {
         Settings.fyDay = *day;
         WriteSettings();
         return;

@@ -7,23 +7,7 @@
 
 namespace kvl {
 
-QDate ReportFrom;
-QDate ReportThrough;
 QFont ReportFont;
-
-int MonthLength(int month) {
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return kDays[month - 1];
-}
-
-void CurrentMonthPeriod(const QDate& today, QDate* from, QDate* through) {
-    *from = QDate(today.year(), today.month(), 1);
-    // A month is never longer than 31 days, so stepping back from 31 days on lands on its last.
-    QDate last = from->addDays(31);
-    while (last.month() != today.month()) last = last.addDays(-1);
-    *through = last;
-}
 
 QString FontDisplay(const QFont& font) {
     int points = font.pointSize();

@@ -4,13 +4,23 @@
 
 namespace kvl {
 
+int CenturyWindowStart() {
+    return Today().year() - 60;
+}
+
+int TwoDigitYear(int written) {
+    const int start = CenturyWindowStart();
+    const int year = written + start / 100 * 100;
+    return year < start ? year + 100 : year;
+}
+
 QDate WindowYear(const QDate& date) {
     if (!date.isValid()) return QDate();
-    const int current = Today().year();
+    const int start = CenturyWindowStart();
     int year = date.year();
-    if (year < current - 60)
+    if (year < start)
         year += 100;
-    else if (year >= current + 40)
+    else if (year >= start + 100)
         year -= 100;
     if (year == date.year()) return date;
     QDate moved(year, date.month(), date.day());

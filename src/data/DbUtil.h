@@ -12,6 +12,13 @@
 
 namespace kvl {
 
+// The first year of the century window: the current year less 60.
+int CenturyWindowStart();
+
+// A year written with at most two digits, read in the century window: 66 to 99 give 1966 to 1999
+// and 00 to 65 give 2000 to 2065 when the current year is 2026.
+int TwoDigitYear(int written);
+
 // The date with its year moved into [Y-60, Y+39], Y being the current year. A 29 February that
 // lands in a year without one becomes the 28th. Date 0 stays date 0.
 QDate WindowYear(const QDate& date);
