@@ -117,28 +117,13 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
     image += kEofByte;
 
     // Written beside the target and renamed, so a half-written table never carries the name.
-    std::string tmpPath = TempPathFor(path);
-    int fd = OpenFile(tmpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Status::Error(e4create, path + ": " + std::strerror(errno));
-    Status s = WriteAt(fd, image.data(), image.size(), 0, path);
-    if (s) s = SyncFd(fd, path);
-    ::close(fd);
-    if (!s) {
-        RemoveFile(tmpPath);
-        return Status::Error(e4create, s.message);
-    }
-    if (!overwrite) {
-        // link() fails when the name exists, which rename() would silently replace.
-        if (LinkFile(tmpPath, path) != 0) {
-            int err = errno;
-            RemoveFile(tmpPath);
-            return Status::Error(
-                e4create, path + ": " + (err == EEXIST ? "file exists" : std::strerror(err)));
-        }
-        RemoveFile(tmpPath);
-        return SyncDir(DirOf(path));
-    }
-    return ReplaceFile(tmpPath, path);
+    return WriteBeside(
+        path,
+        [&](int fd, const std::string&) {
+            Status s = WriteAt(fd, image.data(), image.size(), 0, path);
+            return s ? s : Status::Error(e4create, s.message);
+        },
+        !overwrite);
 }
 
 std::string DbfFile::headerImage() const {

@@ -220,6 +220,31 @@ Status ReplaceFile(const std::string& tmp, const std::string& target) {
     return SyncDir(DirOf(target));
 }
 
+Status WriteBeside(const std::string& target,
+                   const std::function<Status(int fd, const std::string& tmp)>& write,
+                   bool keepExisting) {
+    const std::string tmp = TempPathFor(target);
+    int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return Status::Error(e4create, target + ": " + std::strerror(errno));
+    Status s = write(fd, tmp);
+    if (s) s = SyncFd(fd, target);
+    if (::close(fd) != 0 && s) s = ErrnoStatus(e4write, "cannot close", target);
+    if (!s) {
+        RemoveFile(tmp);
+        return s;
+    }
+    if (!keepExisting) return ReplaceFile(tmp, target);
+    // link() fails when the name exists, which rename() would silently replace.
+    if (LinkFile(tmp, target) != 0) {
+        const int err = errno;
+        RemoveFile(tmp);
+        return Status::Error(e4create,
+                             target + ": " + (err == EEXIST ? "file exists" : std::strerror(err)));
+    }
+    RemoveFile(tmp);
+    return SyncDir(DirOf(target));
+}
+
 Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std::string& path) {
     const char* p = static_cast<const char*>(data);
     FaultState& f = Faults();

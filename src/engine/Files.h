@@ -1,11 +1,13 @@
 // File-system helpers shared by the engine: names resolved ignoring case, whole-file writes that
-// replace their target atomically, clean-up of temporaries left by an interrupted rewrite, and the
-// one place where the engine's files are opened, written, synced, renamed and removed, so that a
-// test can make any of those fail on purpose (a full disk, a read-only directory or file system).
+// replace their target atomically (written beside it, synced and renamed), clean-up of temporaries
+// left by an interrupted rewrite, and the one place where the engine's files are opened, written,
+// synced, renamed and removed, so that a test can make any of those fail on purpose (a full disk, a
+// read-only directory or file system).
 #pragma once
 
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,16 @@ void CleanTemporaries(const std::string& dir);
 // Renames tmp over target and syncs the directory, so the replacement survives a crash.
 Status ReplaceFile(const std::string& tmp, const std::string& target);
 Status SyncDir(const std::string& dir);
+// Writes a whole file beside target and then gives it target's name, so that a crash leaves the
+// old file (or none) or the complete new one under that name, never a part. The file is created
+// at TempPathFor(target), filled by write through its descriptor (tmp is its name), synced,
+// closed and renamed over target, and the directory is synced. With keepExisting it is linked to
+// target instead, which fails ("file exists", e4create) where target exists. Creating the file
+// fails with e4create, syncing or closing it with e4write, naming it as ReplaceFile; write's own
+// failure is returned as it is. On any failure before the name is taken the file is removed.
+Status WriteBeside(const std::string& target,
+                   const std::function<Status(int fd, const std::string& tmp)>& write,
+                   bool keepExisting = false);
 
 // Writes all of data at offset; EINTR and short writes handled. errno-based message on failure.
 Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std::string& path);

@@ -69,17 +69,9 @@ Status WriteGroup(const std::string& path, const std::vector<std::string>& tags)
         if (!ValidTagName(t)) return Status::Error(e4create, path + ": bad tag name '" + t + "'");
         text += t + "\n";
     }
-    std::string tmp = TempPathFor(path);
-    int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Status::Error(e4create, path + ": " + std::strerror(errno));
-    Status s = WriteAt(fd, text.data(), text.size(), 0, path);
-    if (s) s = SyncFd(fd, path);
-    ::close(fd);
-    if (!s) {
-        RemoveFile(tmp);
-        return s;
-    }
-    return ReplaceFile(tmp, path);
+    return WriteBeside(path, [&](int fd, const std::string&) {
+        return WriteAt(fd, text.data(), text.size(), 0, path);
+    });
 }
 
 }  // namespace xb

@@ -1,5 +1,6 @@
 // The file helpers' deliberate failures: each limit lets exactly its count through, a write that
-// crosses the byte limit leaves the bytes that fitted, and removing the plan ends the failures.
+// crosses the byte limit leaves the bytes that fitted, removing the plan ends the failures, and a
+// file written beside its target leaves the target whole wherever the writing fails.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "common/TempDir.h"
 #include "engine/Files.h"
@@ -146,6 +148,46 @@ TEST_F(FaultPlanTest, ReplaceThatCannotRenameKeepsTheTargetAndDropsTheTemporary)
     EXPECT_EQ(xb::ReplaceFile(tmp, target).code, xb::e4write);
     EXPECT_EQ(SizeOf(target), 3);
     EXPECT_EQ(SizeOf(tmp), -1);
+}
+
+TEST_F(FaultPlanTest, WriteBesideThatFailsAnywhereKeepsTheTargetAndDropsTheTemporary) {
+    const std::string target = dir_.file("w.bin"), tmp = xb::TempPathFor(target);
+    auto write = [](int fd, const std::string& name) {
+        return xb::WriteAt(fd, "new!", 4, 0, name);
+    };
+    ASSERT_TRUE(xb::WriteBeside(target, [](int fd, const std::string& name) {
+                    return xb::WriteAt(fd, "old", 3, 0, name);
+                }).ok());
+    xb::FaultPlan noCreate, fullDisk = xb::FaultPlan::FullDisk(0), noSync, noRename;
+    noCreate.creates = 0;
+    noSync.syncs = 0;
+    noRename.renames = 0;
+    const std::pair<const char*, xb::FaultPlan> plans[] = {
+        {"create", noCreate}, {"write", fullDisk}, {"sync", noSync}, {"rename", noRename}};
+    for (const auto& [what, plan] : plans) {
+        SCOPED_TRACE(what);
+        xb::InstallFaultPlan(plan);
+        EXPECT_LT(xb::WriteBeside(target, write).code, 0);
+        xb::RemoveFaultPlan();
+        EXPECT_EQ(SizeOf(target), 3);
+        EXPECT_EQ(SizeOf(tmp), -1);
+    }
+    EXPECT_TRUE(xb::WriteBeside(target, write).ok());
+    EXPECT_EQ(SizeOf(target), 4);
+    EXPECT_EQ(SizeOf(tmp), -1);
+}
+
+TEST_F(FaultPlanTest, WriteBesideKeepingExistingRefusesATakenName) {
+    const std::string target = dir_.file("k.bin");
+    auto write = [](int fd, const std::string& name) { return xb::WriteAt(fd, "abc", 3, 0, name); };
+    ASSERT_TRUE(xb::WriteBeside(target, write, true).ok());
+    const xb::Status s = xb::WriteBeside(
+        target, [](int fd, const std::string& name) { return xb::WriteAt(fd, "z", 1, 0, name); },
+        true);
+    EXPECT_EQ(s.code, xb::e4create);
+    EXPECT_NE(s.message.find("file exists"), std::string::npos) << s.message;
+    EXPECT_EQ(SizeOf(target), 3);
+    EXPECT_EQ(SizeOf(xb::TempPathFor(target)), -1);
 }
 
 TEST_F(FaultPlanTest, NothingFailsWithoutAPlan) {

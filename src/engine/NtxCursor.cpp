@@ -1,0 +1,212 @@
+// The cursor's walk over the tree: to either end, a step forward or back, and the seeks. The trail
+// holds the path from the root to the entry under the cursor; after the tree changes, the cursor
+// finds its place again from its key and record number.
+#include <cstring>
+
+#include "engine/NtxImpl.h"
+
+namespace xb {
+
+using namespace ntx;
+
+int NtxIndex::Impl::tooDeep() {
+    return fault("the tree is deeper than " + std::to_string(kMaxDepth) + " levels (a page loop)");
+}
+
+void NtxIndex::Impl::take(const uint8_t* pg, int i) {
+    curKey.assign(reinterpret_cast<const char*>(KeyOf(pg, i)), keySize);
+    curRec = Rec(pg, i);
+    pos = Pos::Entry;
+    pathStamp = changes;
+}
+
+int NtxIndex::Impl::descendLeft(uint32_t off) {
+    for (;;) {
+        if (depth >= kMaxDepth) return tooDeep();
+        CachedPage* p;
+        if (int rc = fetch(off, p)) return rc;
+        trail[depth++] = {off, 0};
+        if (Child(p->d, 0) == 0) return 0;
+        off = Child(p->d, 0);
+    }
+}
+
+int NtxIndex::Impl::descendRight(uint32_t off) {
+    for (;;) {
+        if (depth >= kMaxDepth) return tooDeep();
+        CachedPage* p;
+        if (int rc = fetch(off, p)) return rc;
+        int n = Count(p->d);
+        if (Child(p->d, 0) == 0) {
+            trail[depth++] = {off, n - 1};
+            return 0;
+        }
+        trail[depth++] = {off, n};
+        off = Child(p->d, n);
+    }
+}
+
+int NtxIndex::Impl::settleForward() {
+    for (;;) {
+        Level& l = trail[depth - 1];
+        CachedPage* p;
+        if (int rc = fetch(l.off, p)) return lose(rc);
+        if (l.idx < Count(p->d)) {
+            take(p->d, l.idx);
+            return r4success;
+        }
+        if (--depth == 0) {
+            pos = Pos::Eof;
+            return r4eof;
+        }
+    }
+}
+
+int NtxIndex::Impl::settleBackward() {
+    for (;;) {
+        Level& l = trail[depth - 1];
+        if (l.idx >= 0) {
+            CachedPage* p;
+            if (int rc = fetch(l.off, p)) return lose(rc);
+            if (l.idx < Count(p->d)) {
+                take(p->d, l.idx);
+                return r4success;
+            }
+            return lose(fault("page " + Num(l.off) + " changed under the cursor"));
+        }
+        if (--depth == 0) {
+            pos = Pos::Bof;
+            return r4bof;
+        }
+        trail[depth - 1].idx -= 1;
+    }
+}
+
+int NtxIndex::Impl::top() {
+    depth = 0;
+    if (int rc = descendLeft(root)) return lose(rc);
+    return settleForward();
+}
+
+int NtxIndex::Impl::bottom() {
+    depth = 0;
+    if (int rc = descendRight(root)) return lose(rc);
+    int rc = settleBackward();
+    if (rc == r4bof) {
+        pos = Pos::Eof;
+        return r4eof;
+    }
+    return rc;
+}
+
+// Lands on the first entry not below (key, rec); r4success when it is that entry.
+// Walks from the root to a leaf taking, in each page, the slot that bound(page) picks, then
+// settles on the first entry at or after the path's end.
+template <class Bound>
+int NtxIndex::Impl::descend(Bound bound) {
+    depth = 0;
+    uint32_t off = root;
+    for (;;) {
+        if (depth >= kMaxDepth) return lose(tooDeep());
+        CachedPage* p;
+        if (int rc = fetch(off, p)) return lose(rc);
+        int i = bound(p->d);
+        trail[depth++] = {off, i};
+        uint32_t c = Child(p->d, i);
+        if (c == 0) break;
+        off = c;
+    }
+    return settleForward();
+}
+
+int NtxIndex::Impl::seekEntry(const uint8_t* key, uint32_t rec) {
+    int rc = descend([&](const auto& d) { return lowerBound(d, key, rec); });
+    if (rc != r4success) return rc;
+    if (std::memcmp(curKey.data(), key, keySize) == 0 && curRec == rec) return r4success;
+    return r4after;
+}
+
+int NtxIndex::Impl::seekPrefix(const uint8_t* key, size_t len) {
+    int rc = descend([&](const auto& d) { return lowerBoundPrefix(d, key, len); });
+    if (rc != r4success) return rc;
+    return std::memcmp(curKey.data(), key, len) == 0 ? r4success : r4after;
+}
+
+int NtxIndex::Impl::stepForward() {
+    Level& l = trail[depth - 1];
+    CachedPage* p;
+    if (int rc = fetch(l.off, p)) return lose(rc);
+    if (Child(p->d, 0) != 0) {
+        l.idx += 1;
+        if (int rc = descendLeft(Child(p->d, l.idx))) return lose(rc);
+    } else {
+        l.idx += 1;
+    }
+    return settleForward();
+}
+
+int NtxIndex::Impl::stepBackward() {
+    Level& l = trail[depth - 1];
+    CachedPage* p;
+    if (int rc = fetch(l.off, p)) return lose(rc);
+    if (Child(p->d, 0) != 0) {
+        if (int rc = descendRight(Child(p->d, l.idx))) return lose(rc);
+    } else {
+        l.idx -= 1;
+    }
+    return settleBackward();
+}
+
+int NtxIndex::Impl::refind() {
+    findKey.assign(curKey);
+    return seekEntry(reinterpret_cast<const uint8_t*>(findKey.data()), curRec);
+}
+
+int NtxIndex::Impl::next() {
+    switch (pos) {
+        case Pos::None:
+        case Pos::Bof:
+            return top();
+        case Pos::Eof:
+            return r4eof;
+        case Pos::Detached: {
+            int rc = refind();
+            if (rc == r4success) return stepForward();
+            return rc == r4after ? r4success : rc;
+        }
+        case Pos::Entry:
+            break;
+    }
+    if (pathStamp != changes) {
+        int rc = refind();
+        if (rc == r4after) return r4success;
+        if (rc != r4success) return rc;
+    }
+    return stepForward();
+}
+
+int NtxIndex::Impl::prev() {
+    switch (pos) {
+        case Pos::None:
+        case Pos::Eof:
+            return bottom();
+        case Pos::Bof:
+            return r4bof;
+        case Pos::Detached: {
+            int rc = refind();
+            if (rc == r4eof) return bottom();
+            if (rc < 0) return rc;
+            return stepBackward();
+        }
+        case Pos::Entry:
+            break;
+    }
+    if (pathStamp != changes) {
+        int rc = refind();
+        if (rc == r4eof) return bottom();
+        if (rc < 0) return rc;
+    }
+    return stepBackward();
+}
+
+}  // namespace xb
