@@ -6,7 +6,7 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl1-mesa-dev
+  qt6-base-dev libgl1-mesa-dev libcli11-dev
   libgtest-dev googletest libbenchmark-dev
   libsqlite3-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl

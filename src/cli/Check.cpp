@@ -1,8 +1,11 @@
 // kvl-cli check: the integrity of the tables and their index files, and their repair.
 #include "data/Check.h"
 
+#include <CLI/CLI.hpp>
 #include <QDir>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
@@ -11,18 +14,10 @@ namespace kvl::cli {
 
 namespace {
 
-void Usage(std::FILE* out) {
-    std::fputs(
-        "usage: kvl-cli check [-d DIR] [--repair]\n"
-        "  Checks the five data tables in DIR (default: the current directory): each table\n"
-        "  opens, its group lists its tags, and every tag file is a sound tree with one entry\n"
-        "  for each live record under the record's key. Prints one OK line per sound table and\n"
-        "  a FAULT line for each fault. Exit status 0 when all are sound, 1 otherwise.\n"
-        "  --repair  rebuilds the index files of the faulty tables (taking the directory's\n"
-        "            lock), then checks again and exits by that second check. Records are\n"
-        "            never changed.\n",
-        out);
-}
+struct CheckOptions {
+    std::string dir = ".";
+    bool repair = false;
+};
 
 bool Report(const std::vector<TableCheck>& checks) {
     bool sound = true;
@@ -34,31 +29,19 @@ bool Report(const std::vector<TableCheck>& checks) {
     return sound;
 }
 
-}  // namespace
-
-int CmdCheck(const Args& args) {
-    CommandLine cl;
-    const bool parsed = cl.parse(args, {"--repair"}, {});
-    if (parsed && cl.help) {
-        Usage(stdout);
-        return 0;
-    }
-    if (!parsed || !cl.positional.empty()) {
-        Usage(stderr);
-        return 2;
-    }
-    if (!cl.has("--repair")) {
+int RunCheck(const CheckOptions& options) {
+    if (!options.repair) {
         // Reading needs no lock: between operations the program keeps no table open.
-        const QString dir = QString::fromLocal8Bit(cl.dir.c_str());
+        const QString dir = QString::fromLocal8Bit(options.dir.c_str());
         if (!QDir(dir).exists()) {
             Complain("check", QStringLiteral("no such directory: %1")
                                   .arg(QDir::toNativeSeparators(QDir(dir).absolutePath())));
             return 2;
         }
-        return Report(CheckDataSet(cl.dir)) ? 0 : 1;
+        return Report(CheckDataSet(options.dir)) ? 0 : 1;
     }
     DataSession session;
-    if (!session.open(cl.dir, "check")) return 2;
+    if (!session.open(options.dir, "check")) return 2;
     const std::vector<TableCheck> first = CheckDataSet(".");
     if (Report(first)) return 0;
     for (const std::string& table : RepairIndexes(first))
@@ -69,6 +52,24 @@ int CmdCheck(const Args& args) {
                         check.table.c_str());
     }
     return Report(CheckDataSet(".")) ? 0 : 1;
+}
+
+}  // namespace
+
+Command AddCheckCommand(CLI::App& cli) {
+    CLI::App* command = cli.add_subcommand("check", "check the tables and their index files");
+    auto options = std::make_shared<CheckOptions>();
+    AddDirOption(*command, options->dir);
+    command->add_flag("--repair", options->repair,
+                      "rebuild the index files of the faulty tables (taking the\n"
+                      "directory's lock), then check again and exit by that\n"
+                      "second check; records are never changed");
+    command->footer(
+        "Checks the five data tables in DIR: each table opens, its group lists its tags, and\n"
+        "every tag file is a sound tree with one entry for each live record under the record's\n"
+        "key. Prints one OK line per sound table and a FAULT line for each fault. Exit status\n"
+        "0 when all are sound, 1 otherwise.");
+    return {command, [options] { return RunCheck(*options); }};
 }
 
 }  // namespace kvl::cli

@@ -1,9 +1,12 @@
 // kvl-cli dump: a table as the engine sees it, one line per record.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Session.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
 
@@ -11,45 +14,16 @@ namespace kvl::cli {
 
 namespace {
 
-void Usage() {
-    std::cerr << "usage: kvl-cli dump TABLE [--tag TAG] [-d DIR]\n"
-                 "  TABLE is a table name (EXP5) opened in DIR, or a path to a .dbf file.\n"
-                 "  Without --tag: every record in record-number order, deleted ones included.\n"
-                 "  With --tag: the records the tag holds, in its order.\n";
-}
+struct DumpOptions {
+    std::string table, tag, dir = ".";
+};
 
 bool IsPath(const std::string& s) {
     if (s.find('/') != std::string::npos) return true;
     return xb::HasExtension(s, ".dbf");
 }
 
-}  // namespace
-
-int CmdDump(const Args& args) {
-    std::string table, tag, dir = ".";
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            Usage();
-            return 0;
-        } else if (a == "--tag" && i + 1 < args.size()) {
-            tag = args[++i];
-        } else if (a == "-d" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else if (!a.empty() && a[0] == '-') {
-            Usage();
-            return 2;
-        } else if (table.empty()) {
-            table = a;
-        } else {
-            Usage();
-            return 2;
-        }
-    }
-    if (table.empty()) {
-        Usage();
-        return 2;
-    }
+int RunDump(const std::string& table, const std::string& tag, const std::string& dir) {
     xb::Engine engine;
     engine.settings.readOnly = true;
     engine.settings.autoOpen = !tag.empty();
@@ -86,6 +60,24 @@ int CmdDump(const Args& args) {
         return 2;
     }
     return 0;
+}
+
+}  // namespace
+
+Command AddDumpCommand(CLI::App& cli) {
+    CLI::App* command = cli.add_subcommand("dump", "print a table as the engine sees it");
+    auto options = std::make_shared<DumpOptions>();
+    command
+        ->add_option("TABLE", options->table,
+                     "a table name (EXP5) opened in DIR, or a path to a .dbf file")
+        ->required();
+    command->add_option("--tag", options->tag, "list the records the tag holds, in its order")
+        ->type_name("TAG");
+    AddDirOption(*command, options->dir);
+    command->footer(
+        "Without --tag: every record in record-number order, deleted ones included, one line\n"
+        "each: the record number, '*' when deleted, then each field as stored.");
+    return {command, [options] { return RunDump(options->table, options->tag, options->dir); }};
 }
 
 }  // namespace kvl::cli

@@ -1,6 +1,9 @@
 // kvl-cli new: a new data set, empty or with the sample business.
+#include <CLI/CLI.hpp>
 #include <QDir>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
@@ -14,36 +17,19 @@ namespace {
 // Without a name of their own, the sample books carry the sample firm's.
 const char* const kSampleName = "Harbor Lane Landscaping";
 
-void Usage(std::FILE* out) {
-    std::fputs(
-        "usage: kvl-cli new DIR [--sample] [--name TEXT]\n"
-        "  Creates DIR if needed and in it the six tables and their index files.\n"
-        "  --sample     fill them with a sample business: about two years of expenses and\n"
-        "               income up to today\n"
-        "  --name TEXT  the user name shown in the program's caption (with --sample and\n"
-        "               no name: the sample firm's name)\n"
-        "  Refuses, writing nothing, when DIR already holds any of the six tables.\n",
-        out);
-}
+struct NewOptions {
+    std::string dir;
+    bool sample = false;
+    std::string name;
+    bool named = false;  // --name given, even empty
+};
 
-}  // namespace
-
-int CmdNew(const Args& args) {
-    CommandLine cl;
-    const bool parsed = cl.parse(args, {"--sample"}, {"--name"});
-    if (parsed && cl.help) {
-        Usage(stdout);
-        return 0;
-    }
-    if (!parsed || cl.positional.size() != 1 || cl.dir != ".") {
-        Usage(stderr);
-        return 2;
-    }
-    const QString dir = QString::fromLocal8Bit(cl.positional[0].c_str());
+int RunNew(const NewOptions& given) {
+    const QString dir = QString::fromLocal8Bit(given.dir.c_str());
     NewDataSetOptions options;
-    options.sample = cl.has("--sample");
-    if (const std::string* name = cl.value("--name"))
-        options.userName = QString::fromLocal8Bit(name->c_str());
+    options.sample = given.sample;
+    if (given.named)
+        options.userName = QString::fromLocal8Bit(given.name.c_str());
     else if (options.sample)
         options.userName = QString::fromLatin1(kSampleName);
 
@@ -67,6 +53,27 @@ int CmdNew(const Args& args) {
                  options.sample ? "a sample" : "an empty",
                  QDir::toNativeSeparators(QDir(dir).absolutePath()).toUtf8().constData());
     return 0;
+}
+
+}  // namespace
+
+Command AddNewCommand(CLI::App& cli) {
+    CLI::App* command = cli.add_subcommand("new", "create a data set");
+    auto options = std::make_shared<NewOptions>();
+    command->add_option("DIR", options->dir, "the directory of the new data set")->required();
+    command->add_flag("--sample", options->sample,
+                      "fill the tables with a sample business: about two years\n"
+                      "of expenses and income up to today");
+    CLI::Option* name = command->add_option("--name", options->name,
+                                            "the user name shown in the program's caption (with\n"
+                                            "--sample and no name: the sample firm's name)");
+    command->footer(
+        "Creates DIR if needed and in it the six tables and their index files. Refuses,\n"
+        "writing nothing, when DIR already holds any of the six tables.");
+    return {command, [options, name] {
+                options->named = name->count() > 0;
+                return RunNew(*options);
+            }};
 }
 
 }  // namespace kvl::cli

@@ -1,49 +1,16 @@
 #include "cli/Session.h"
 
+#include <CLI/CLI.hpp>
 #include <QDir>
-#include <algorithm>
 #include <cstdio>
 
 #include "data/dbFiles.h"
 
 namespace kvl::cli {
 
-bool CommandLine::parse(const std::vector<std::string>& args,
-                        const std::vector<std::string>& allowedFlags,
-                        const std::vector<std::string>& valueOptions) {
-    auto listed = [](const std::vector<std::string>& list, const std::string& a) {
-        return std::find(list.begin(), list.end(), a) != list.end();
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            help = true;
-        } else if (a == "-d" || listed(valueOptions, a)) {
-            if (i + 1 >= args.size()) return false;
-            if (a == "-d")
-                dir = args[++i];
-            else
-                values.emplace_back(a, args[++i]);
-        } else if (listed(allowedFlags, a)) {
-            flags.push_back(a);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return false;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    return true;
-}
-
-bool CommandLine::has(const std::string& flag) const {
-    return std::find(flags.begin(), flags.end(), flag) != flags.end();
-}
-
-const std::string* CommandLine::value(const std::string& option) const {
-    for (auto it = values.rbegin(); it != values.rend(); ++it) {
-        if (it->first == option) return &it->second;
-    }
-    return nullptr;
+void AddDirOption(CLI::App& command, std::string& dir) {
+    command.add_option("-d", dir, "the data directory (default: the current directory)")
+        ->type_name("DIR");
 }
 
 void Complain(const char* command, const QString& text) {
@@ -87,6 +54,16 @@ bool DataSession::open(const std::string& dir, const char* command) {
     started_ = true;
     progress_ = std::make_unique<InstalledProgress>();
     return true;
+}
+
+int RunOnDataSet(const std::string& dir, const char* command, const std::function<void()>& work,
+                 const char* done) {
+    DataSession session;
+    if (!session.open(dir, command)) return 2;
+    work();
+    std::fprintf(stderr, "kvl-cli %s: %s in %s\n", command, done,
+                 session.shownDir().toUtf8().constData());
+    return 0;
 }
 
 }  // namespace kvl::cli

@@ -1,5 +1,5 @@
-// What every kvl-cli command that works on a data directory needs: its options, and a session
-// that enters the directory, holds its writer's lock and runs the program's engine handle.
+// What every kvl-cli command that works on a data directory needs: its "-d DIR" option, and a
+// session that enters the directory, holds its writer's lock and runs the program's engine handle.
 //
 // The program opens tables by bare names in the current directory, so a session makes the data
 // directory current for its duration. A session refuses (with a message on stderr naming the
@@ -8,29 +8,21 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/TerminalProgress.h"
 #include "data/DirLock.h"
 
+namespace CLI {
+class App;
+}
+
 namespace kvl::cli {
 
-// Parsed "-d DIR", flags and positional arguments. Unknown options make parse() false.
-struct CommandLine {
-    std::string dir = ".";
-    bool help = false;
-    std::vector<std::string> flags;                           // given flags, from the allowed list
-    std::vector<std::string> positional;                      // other arguments, in order
-    std::vector<std::pair<std::string, std::string>> values;  // options with a value
-
-    // allowedFlags: "--sample"; valueOptions: "--name" (each takes the next argument).
-    bool parse(const std::vector<std::string>& args, const std::vector<std::string>& allowedFlags,
-               const std::vector<std::string>& valueOptions);
-    bool has(const std::string& flag) const;
-    const std::string* value(const std::string& option) const;
-};
+// Declares "-d DIR" (the data directory; the current directory when not given) on command.
+void AddDirOption(CLI::App& command, std::string& dir);
 
 class DataSession {
   public:
@@ -53,5 +45,9 @@ class DataSession {
 
 // "kvl-cli <command>: <text>" on stderr.
 void Complain(const char* command, const QString& text);
+
+// Opens a session on dir for command, runs work and says "kvl-cli <command>: <done> in <dir>".
+int RunOnDataSet(const std::string& dir, const char* command, const std::function<void()>& work,
+                 const char* done);
 
 }  // namespace kvl::cli

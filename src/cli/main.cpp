@@ -1,37 +1,46 @@
-// kvl-cli: the data store's maintenance without a window. Dispatches to the subcommands.
-#include <cstdio>
+// kvl-cli: the data store's maintenance without a window. Declares the commands, parses the
+// command line through them and runs the one chosen.
+#include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <cstring>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/HelpFormat.h"
 #include "data/ProgramExit.h"
 
 namespace {
 
-struct Command {
-    const char* name;
-    int (*run)(const kvl::cli::Args&);
-};
+#define KVL_CLI_LIST_COMMAND(add) kvl::cli::add,
+const kvl::cli::AddCommand kCommands[] = {KVL_CLI_COMMANDS(KVL_CLI_LIST_COMMAND)};
+#undef KVL_CLI_LIST_COMMAND
 
-const Command kCommands[] = {{"new", kvl::cli::CmdNew},
-                             {"dump", kvl::cli::CmdDump},
-                             {"reindex", kvl::cli::CmdReindex},
-                             {"pack", kvl::cli::CmdPack},
-                             {"check", kvl::cli::CmdCheck}};
+// The words the command line could not place, named as a user would: "unknown option '--bogus'".
+std::string Unplaced(const CLI::App& app, bool commandChosen) {
+    const std::vector<std::string> words = app.remaining(true);
+    if (words.empty()) return std::string();
+    for (const std::string& word : words)
+        if (word.size() > 1 && word[0] == '-') return "unknown option '" + word + "'";
+    return (commandChosen ? "unexpected argument '" : "unknown command '") + words.front() + "'";
+}
 
-void Usage(std::FILE* out) {
-    std::fputs(
-        "usage: kvl-cli <command> [options]\n"
-        "commands:\n"
-        "  new DIR [--sample] [--name TEXT]  create a data set\n"
-        "  dump TABLE [--tag TAG] [-d DIR]   print a table as the engine sees it\n"
-        "  reindex [-d DIR]                  rebuild every index file\n"
-        "  pack [-d DIR]                     remove the records marked deleted\n"
-        "  check [-d DIR] [--repair]         check the tables and their index files\n"
-        "Run 'kvl-cli <command> --help' for the details of a command.\n",
-        out);
+// Help and version go to stdout and exit 0; every other parse error exits 2 with the message
+// and the usage line of the command it concerns on stderr.
+int ParseFailure(const CLI::App& app, const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+    const std::vector<CLI::App*> chosen = app.get_subcommands();
+    const CLI::App* command = chosen.empty() ? nullptr : chosen.front();
+    std::string message =
+        dynamic_cast<const CLI::ExtrasError*>(&e) ? Unplaced(app, command != nullptr) : "";
+    if (message.empty()) message = e.what();
+    const std::string name = command ? "kvl-cli " + command->get_name() : "kvl-cli";
+    const CLI::App& shown = command ? *command : app;
+    std::cerr << name << ": " << message << "\n"
+              << kvl::cli::HelpFormat().make_usage(&shown, name) << "Run '" << name
+              << " --help' for more.\n";
+    return 2;
 }
 
 }  // namespace
@@ -43,24 +52,31 @@ int main(int argc, char** argv) {
         kvl::RunProgramEndCleanups();
         std::exit(code == 0 ? 0 : 2);
     });
-    if (argc < 2) {
-        Usage(stderr);
-        return 2;
+    CLI::App app("the data store's maintenance without a window", "kvl-cli");
+    app.formatter(std::make_shared<kvl::cli::HelpFormat>());
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", "kvl-cli " KVL_VERSION, "print the version and exit");
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // At most one command: the words after it are its own, even one that names another command.
+    app.require_subcommand(0, 1);
+    app.footer("Run 'kvl-cli <command> --help' for the details of a command.");
+    std::vector<kvl::cli::Command> commands;
+    for (kvl::cli::AddCommand add : kCommands) {
+        commands.push_back(add(app));
+        commands.back().app->group("Commands");
     }
-    const std::string name = argv[1];
-    if (name == "--help" || name == "-h" || name == "help") {
-        Usage(stdout);
-        return 0;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return ParseFailure(app, e);
     }
-    const kvl::cli::Args args(argv + 2, argv + argc);
-    for (const Command& command : kCommands) {
-        if (name == command.name) {
-            const int code = command.run(args);
+    for (const kvl::cli::Command& command : commands) {
+        if (command.app->parsed()) {
+            const int code = command.run();
             kvl::RunProgramEndCleanups();
             return code;
         }
     }
-    std::fprintf(stderr, "kvl-cli: unknown command '%s'\n", name.c_str());
-    Usage(stderr);
+    std::cerr << app.help();
     return 2;
 }

@@ -88,6 +88,27 @@ TEST_F(CliTest, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_FALSE(QDir(books()).exists());
 }
 
+TEST_F(CliTest, VersionHelpAndUnknownOptionsComeFromTheDeclarations) {
+    CliRun r = Cli({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, QStringLiteral("kvl-cli " KVL_VERSION "\n"));
+    r = Cli({"dump", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("usage: kvl-cli dump TABLE [--tag TAG] [-d DIR]\n"))
+        << r.out.toStdString();
+    for (const char* option : {"TABLE", "--tag TAG", "-d DIR"})
+        EXPECT_TRUE(r.out.contains(QStringLiteral("\n  ") + option)) << option;
+    for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"check", "--bogus"}}) {
+        r = Cli(args);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains("unknown option '--bogus'")) << r.err.toStdString();
+    }
+    // The words after a command are its own, even one naming another command.
+    r = Cli({"new", books(), "pack"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("unexpected argument 'pack'")) << r.err.toStdString();
+}
+
 TEST_F(CliTest, NewSampleThenCheckPrintsFiveOkLines) {
     NewSample();
     const CliRun r = Check();
