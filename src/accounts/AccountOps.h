@@ -7,12 +7,10 @@
 
 #include <QString>
 
+#include "data/EntryRules.h"
 #include "data/dbFiles.h"
 
 namespace kvl {
-
-// The largest number a four-digit account or folder field holds.
-inline constexpr int kHighestNumber = 9999;
 
 // 'E' while the expense chart is worked on; any other value means the income chart. Set by the
 // main window before an account cycle and by the account detail reports.

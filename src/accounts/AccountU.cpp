@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 
 #include "accounts/AccountOps.h"
-#include "accounts/FormParts.h"
-#include "app/MaskEdit.h"
 #include "data/DbUtil.h"
 #include "data/Messages.h"
+#include "screen/FormParts.h"
+#include "screen/MaskEdit.h"
 
 namespace kvl {
 

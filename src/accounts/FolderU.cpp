@@ -10,11 +10,11 @@
 
 #include "accounts/AccountOps.h"
 #include "accounts/FolderOps.h"
-#include "accounts/FormParts.h"
-#include "app/MaskEdit.h"
 #include "data/DbUtil.h"
 #include "data/Messages.h"
 #include "data/dbFiles.h"
+#include "screen/FormParts.h"
+#include "screen/MaskEdit.h"
 
 namespace kvl {
 

@@ -3,7 +3,7 @@
 // selected; the row of the selected account is current on showing.
 #pragma once
 
-#include "accounts/PickList.h"
+#include "screen/PickList.h"
 
 namespace kvl {
 

@@ -3,7 +3,7 @@
 // current on every showing.
 #pragma once
 
-#include "accounts/PickList.h"
+#include "screen/PickList.h"
 
 namespace kvl {
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/Icons.h"
 #include "app/MainU.h"
+#include "screen/Icons.h"
 
 namespace kvl {
 

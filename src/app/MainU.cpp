@@ -32,17 +32,17 @@
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
 #include "app/About.h"
-#include "app/DropList.h"
-#include "app/Help.h"
-#include "app/Icons.h"
-#include "app/MaskEdit.h"
-#include "app/Scrutil.h"
-#include "app/Setup.h"
 #include "data/Clock.h"
 #include "data/DirLock.h"
 #include "data/Maintenance.h"
 #include "data/Messages.h"
 #include "data/dbFiles.h"
+#include "screen/DropList.h"
+#include "screen/Help.h"
+#include "screen/Icons.h"
+#include "screen/MaskEdit.h"
+#include "screen/Scrutil.h"
+#include "screen/Setup.h"
 
 namespace kvl {
 

@@ -12,10 +12,10 @@
 #include "accounts/PickFolU.h"
 #include "app/About.h"
 #include "app/MainU.h"
-#include "app/MessageBoxes.h"
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
+#include "screen/MessageBoxes.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

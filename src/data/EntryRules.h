@@ -31,6 +31,9 @@ std::optional<double> ReadAmountText(const QString& text);
 std::optional<QString> NormalizeAmountText(const QString& text, const QString& format);
 QString FormatAmount(double value, const QString& format);
 
+// The largest number a four-digit account or folder field holds.
+inline constexpr int kHighestNumber = 9999;
+
 // Whole numbers as the toolkit converts them: optional sign and decimal digits, nothing else.
 std::optional<int> ReadIntegerText(const QString& text);
 

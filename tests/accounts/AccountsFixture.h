@@ -15,8 +15,8 @@
 #include "accounts/FolderU.h"
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
-#include "app/MaskEdit.h"
 #include "common/ModalScript.h"
+#include "screen/MaskEdit.h"
 
 namespace kvltest {
 

@@ -2,7 +2,7 @@
 // merging across both entries tables with the pack that follows, deleting with both tables'
 // entries, and the tables read back through the engine.
 #include "AccountsFixture.h"
-#include "app/Help.h"
+#include "screen/Help.h"
 
 using namespace kvl;
 using kvltest::AccountsFixture;

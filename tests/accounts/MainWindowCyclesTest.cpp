@@ -4,7 +4,7 @@
 #include <QComboBox>
 
 #include "AccountsFixture.h"
-#include "app/DropList.h"
+#include "screen/DropList.h"
 
 using namespace kvl;
 using kvltest::AccountsFixture;

@@ -12,11 +12,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "ScriptedResponder.h"
 #include "app/About.h"
-#include "app/DropList.h"
 #include "app/MainU.h"
-#include "app/MaskEdit.h"
+#include "common/ScriptedResponder.h"
 #include "data/Clock.h"
 #include "data/CodeBase.h"
 #include "data/DirLock.h"
@@ -24,6 +22,8 @@
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
 #include "data/dbFiles.h"
+#include "screen/DropList.h"
+#include "screen/MaskEdit.h"
 
 namespace kvl::test {
 

@@ -10,7 +10,7 @@
 #include <QTextBrowser>
 
 #include "AppFixture.h"
-#include "app/Help.h"
+#include "screen/Help.h"
 
 using namespace kvl;
 using kvl::test::AppFixture;

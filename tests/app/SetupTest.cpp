@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "AppFixture.h"
-#include "app/Scrutil.h"
-#include "app/Setup.h"
+#include "screen/Scrutil.h"
+#include "screen/Setup.h"
 
 using namespace kvl;
 using kvl::test::AppFixture;

@@ -246,6 +246,14 @@ class StartupTest : public QObject {
         DirLock next;
         QVERIFY(next.acquire(app.dir.path()));
     }
+
+    void helpFileTravelsBesideTheProgram() {
+        QFile built(QStringLiteral(KVL_PROGRAM_DIR "/Kvl.hlp"));
+        QFile source(QStringLiteral(KVL_HELP_SOURCE));
+        QVERIFY(built.open(QIODevice::ReadOnly));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QCOMPARE(built.readAll(), source.readAll());
+    }
 };
 
 QTEST_MAIN(StartupTest)

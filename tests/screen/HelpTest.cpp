@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "app/Help.h"
+#include "screen/Help.h"
 
 using namespace kvl;
 
@@ -97,14 +97,6 @@ class HelpTest : public QObject {
         ShowHelpContents();
         QVERIFY(
             HelpWindow()->Browser->toPlainText().contains(QStringLiteral("Help is not available")));
-    }
-
-    void helpFileTravelsBesideTheProgram() {
-        QFile built(QStringLiteral(KVL_PROGRAM_DIR "/Kvl.hlp"));
-        QFile source(QStringLiteral(KVL_HELP_SOURCE));
-        QVERIFY(built.open(QIODevice::ReadOnly));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QCOMPARE(built.readAll(), source.readAll());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/Icons.h"
+#include "screen/Icons.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,11 +1,11 @@
-#include "app/Scrutil.h"
+#include "screen/Scrutil.h"
 
 #include <QKeyEvent>
 #include <QPalette>
 
-#include "app/MaskEdit.h"
 #include "data/Clock.h"
 #include "data/Messages.h"
+#include "screen/MaskEdit.h"
 
 namespace kvl {
 

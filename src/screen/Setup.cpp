@@ -1,4 +1,4 @@
-#include "app/Setup.h"
+#include "screen/Setup.h"
 
 #include <QPageLayout>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "app/MaskEdit.h"
+#include "screen/MaskEdit.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "screen/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,13 +1,13 @@
-#include "accounts/FormParts.h"
+#include "screen/FormParts.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "accounts/AccountOps.h"
-#include "app/Help.h"
-#include "app/MaskEdit.h"
-#include "app/Scrutil.h"
+#include "data/EntryRules.h"
+#include "screen/Help.h"
+#include "screen/MaskEdit.h"
+#include "screen/Scrutil.h"
 
 namespace kvl {
 

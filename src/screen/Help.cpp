@@ -1,4 +1,4 @@
-#include "app/Help.h"
+#include "screen/Help.h"
 
 #include <QApplication>
 #include <QFile>
@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/Icons.h"
+#include "screen/Icons.h"
 
 namespace kvl {
 

@@ -1,4 +1,4 @@
-#include "accounts/PickList.h"
+#include "screen/PickList.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "accounts/FormParts.h"
+#include "screen/FormParts.h"
 
 namespace kvl {
 

@@ -1,0 +1,62 @@
+// The desktop's message boxes: icon and buttons by kind, and the answer given back.
+#include "common/BoxWatch.h"
+#include "screen/MessageBoxes.h"
+
+using namespace kvl;
+using kvltest::SeenBox;
+using kvltest::WhenBoxOpens;
+
+class MessageBoxesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void kindsShowTheirIconsAndButtons_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<int>("answer");
+        using B = QMessageBox;
+        QTest::newRow("information") << int(MsgKind::Information) << int(B::Information)
+                                     << int(B::Ok) << int(B::Ok) << int(MsgAnswer::Ok);
+        QTest::newRow("information ok")
+            << int(MsgKind::InformationOkCancel) << int(B::Information) << int(B::Ok | B::Cancel)
+            << int(B::Ok) << int(MsgAnswer::Ok);
+        QTest::newRow("information cancel")
+            << int(MsgKind::InformationOkCancel) << int(B::Information) << int(B::Ok | B::Cancel)
+            << int(B::Cancel) << int(MsgAnswer::Cancel);
+        QTest::newRow("information escape")
+            << int(MsgKind::InformationOkCancel) << int(B::Information) << int(B::Ok | B::Cancel)
+            << int(B::NoButton) << int(MsgAnswer::Cancel);
+        QTest::newRow("warning") << int(MsgKind::Warning) << int(B::Warning) << int(B::Ok)
+                                 << int(B::Ok) << int(MsgAnswer::Ok);
+        QTest::newRow("warning yes") << int(MsgKind::WarningYesNo) << int(B::Warning)
+                                     << int(B::Yes | B::No) << int(B::Yes) << int(MsgAnswer::Yes);
+        QTest::newRow("warning escape")
+            << int(MsgKind::WarningYesNo) << int(B::Warning) << int(B::Yes | B::No)
+            << int(B::NoButton) << int(MsgAnswer::No);
+        QTest::newRow("confirmation no") << int(MsgKind::Confirmation) << int(B::Question)
+                                         << int(B::Yes | B::No) << int(B::No) << int(MsgAnswer::No);
+        QTest::newRow("error") << int(MsgKind::Error) << int(B::Critical) << int(B::Ok)
+                               << int(B::Ok) << int(MsgAnswer::Ok);
+    }
+    void kindsShowTheirIconsAndButtons() {
+        QFETCH(int, kind);
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, press);
+        QFETCH(int, answer);
+        TMessageBoxSink sink;
+        SeenBox seen;
+        WhenBoxOpens(&seen, QMessageBox::StandardButton(press));
+        const MsgAnswer got = sink.show(MsgKind(kind), QStringLiteral("Line one\r\nLine two"));
+        QVERIFY(seen.found);
+        QCOMPARE(int(seen.icon), icon);
+        QCOMPARE(int(seen.buttons), buttons);
+        QCOMPARE(seen.text, QStringLiteral("Line one\nLine two"));
+        QCOMPARE(int(got), answer);
+    }
+};
+
+QTEST_MAIN(MessageBoxesTest)
+#include "MessageBoxesTest.moc"
