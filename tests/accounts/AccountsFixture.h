@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "TableAccess.h"
 #include "accounts/AccountU.h"
 #include "accounts/Cycles.h"

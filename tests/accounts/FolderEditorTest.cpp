@@ -12,12 +12,6 @@ using kvltest::ModalScript;
 
 namespace {
 
-#define SCRIPT_DONE(script)                                                              \
-    do {                                                                                 \
-        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
-        QVERIFY2((script).done(), "steps left over");                                    \
-    } while (false)
-
 QList<int> Numbers(const QList<FolderRow>& rows, bool withDeleted = false) {
     QList<int> numbers;
     for (const FolderRow& r : rows)

@@ -12,12 +12,6 @@ using kvltest::ModalScript;
 
 namespace {
 
-#define SCRIPT_DONE(script)                                                              \
-    do {                                                                                 \
-        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
-        QVERIFY2((script).done(), "steps left over");                                    \
-    } while (false)
-
 QStringList Items(QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) items << box->itemText(i);

@@ -11,12 +11,6 @@ using kvltest::ModalScript;
 
 namespace {
 
-#define SCRIPT_DONE(script)                                                              \
-    do {                                                                                 \
-        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
-        QVERIFY2((script).done(), "steps left over");                                    \
-    } while (false)
-
 struct GridState {
     int width = -1;
     int rows = -1;

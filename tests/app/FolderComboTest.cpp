@@ -1,6 +1,6 @@
 // The default-folder list of the main window: refill from the folder table, the fall-back of a
 // remembered entry that no longer exists, selection, and typing that is ignored.
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "data/DbUtil.h"
 #include "data/Maintenance.h"
 

@@ -9,7 +9,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "screen/Help.h"
 
 using namespace kvl;

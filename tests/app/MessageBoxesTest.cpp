@@ -1,5 +1,5 @@
 // A message box raised while a field of the main window is being left.
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "common/BoxWatch.h"
 #include "screen/MessageBoxes.h"
 

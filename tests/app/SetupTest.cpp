@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "screen/Scrutil.h"
 #include "screen/Setup.h"
 

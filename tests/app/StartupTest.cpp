@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "data/Maintenance.h"
 
 using namespace kvl;

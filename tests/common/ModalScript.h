@@ -91,3 +91,11 @@ class ModalScript {
 };
 
 }  // namespace kvltest
+
+// Fails the test when the script met a window out of turn or has steps left: the dialogs it
+// expected never came up.
+#define SCRIPT_DONE(script)                                                              \
+    do {                                                                                 \
+        QVERIFY2((script).failures.isEmpty(), qPrintable((script).failures.join('\n'))); \
+        QVERIFY2((script).done(), "steps left over");                                    \
+    } while (false)

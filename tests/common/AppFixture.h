@@ -1,7 +1,8 @@
 // The program as a test meets it: a fresh data set in a temporary directory made current, the
 // windows created as the program creates them, messages answered by a scripted responder,
 // progress recorded on its way to the main window, a fixed clock and locale, and an end of the
-// program caught as kvl::ProgramEnded.
+// program caught as kvl::ProgramEnded. The tests of every window folder whose windows the main
+// window opens start from it; they link kvl_app.
 #pragma once
 
 #include <QApplication>
