@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/MainU.h"
 #include "screen/Icons.h"
 
 namespace kvl {
@@ -77,8 +76,9 @@ QPixmap AboutPicture(const QSize& size) {
     return pixmap;
 }
 
-TAboutForm::TAboutForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TAboutForm::TAboutForm(const bool& splashFlag, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      splashFlag_(splashFlag) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About Kelvane Talvarin 1.22"));
     setWindowIcon(AppIcon());
@@ -93,10 +93,6 @@ TAboutForm::TAboutForm(QWidget* parent)
     OKButton->setGeometry(kPictureSize.width() - 96, kPictureSize.height() - 42, 80, 28);
     setFixedSize(kPictureSize);
     connect(OKButton, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
-}
-
-bool TAboutForm::splashing() const {
-    return FormMain && FormMain->SplashFlag;
 }
 
 void TAboutForm::showEvent(QShowEvent* event) {

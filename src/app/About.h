@@ -1,8 +1,9 @@
 // The about box, also shown as the start-up splash.
 //
 // Each showing sets the caption "About Kelvane Talvarin 1.22" and centres the box on the screen.
-// While the main window's splash flag is set the OK button is hidden, so the box can only be
-// closed by the start-up sequence; shown from Help > About it waits for OK.
+// While the splash flag it is given (the main window's SplashFlag) is set the OK button is hidden,
+// so the box can only be closed by the start-up sequence; shown from Help > About it waits for OK.
+// The flag must outlive the box.
 #pragma once
 
 #include <QDialog>
@@ -15,7 +16,7 @@ namespace kvl {
 class TAboutForm : public QDialog {
     Q_OBJECT
   public:
-    explicit TAboutForm(QWidget* parent = nullptr);
+    explicit TAboutForm(const bool& splashFlag, QWidget* parent = nullptr);
 
     QLabel* Image1;
     QPushButton* OKButton;
@@ -28,7 +29,9 @@ class TAboutForm : public QDialog {
   private:
     void FormShow();
     void OKButtonClick();
-    bool splashing() const;
+    bool splashing() const { return splashFlag_; }
+
+    const bool& splashFlag_;
 };
 
 // The about picture, drawn at the given size.

@@ -9,7 +9,8 @@
 // account and folder cycles, the import and at shutdown; FolderListStale has the folder list
 // refilled at the next paint. The window is the program's progress box (ShowProgress and
 // SetProgress reach it once it is installed as the progress sink). Closing it packs when needed,
-// ends the engine and releases the directory.
+// ends the engine and releases the directory. The tabs are built in MainTabs.cpp; the handlers,
+// tab by tab, are in MainU.cpp.
 #pragma once
 
 #include <QMainWindow>
@@ -163,6 +164,8 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // "Kelvane Talvarin 1.22 - " and the user's name.
+    static QString CaptionFor(const QString& userName);
     void buildIncomeExpenseTab();
     void buildReportTab();
     void buildSetupTab();

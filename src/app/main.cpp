@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
 
     auto* formMain = new kvl::TFormMain;
     kvl::FormMain = formMain;
-    kvl::AboutForm = new kvl::TAboutForm(formMain);
+    kvl::AboutForm = new kvl::TAboutForm(formMain->SplashFlag, formMain);
     kvl::PickFolForm = new kvl::TPickFol(formMain);
     kvl::FolderForm = new kvl::TFolderF(formMain->PackNeeded, formMain);
     kvl::PickAccForm = new kvl::TPickAcc(formMain);

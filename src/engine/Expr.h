@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/Field.h"
+#include "engine/NumberText.h"
 #include "engine/Status.h"
 
 namespace xb {
@@ -22,7 +23,7 @@ namespace xb {
 enum class ExprType { Char, Numeric, Date, Logical };
 
 class Expr {
-public:
+  public:
     Expr();
     ~Expr();
     Expr(Expr&&) noexcept;
@@ -48,23 +49,9 @@ public:
     // The truth of a logical expression for the record (false for other types).
     bool truth(const char* record) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
-
-// The NTX numeric key form: the number formatted as STR(v, len, dec); a non-negative number has
-// its leading blanks turned into '0'; a negative number has every digit d turned into the byte
-// 92 - d and every other character into ',', so that every negative sorts before every positive
-// and larger magnitudes of negatives sort first. A value that does not fit is all '9' (positive)
-// or all ',' (negative).
-void NumericKey(double value, int len, int dec, std::string& out);
-
-// Reads the text of a numeric field or a typed number ("  12.50", "-3", "") as a double; blank
-// text is 0. Leading and trailing blanks are ignored; text that is not a number reads as 0.
-double ParseNumber(std::string_view text);
-
-// STR(value, len, dec): right-aligned, rounded to dec decimals, all '*' when it does not fit.
-void FormatNumber(double value, int len, int dec, std::string& out);
 
 }  // namespace xb

@@ -304,7 +304,7 @@ class SetupTest : public QObject {
             delete app.form;
             app.form = new TFormMain;
             FormMain = app.form;
-            app.about = new TAboutForm(app.form);
+            app.about = new TAboutForm(app.form->SplashFlag, app.form);
             AboutForm = app.about;
             app.progress.target = app.form;
             QVERIFY(app.start());

@@ -202,7 +202,7 @@ class StartupTest : public QObject {
         delete app.form;
         app.form = new TFormMain;
         FormMain = app.form;
-        app.about = new TAboutForm(app.form);
+        app.about = new TAboutForm(app.form->SplashFlag, app.form);
         AboutForm = app.about;
         app.progress.target = app.form;
         app.responder.clear();

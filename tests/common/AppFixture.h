@@ -68,7 +68,7 @@ class AppFixture {
         TFormMain::SetSplashMinimum(0);
         form = new TFormMain;
         FormMain = form;
-        about = new TAboutForm(form);
+        about = new TAboutForm(form->SplashFlag, form);
         AboutForm = about;
         progress.target = form;
         SetProgressSink(&progress);

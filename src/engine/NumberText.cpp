@@ -1,0 +1,185 @@
+#include "engine/NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace xb {
+
+namespace {
+
+// Large enough for the shortest fixed-notation text of any finite double (the smallest
+// subnormal needs about 330 characters, the largest about 310).
+constexpr size_t kReprSize = 400;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
+    negative = false;
+    if (len <= 0) return false;
+    if (!std::isfinite(value) || (dec > 0 && dec + 2 > len)) {
+        std::memset(dst, '*', static_cast<size_t>(len));
+        return false;
+    }
+
+    // Whole numbers (account, folder and check numbers, stored with every record) need no
+    // rounding: their digits are written directly, exactly as the general path writes them.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        uint64_t whole = static_cast<uint64_t>(std::fabs(value));
+        char digits[20];
+        size_t count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+        } while (whole != 0);
+        negative = value < 0;
+        size_t need = (negative ? 1 : 0) + count + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
+        if (need > static_cast<size_t>(len)) {
+            std::memset(dst, '*', static_cast<size_t>(len));
+            negative = false;
+            return false;
+        }
+        char* p = dst;
+        std::memset(p, ' ', static_cast<size_t>(len) - need);
+        p += static_cast<size_t>(len) - need;
+        if (negative) *p++ = '-';
+        while (count > 0) *p++ = digits[--count];
+        if (dec > 0) {
+            *p++ = '.';
+            std::memset(p, '0', static_cast<size_t>(dec));
+        }
+        return true;
+    }
+
+    char repr[kReprSize];
+    auto conv = std::to_chars(repr, repr + sizeof repr, std::fabs(value), std::chars_format::fixed);
+    if (conv.ec != std::errc()) {
+        std::memset(dst, '*', static_cast<size_t>(len));
+        return false;
+    }
+    std::string_view text(repr, static_cast<size_t>(conv.ptr - repr));
+    size_t dot = text.find('.');
+    std::string_view intText = text.substr(0, dot);
+    std::string_view fracText =
+        dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+
+    // digits[0] is room for a carry out of the integer part.
+    char digits[kReprSize + 1];
+    size_t kept = std::min(fracText.size(), static_cast<size_t>(dec));
+    size_t intEnd = 1 + intText.size();
+    size_t n = intEnd + kept;
+    digits[0] = '0';
+    std::memcpy(digits + 1, intText.data(), intText.size());
+    if (kept > 0) std::memcpy(digits + intEnd, fracText.data(), kept);
+
+    if (fracText.size() > static_cast<size_t>(dec) && fracText[static_cast<size_t>(dec)] >= '5') {
+        size_t i = n;
+        while (i > 0) {
+            --i;
+            if (digits[i] == '9') {
+                digits[i] = '0';
+            } else {
+                ++digits[i];
+                break;
+            }
+        }
+    }
+
+    size_t start = 0;
+    while (start + 1 < intEnd && digits[start] == '0') ++start;
+    bool zero = std::all_of(digits + start, digits + n, [](char c) { return c == '0'; });
+    negative = value < 0 && !zero;
+
+    size_t intDigits = intEnd - start;
+    size_t need = (negative ? 1 : 0) + intDigits + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
+    if (need > static_cast<size_t>(len)) {
+        std::memset(dst, '*', static_cast<size_t>(len));
+        negative = false;
+        return false;
+    }
+
+    char* p = dst;
+    size_t pad = static_cast<size_t>(len) - need;
+    std::memset(p, ' ', pad);
+    p += pad;
+    if (negative) *p++ = '-';
+    std::memcpy(p, digits + start, intDigits);
+    p += intDigits;
+    if (dec > 0) {
+        *p++ = '.';
+        std::memcpy(p, digits + intEnd, kept);
+        p += kept;
+        std::memset(p, '0', static_cast<size_t>(dec) - kept);
+    }
+    return true;
+}
+
+void NumericKeyInto(double value, int len, int dec, char* dst) {
+    if (len <= 0) return;
+    bool negative = false;
+    if (!FormatInto(value, len, dec, dst, negative)) {
+        std::memset(dst, value < 0 ? ',' : '9', static_cast<size_t>(len));
+        return;
+    }
+    if (negative) {
+        for (int i = 0; i < len; ++i) {
+            char c = dst[i];
+            dst[i] = IsDigit(c) ? static_cast<char>(92 - c) : ',';
+        }
+    } else {
+        for (int i = 0; i < len && dst[i] == ' '; ++i) dst[i] = '0';
+    }
+}
+
+void NumericKey(double value, int len, int dec, std::string& out) {
+    if (len <= 0) {
+        out.clear();
+        return;
+    }
+    out.resize(static_cast<size_t>(len));
+    NumericKeyInto(value, len, std::max(dec, 0), out.data());
+}
+
+double ParseNumber(std::string_view text) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    std::string_view s = text.substr(b, e - b);
+    if (s.empty()) return 0.0;
+
+    // Only plain decimal text counts: no exponent, no "inf"/"nan", no embedded blanks.
+    size_t i = 0;
+    if (s[0] == '+' || s[0] == '-') ++i;
+    size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0 || i != s.size()) return 0.0;
+
+    if (s[0] == '+') s.remove_prefix(1);
+    double value = 0.0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return 0.0;
+    return value;
+}
+
+void FormatNumber(double value, int len, int dec, std::string& out) {
+    if (len <= 0) {
+        out.clear();
+        return;
+    }
+    out.resize(static_cast<size_t>(len));
+    bool negative = false;
+    FormatInto(value, len, std::max(dec, 0), out.data(), negative);
+}
+
+}  // namespace xb
