@@ -1,0 +1,3 @@
+#include "accounts/Window.h"
+#include "entry/EntryU.h"
+#include "screen/Help.h"

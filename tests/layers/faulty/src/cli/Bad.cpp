@@ -1,0 +1,4 @@
+#include <QCoreApplication>
+#include <QApplication>
+#include "accounts/Ops.h"
+#include "screen/Help.h"

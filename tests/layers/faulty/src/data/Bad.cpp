@@ -1,0 +1,4 @@
+#include <QString>
+#include <QWidget>
+#include "engine/Table.h"
+#include "screen/MaskEdit.h"

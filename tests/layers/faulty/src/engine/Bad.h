@@ -1,0 +1,4 @@
+#include <string>
+#include "engine/Table.h"
+#include "data/dbFiles.h"
+#include <QString>

@@ -1,0 +1,3 @@
+#include <QDialog>
+#include "data/Clock.h"
+#include "accounts/AccountU.h"
