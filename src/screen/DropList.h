@@ -1,6 +1,7 @@
-// A drop-down list that takes no typed characters: an entry is chosen with the mouse or the
-// navigation keys only. Qt would otherwise jump to the entry whose text begins with the typed
-// letter, which the program's lists never do.
+// A drop-down list that takes no typed characters: an entry is chosen from the open list, or
+// with the arrow keys. Qt would otherwise jump to the entry whose text begins with the typed
+// letter, or to the first, last or a page away on Home, End, Page Up and Page Down, which the
+// program's lists never do.
 #pragma once
 
 #include <QComboBox>
@@ -15,7 +16,10 @@ class TDropDownList : public QComboBox {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+        const int key = event->key();
+        const bool jumps = key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_PageUp ||
+                           key == Qt::Key_PageDown;
+        if (jumps || (!event->text().isEmpty() && event->text().at(0).isPrint())) {
             event->accept();
             return;
         }

@@ -1,5 +1,6 @@
 #include "screen/FormParts.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,26 @@
 
 namespace kvl {
 
+namespace {
+
+// Enter on a focused button presses it. The buttons are never a dialog's default, so without
+// this Enter would do nothing there.
+class EnterPresses : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if (!key->isAutoRepeat()) static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+};
+
+}  // namespace
+
 void TakeOwnerFont(QWidget* window) {
     window->setAttribute(Qt::WA_WindowPropagation);
     if (QWidget* owner = window->parentWidget()) window->setFont(owner->font());
@@ -21,6 +42,7 @@ QPushButton* FormButton(QWidget* parent, const char* name, const QString& text) 
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->installEventFilter(new EnterPresses(button));
     return button;
 }
 
@@ -58,8 +80,7 @@ std::optional<int> ReadNumberField(TMaskEdit* field) {
 }
 
 void ShowNumber(TMaskEdit* field, int number) {
-    field->setProgramText(number >= 0 && number <= kHighestNumber ? QString::number(number)
-                                                                  : QString());
+    field->showPlain(number >= 0 && number <= kHighestNumber ? QString::number(number) : QString());
     field->setModified(false);
 }
 

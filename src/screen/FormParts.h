@@ -1,7 +1,7 @@
 // Pieces the record editors and pick lists are built from, so that every such window has the same
 // number field, description field and buttons, and reads its number the same way: buttons are never
-// a dialog's default button, and a number that is not a whole number is reported in the toolkit's
-// error box and not returned.
+// a dialog's default button, Enter on a focused button presses it, and a number that is not a whole
+// number is reported in the toolkit's error box and not returned.
 #pragma once
 
 #include <QString>
@@ -33,7 +33,8 @@ QLineEdit* DescriptionField(QWidget* parent, const char* name);
 
 // The trimmed text as the toolkit converts it; nothing after the error box for any other text.
 std::optional<int> ReadNumberField(TMaskEdit* field);
-// Plain decimal; a number that does not fit the four places leaves the field blank.
+// Plain decimal, without placeholders until the field is edited or left; a number that does not
+// fit the four places leaves the field blank.
 void ShowNumber(TMaskEdit* field, int number);
 
 }  // namespace kvl

@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QRegularExpressionValidator>
 
 #include "data/Clock.h"
 #include "data/Messages.h"
@@ -73,6 +74,12 @@ QString QtLiteral(QChar c) {
     return kQtSpecial.contains(c) ? QStringLiteral("\\") + c : QString(c);
 }
 
+bool EditsText(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) return true;
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) return true;
+    return !event->text().isEmpty() && event->text().at(0).isPrint();
+}
+
 }  // namespace
 
 QString QtInputMask(const QString& programMask, QChar dateSeparator) {
@@ -136,12 +143,25 @@ void TMaskEdit::setEditMask(const QString& programMask) {
         inRun = false;
         places_.push_back({false, literal, -1});
     }
-    setInputMask(QtInputMask(programMask, dateSeparator));
+    runs_ = run + 1;
+    inputPlaces_ = 0;
+    firstInput_ = -1;
+    for (size_t p = 0; p < places_.size(); ++p) {
+        if (!places_[p].input) continue;
+        ++inputPlaces_;
+        if (firstInput_ < 0) firstInput_ = static_cast<int>(p);
+    }
+    if (plain_) restoreMask();
+    qtMask_ = QtInputMask(programMask, dateSeparator);
+    setInputMask(qtMask_);
 }
 
 QString TMaskEdit::programText() const {
-    const QString shown = displayText();
     if (places_.empty()) return text();
+    return read(plain_ ? layout(text()) : displayText());
+}
+
+QString TMaskEdit::read(const QString& shown) const {
     QString result;
     size_t i = 0;
     while (i < places_.size()) {
@@ -164,10 +184,11 @@ QString TMaskEdit::programText() const {
 }
 
 void TMaskEdit::setProgramText(const QString& text) {
-    if (places_.empty()) {
-        setText(text);
-        return;
-    }
+    if (plain_) restoreMask();
+    setText(places_.empty() ? text : layout(text));
+}
+
+QString TMaskEdit::layout(const QString& text) const {
     QString shown;
     int from = 0;
     size_t i = 0;
@@ -195,14 +216,60 @@ void TMaskEdit::setProgramText(const QString& text) {
         part.replace(QLatin1Char(' '), blank_);
         shown += part;
     }
-    setText(shown);
+    return shown;
+}
+
+void TMaskEdit::showPlain(const QString& text) {
+    if (runs_ != 1) {
+        setProgramText(text);
+        return;
+    }
+    const QString plain = text.trimmed().left(inputPlaces_);
+    if (!plain_) {
+        plain_ = true;
+        setInputMask(QString());
+        // Only what the places take; the mask's own refusal comes back with the first edit.
+        static const QRegularExpression kPlaces(QStringLiteral("[0-9+\\- ]*"));
+        setValidator(new QRegularExpressionValidator(kPlaces, this));
+        setMaxLength(inputPlaces_);
+    }
+    setText(plain);
+}
+
+void TMaskEdit::restoreMask() {
+    plain_ = false;
+    const QValidator* plainValidator = validator();
+    setValidator(nullptr);
+    delete plainValidator;
+    setMaxLength(32767);
+    setInputMask(qtMask_);
+}
+
+void TMaskEdit::leavePlainForEdit() {
+    const QString plain = text();
+    const bool all = !plain.isEmpty() && selectedText().size() == plain.size();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int length = static_cast<int>(selectedText().size());
+    restoreMask();
+    // The text stays where it was seen, from the first place on, with the placeholders after it;
+    // a text selected whole is replaced whole, placeholders included.
+    setText(plain);
+    if (all)
+        selectAll();
+    else if (length > 0)
+        setSelection(firstInput_ + start, length);
+    else
+        setCursorPosition(firstInput_ + start);
 }
 
 void TMaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     // The field is entered once per visit: the focus coming back from a message box or a refusal
     // to leave does not make the current text the one Escape returns to.
-    if (!entered_) textOnEntry_ = displayText();
+    if (!entered_) {
+        textOnEntry_ = displayText();
+        plainOnEntry_ = plain_;
+    }
     entered_ = true;
 }
 
@@ -223,12 +290,16 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
 
 void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && !places_.empty() && isModified()) {
-        setText(textOnEntry_);
+        if (plainOnEntry_)
+            showPlain(textOnEntry_);
+        else
+            setText(textOnEntry_);
         setModified(false);
         selectAll();
         event->accept();
         return;
     }
+    if (plain_ && EditsText(event)) leavePlainForEdit();
     bool swallow = false;
     emit keyPressed(event, &swallow);
     if (swallow) {

@@ -8,6 +8,12 @@
 // another control of the same window first refuses an edited field whose required places are not
 // all filled (the user may press Escape to get the earlier text back), then emits fieldExit();
 // a handler that wants the focus back simply calls setFocus().
+//
+// A field of one run of places may show a text plainly (showPlain): as given, without the mask's
+// placeholders or padding, as a number field does when its window opens. The first key that
+// edits the field brings the mask back, the text standing where it was seen; setProgramText
+// brings it back with the text padded as the mask says. Escape after an edit returns to the plain
+// text. programText() reads a plain text as the mask would.
 #pragma once
 
 #include <QLineEdit>
@@ -31,6 +37,8 @@ class TMaskEdit : public QLineEdit {
     // Takes text in the program's form; a run of places given fewer characters than it holds is
     // padded as the mask says (on the left with `!`).
     void setProgramText(const QString& text);
+    void showPlain(const QString& text);
+    bool showsPlain() const { return plain_; }
 
   signals:
     // The field lost the focus to another control of its window and its text passed the mask.
@@ -46,6 +54,13 @@ class TMaskEdit : public QLineEdit {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // The text with each run of places filled as the mask says, blanks shown as the blank
+    // character; and the program's reading of such a text.
+    QString layout(const QString& text) const;
+    QString read(const QString& shown) const;
+    void restoreMask();
+    void leavePlainForEdit();
+
     struct Place {
         bool input;
         QChar literal;
@@ -53,12 +68,18 @@ class TMaskEdit : public QLineEdit {
     };
 
     QString programMask_;
+    QString qtMask_;
     std::vector<Place> places_;
     QChar blank_ = QLatin1Char('_');
     bool keepLiterals_ = true;
     bool leadingBlanks_ = false;
     QString textOnEntry_;
     bool entered_ = false;
+    bool plain_ = false;
+    bool plainOnEntry_ = false;
+    int runs_ = 0;
+    int firstInput_ = 0;
+    int inputPlaces_ = 0;
 };
 
 }  // namespace kvl

@@ -27,6 +27,7 @@ TPickList::TPickList(const QString& caption, int visibleRows, QWidget* parent)
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->setWordWrap(false);
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setMinimumSectionSize(0);
     StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
@@ -153,10 +154,13 @@ void TPickList::StringGrid1DblClick() {
     BtnSelectClick();
 }
 
-bool TPickList::StringGrid1KeyPress(int key) {
-    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-    BtnSelectClick();
-    return true;
+bool TPickList::StringGrid1KeyPress(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        BtnSelectClick();
+        return true;
+    }
+    // The grid would jump to the next row whose text begins with the character.
+    return !event->text().isEmpty() && event->text().at(0).isPrint();
 }
 
 void TPickList::showEvent(QShowEvent* event) {
@@ -181,7 +185,7 @@ void TPickList::keyPressEvent(QKeyEvent* event) {
 
 bool TPickList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
-        StringGrid1KeyPress(static_cast<QKeyEvent*>(event)->key()))
+        StringGrid1KeyPress(static_cast<QKeyEvent*>(event)))
         return true;
     return QDialog::eventFilter(watched, event);
 }

@@ -1,7 +1,8 @@
 // The pick list every chart and list window is built on: a grid of records under a header, with a
 // hidden last column holding each row's record number, and Select, New and Exit. Select (also
 // Enter and double-click) returns the current row's record number, New 0, Exit -1; any other way
-// of closing leaves the selection as it was. Each showing starts from an empty grid.
+// of closing leaves the selection as it was. Each showing starts from an empty grid. Tab leaves
+// the grid for the buttons; typed characters do nothing in the grid.
 #pragma once
 
 #include <QDialog>
@@ -31,8 +32,9 @@ class TPickList : public QDialog {
     void BtnExitClick();
     void StringGrid1Click();
     void StringGrid1DblClick();
-    // Enter acts as Select; every other key keeps its usual meaning for the grid.
-    bool StringGrid1KeyPress(int key);
+    // Enter acts as Select and typed characters are discarded; the navigation keys keep their
+    // meaning for the grid.
+    bool StringGrid1KeyPress(QKeyEvent* event);
 
   protected:
     struct Column {

@@ -366,6 +366,31 @@ class PickListTest : public QObject {
         QCOMPARE(CurrentFolder, 0);
         code4close(cb);
     }
+
+    void enterOnAFocusedNewOpensTheEditorWithAPlainNumber() {
+        AccountsFixture app;
+        QVERIFY(app.started);
+        app.addAccount('E', 12, QStringLiteral("Twelve"));
+        ModalScript script;
+        QString shown;
+        script
+            .on(app.pickAcc,
+                [&] {
+                    app.pickAcc->BtnNew->setFocus(Qt::TabFocusReason);
+                    QTest::keyClick(app.pickAcc->BtnNew, Qt::Key_Return);
+                })
+            .on(app.account,
+                [&] {
+                    shown = app.account->MaskEdit1->displayText();
+                    ModalScript::press(app.account->BtnCancel);
+                })
+            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
+
+        RunAccountCycle('E', *app.pickAcc, *app.account);
+
+        SCRIPT_DONE(script);
+        QCOMPARE(shown, QStringLiteral("13"));
+    }
 };
 
 QTEST_MAIN(PickListTest)

@@ -1,0 +1,120 @@
+// What every pick list, drop-down and number field does at the keyboard: typed characters leave
+// the grid's row where it was, Tab leaves the grid for the buttons, the drop-down takes only the
+// arrow keys, and a number field opens in plain decimal and is padded when edited or left.
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "screen/DropList.h"
+#include "screen/FormParts.h"
+#include "screen/MaskEdit.h"
+#include "screen/PickList.h"
+
+using namespace kvl;
+
+namespace {
+
+// A pick list of four numbered records; the second row is current when it opens.
+class TPickNumbers : public TPickList {
+  public:
+    TPickNumbers() : TPickList(QStringLiteral("Numbers"), 9, nullptr) {}
+    int chosen = -2;
+
+  protected:
+    int& selection() override { return chosen; }
+    void FormShow() override {
+        BeginFill({{QStringLiteral("Number"), 48}, {QString(), 0}});
+        for (int number : {10, 13, 20, 31}) AddRow({QString::number(number)}, number * 100);
+        EndFill(1);
+    }
+};
+
+bool ShowActive(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void typedDigitsLeaveTheRowWhereItWas() {
+        TPickNumbers pick;
+        QVERIFY(ShowActive(&pick));
+        QVERIFY(pick.StringGrid1->hasFocus());
+        QCOMPARE(pick.StringGrid1->currentRow(), 1);
+        // "3" and "2" begin the numbers of other rows.
+        QTest::keyClicks(pick.StringGrid1, QStringLiteral("32a"));
+        QCOMPARE(pick.StringGrid1->currentRow(), 1);
+        QTest::keyClick(pick.StringGrid1, Qt::Key_Down);
+        QCOMPARE(pick.StringGrid1->currentRow(), 2);
+        QTest::keyClick(pick.StringGrid1, Qt::Key_Return);
+        QCOMPARE(pick.chosen, 2000);
+        QCOMPARE(pick.result(), int(QDialog::Accepted));
+    }
+
+    void tabLeavesTheGridForTheButtons() {
+        TPickNumbers pick;
+        QVERIFY(ShowActive(&pick));
+        QTest::keyClick(pick.StringGrid1, Qt::Key_Tab);
+        QVERIFY(pick.BtnSelect->hasFocus());
+        QTest::keyClick(pick.BtnSelect, Qt::Key_Tab);
+        QVERIFY(pick.BtnNew->hasFocus());
+        QTest::keyClick(pick.BtnNew, Qt::Key_Tab);
+        QVERIFY(pick.BtnExit->hasFocus());
+        QCOMPARE(pick.StringGrid1->currentRow(), 1);
+        QTest::keyClick(pick.BtnExit, Qt::Key_Enter);
+        QCOMPARE(pick.chosen, -1);
+        QVERIFY(!pick.isVisible());
+    }
+
+    void dropDownTakesOnlyTheArrowKeys() {
+        TDropDownList list;
+        for (const char* item : {"  -1 - No Default", "   1 - North", "   2 - South", "   3 - West"})
+            list.addItem(QString::fromLatin1(item));
+        list.setCurrentIndex(1);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown,
+                            Qt::Key_2, Qt::Key_S}) {
+            QTest::keyClick(&list, key);
+            QCOMPARE(list.currentIndex(), 1);
+        }
+        QTest::keyClick(&list, Qt::Key_Down);
+        QCOMPARE(list.currentIndex(), 2);
+    }
+
+    void numberFieldOpensPlainAndIsPaddedWhenEdited() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        TMaskEdit* number = NumberField(&window, "MaskEdit1");
+        auto* other = new TMaskEdit(&window);
+        layout->addWidget(number);
+        layout->addWidget(other);
+        ShowNumber(number, 13);
+        QCOMPARE(number->displayText(), QStringLiteral("13"));
+        QCOMPARE(number->programText(), QStringLiteral("  13"));
+        QVERIFY(ShowActive(&window));
+
+        number->setFocus(Qt::TabFocusReason);
+        number->selectAll();
+        QTest::keyClicks(number, QStringLiteral("42"));
+        QCOMPARE(number->displayText(), QStringLiteral("42__"));
+        QTest::keyClick(number, Qt::Key_Escape);
+        QCOMPARE(number->displayText(), QStringLiteral("13"));
+
+        // A digit typed at the end of the plain text lands behind it, as it was seen.
+        number->setCursorPosition(2);
+        QTest::keyClick(number, Qt::Key_5);
+        QCOMPARE(number->programText(), QStringLiteral(" 135"));
+
+        ShowNumber(number, 7);
+        number->setProgramText(QStringLiteral("7"));
+        QCOMPARE(number->displayText(), QStringLiteral("___7"));
+    }
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "KeyboardTest.moc"
