@@ -140,6 +140,9 @@ int d4zap(DATA4* d, long first, long count) {
 int d4refresh(DATA4* d) {
     return d->refresh();
 }
+int d4flush(DATA4* d) {
+    return d->flush();
+}
 FIELD4* d4field(DATA4* d, const char* name) {
     return d->field(name ? name : "");
 }

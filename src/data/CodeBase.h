@@ -62,6 +62,9 @@ int d4deleted(DATA4* d);
 int d4pack(DATA4* d);
 int d4zap(DATA4* d, long first, long count);
 int d4refresh(DATA4* d);
+// d4refresh, then the table's header and every tag's changed pages: once it returns, the record and
+// its keys are in the files (the system's cache of them) and a death of the process loses neither.
+int d4flush(DATA4* d);
 FIELD4* d4field(DATA4* d, const char* name);
 int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
 
