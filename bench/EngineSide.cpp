@@ -12,6 +12,8 @@
 #include "data/NewDataSet.h"
 #include "data/TableLayouts.h"
 #include "data/dbFiles.h"
+#include "entry/Ledger.h"
+#include "entry/PickPage.h"
 
 namespace bench {
 
@@ -175,6 +177,25 @@ double EngineSide::browse(std::vector<long>& list) {
     Check("walking the date tag");
     CloseAll("closing after the pick list");
     return clock.seconds();
+}
+
+double EngineSide::picklist(PickShowing& showing) {
+    showing = {};
+    QList<PickRow> rows;
+    Stopwatch clock;
+    OpenExpenses();
+    PickPage page;
+    page.Build(ExpenseLedger(), Books::kBrowseFolder, 0);
+    int highlighted = -1;
+    if (!page.empty()) rows = page.FillPage(ExpenseLedger(), &highlighted);
+    CloseAll("closing after the pick list");
+    const double seconds = clock.seconds();
+    showing.list = std::move(page.RecordList);
+    for (const PickRow& row : rows)
+        showing.page.push_back(
+            (row.cells.join(QLatin1Char('|')) + QLatin1Char('|') + QString::number(row.record))
+                .toStdString());
+    return seconds;
 }
 
 double EngineSide::seek(SeekTotals& totals) {

@@ -28,6 +28,8 @@ class EngineSide {
     double reindex();
     double summary(std::vector<SummaryRow>& rows);
     double browse(std::vector<long>& list);
+    // The expense pick list's first showing for the browse folder: its RecordList and first page.
+    double picklist(PickShowing& showing);
     double seek(SeekTotals& totals);
     void markDeleted();  // untimed: the records the pack removes
     double pack();

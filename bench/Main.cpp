@@ -1,6 +1,6 @@
 // kvl-bench [--records N] [--repeat R] [--json FILE]
 //
-// Generates N expense records in a fresh temporary directory and runs seven workloads through the
+// Generates N expense records in a fresh temporary directory and runs eight workloads through the
 // table engine (as the program runs them) and through SQLite (default settings, same rows, same
 // disk, same process), checks that both sides computed the same results, and prints the median
 // seconds of each side, their ratio, the ratio of the scans to a raw read of the table file, and
@@ -28,8 +28,9 @@
 namespace bench {
 namespace {
 
-const char* const kWorkloads[] = {"load", "reindex", "summary", "browse", "seek", "pack"};
-const char* const kScans[] = {"summary", "browse", "seek"};
+const char* const kWorkloads[] = {"load",     "reindex", "summary", "browse",
+                                  "picklist", "seek",    "pack"};
+const char* const kScans[] = {"summary", "browse", "picklist", "seek"};
 
 struct Options {
     long records = 1000000;
@@ -122,6 +123,11 @@ class Run {
         both(
             "browse", [&] { return engine_.browse(eb); }, [&] { return sqlite_.browse(sb); });
         Agree("browse", eb, sb);
+
+        PickShowing ep, sp;
+        both(
+            "picklist", [&] { return engine_.picklist(ep); }, [&] { return sqlite_.picklist(sp); });
+        Agree("picklist", ep, sp);
 
         SeekTotals ek, sk;
         both(
@@ -231,7 +237,8 @@ int Main(int argc, char** argv) {
     std::printf("\n%-9s %10s %10s %14s %11s %15s\n", "workload", "engine s", "SQLite s",
                 "engine/SQLite", "engine/raw", "engine peak MB");
     for (const char* w : kWorkloads) {
-        const bool scan = std::strcmp(w, "summary") == 0 || std::strcmp(w, "browse") == 0;
+        const bool scan = std::strcmp(w, "summary") == 0 || std::strcmp(w, "browse") == 0 ||
+                          std::strcmp(w, "picklist") == 0;
         std::printf("%-9s %10.3f %10.3f %14.2f %11s %15.1f\n", w, engine[w], sqlite[w],
                     engine[w] / sqlite[w], scan ? Fixed(engine[w] / raw, 2).c_str() : "",
                     samples.enginePeakMb[w]);
@@ -260,6 +267,7 @@ int Main(int argc, char** argv) {
         out << "}, \"raw_s\": " << Fixed(raw, 6)
             << ", \"summary_vs_raw\": " << Fixed(engine["summary"] / raw, 4)
             << ", \"browse_vs_raw\": " << Fixed(engine["browse"] / raw, 4)
+            << ", \"picklist_vs_raw\": " << Fixed(engine["picklist"] / raw, 4)
             << ", \"engine_peak_rss_mb\": " << Fixed(peak, 1) << "}\n";
         if (!out) {
             std::fprintf(stderr, "kvl-bench: cannot write %s\n", options.json.c_str());

@@ -58,4 +58,16 @@ void Agree(const char* workload, const TableTotals& engine, const TableTotals& s
                            std::to_string(sqlite.cents) + " cents");
 }
 
+void Agree(const char* workload, const PickShowing& engine, const PickShowing& sqlite) {
+    Agree(workload, engine.list, sqlite.list);
+    for (size_t i = 0; i < engine.page.size() && i < sqlite.page.size(); ++i) {
+        if (engine.page[i] != sqlite.page[i])
+            Disagree(workload, "page row " + std::to_string(i + 1) + ": engine \"" +
+                                   engine.page[i] + "\", SQLite \"" + sqlite.page[i] + "\"");
+    }
+    if (engine.page.size() != sqlite.page.size())
+        Disagree(workload, "engine shows " + std::to_string(engine.page.size()) + " rows, SQLite " +
+                               std::to_string(sqlite.page.size()));
+}
+
 }  // namespace bench

@@ -30,11 +30,20 @@ struct TableTotals {
     bool operator==(const TableTotals&) const = default;
 };
 
+// A showing of the expense pick list: the record numbers listed, in list order, and the rows of the
+// first page shown, each cell as the grid shows it, joined by '|', the record number last.
+struct PickShowing {
+    std::vector<long> list;
+    std::vector<std::string> page;
+    bool operator==(const PickShowing&) const = default;
+};
+
 // Throws std::runtime_error naming the workload and the first difference.
 void Agree(const char* workload, const std::vector<SummaryRow>& engine,
            const std::vector<SummaryRow>& sqlite);
 void Agree(const char* workload, const std::vector<long>& engine, const std::vector<long>& sqlite);
 void Agree(const char* workload, const SeekTotals& engine, const SeekTotals& sqlite);
 void Agree(const char* workload, const TableTotals& engine, const TableTotals& sqlite);
+void Agree(const char* workload, const PickShowing& engine, const PickShowing& sqlite);
 
 }  // namespace bench

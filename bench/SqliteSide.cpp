@@ -2,9 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <QDate>
+#include <QStringList>
 #include <stdexcept>
 
 #include "Measure.h"
+#include "data/EntryRules.h"
 
 namespace bench {
 
@@ -19,6 +22,8 @@ const char* const kSummarySql =
     " GROUP BY a.accno ORDER BY a.acded DESC, a.accno";
 const char* const kBrowseSql =
     "SELECT id FROM exp WHERE folno = ?1 AND archive = 0 ORDER BY expdate, accno, id";
+const char* const kRowSql =
+    "SELECT expdate, accno, folno, checkno, amount, payto FROM exp WHERE id = ?1";
 const char* const kSeekSql =
     "SELECT id, amount FROM exp WHERE accno = ?1 AND expdate = ?2 ORDER BY id LIMIT 1";
 
@@ -155,6 +160,38 @@ double SqliteSide::browse(std::vector<long>& list) {
     sqlite3_bind_int(q.get(), 1, Books::kBrowseFolder);
     while (q.step() == SQLITE_ROW)
         list.push_back(static_cast<long>(sqlite3_column_int64(q.get(), 0)));
+    return clock.seconds();
+}
+
+double SqliteSide::picklist(PickShowing& showing) {
+    showing = {};
+    Stopwatch clock;
+    {
+        Statement q(db_, kBrowseSql);
+        sqlite3_bind_int(q.get(), 1, Books::kBrowseFolder);
+        while (q.step() == SQLITE_ROW)
+            showing.list.push_back(static_cast<long>(sqlite3_column_int64(q.get(), 0)));
+    }
+    Statement row(db_, kRowSql);
+    const size_t first = showing.list.size() > 10 ? showing.list.size() - 10 : 0;
+    for (size_t i = first; i < showing.list.size(); ++i) {
+        sqlite3_stmt* s = row.get();
+        sqlite3_bind_int64(s, 1, showing.list[i]);
+        if (row.step() != SQLITE_ROW) throw std::runtime_error("SQLite: a listed row is gone");
+        const int date = sqlite3_column_int(s, 0);
+        const QStringList cells{
+            kvl::DateToShortText(QDate(date / 10000, date / 100 % 100, date % 100)),
+            QString::number(sqlite3_column_int(s, 1)), QString::number(sqlite3_column_int(s, 2)),
+            QString::number(sqlite3_column_int64(s, 3)),
+            kvl::FormatAmount(static_cast<double>(sqlite3_column_int64(s, 4)) / 100.0,
+                              QStringLiteral("%12.2n")),
+            // The table's text field holds the name blank-padded to its 30 characters.
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 5)))
+                .leftJustified(30),
+            QString::number(showing.list[i])};
+        showing.page.push_back(cells.join(QLatin1Char('|')).toStdString());
+        sqlite3_reset(s);
+    }
     return clock.seconds();
 }
 

@@ -29,6 +29,9 @@ class SqliteSide {
     double reindex();  // drops both indexes untimed, then times creating them
     double summary(std::vector<SummaryRow>& rows);
     double browse(std::vector<long>& list);
+    // The browse query, then the rows of the last page (the first page a showing fills), each
+    // fetched by its id and written as the pick list writes it.
+    double picklist(PickShowing& showing);
     double seek(SeekTotals& totals);
     double pack();  // DELETE of the rows the engine marks deleted, then VACUUM
 
