@@ -222,7 +222,7 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
 
-    for (QToolButton* b : {BtnIncome, BtnExpense, BtnImport, BtnRateChange}) b->setEnabled(false);
+    for (QToolButton* b : {BtnImport, BtnRateChange}) b->setEnabled(false);
 }
 
 void TFormMain::buildReportTab() {

@@ -28,6 +28,11 @@
 #include "data/Maintenance.h"
 #include "data/Messages.h"
 #include "data/dbFiles.h"
+#include "entry/Cycles.h"
+#include "entry/ExpenseU.h"
+#include "entry/IncomeU.h"
+#include "entry/PickExpU.h"
+#include "entry/PickIncU.h"
 #include "screen/DropList.h"
 #include "screen/Help.h"
 #include "screen/MaskEdit.h"
@@ -177,9 +182,15 @@ void TFormMain::setProgress(int position) {
 
 // The Income and Expenses tab.
 
+void TFormMain::BtnIncomeClick() {
+    if (PickIncForm && IncomeForm) RunIncomeCycle(*PickIncForm, *IncomeForm);
+}
+
+void TFormMain::BtnExpenseClick() {
+    if (PickExpForm && ExpenseForm) RunExpenseCycle(*PickExpForm, *ExpenseForm);
+}
+
 // Operations of later work; their buttons are disabled until the windows they show exist.
-void TFormMain::BtnIncomeClick() {}
-void TFormMain::BtnExpenseClick() {}
 void TFormMain::BtnImportClick() {}
 void TFormMain::BtnRateChangeClick() {}
 

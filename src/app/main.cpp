@@ -15,6 +15,10 @@
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
+#include "entry/ExpenseU.h"
+#include "entry/IncomeU.h"
+#include "entry/PickExpU.h"
+#include "entry/PickIncU.h"
 #include "screen/MessageBoxes.h"
 
 int main(int argc, char** argv) {
@@ -51,8 +55,12 @@ int main(int argc, char** argv) {
     auto* formMain = new kvl::TFormMain;
     kvl::FormMain = formMain;
     kvl::AboutForm = new kvl::TAboutForm(formMain->SplashFlag, formMain);
+    kvl::PickIncForm = new kvl::TPickInc(formMain->DefaultFolder, formMain);
+    kvl::IncomeForm = new kvl::TIncome(formMain->DefaultFolder, formMain);
     kvl::PickFolForm = new kvl::TPickFol(formMain);
     kvl::FolderForm = new kvl::TFolderF(formMain->PackNeeded, formMain);
+    kvl::PickExpForm = new kvl::TPickExp(formMain->DefaultFolder, formMain);
+    kvl::ExpenseForm = new kvl::TExpense(formMain->DefaultFolder, formMain);
     kvl::PickAccForm = new kvl::TPickAcc(formMain);
     kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
     kvl::SetProgressSink(formMain);

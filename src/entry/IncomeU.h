@@ -1,0 +1,59 @@
+// The income entry window: creates, changes and deletes one income record. The browsing cycle's
+// tables are open and CurrentIncomeRecord names the record (0: a new one, given the default folder
+// the window was made with). Save of a change, or of a new record answered No, closes with the
+// record's number in CurrentIncomeRecord; Delete closes with 0 after the table is packed; Cancel
+// and the title bar's close leave it as it was. Nothing is written unless every field converts; an
+// imported record stays imported.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kvl {
+
+class TDropDownList;
+class TMaskEdit;
+
+class TIncome : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TIncome(const int& defaultFolder, QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    TMaskEdit* MaskEdit1;  // date
+    QLabel* Label2;
+    TMaskEdit* MaskEdit2;  // amount
+    QLabel* Label3;
+    QLineEdit* Edit1;  // description
+    QLabel* Label4;
+    TDropDownList* ComboBox1;  // account
+    QPushButton* BtnSave;
+    QPushButton* BtnDelete;
+    QPushButton* BtnCancel;
+    QLabel* Label5;
+    TDropDownList* ComboBox2;  // folder, after the buttons in the tab order
+    QPushButton* BitBtn1;      // help
+
+    void FormShow();
+    void MaskEdit1Exit();
+    void MaskEdit2Exit();
+    void BtnSaveClick();
+    void BtnDeleteClick();
+    void BtnCancelClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void showBuffer();
+    const int& defaultFolder_;
+    // Leaving the date field refused its text: a Save pressed on the way out does not act.
+    bool dateRefused_ = false;
+};
+
+extern TIncome* IncomeForm;
+
+}  // namespace kvl
