@@ -73,8 +73,8 @@ class MainWindowTest : public QObject {
             const char* hint;
             bool enabled;
         } controls[] = {
-            {"BtnIncome", "Add, Edit or Delete Income", false},
-            {"BtnExpense", "Add, Edit or Delete Expenses", false},
+            {"BtnIncome", "Add, Edit or Delete Income", true},
+            {"BtnExpense", "Add, Edit or Delete Expenses", true},
             {"BtnAccountI", "Setup Income Accounts (classifications)", true},
             {"BtnAccountE", "Setup Expense Accounts (Classifications)", true},
             {"BtnFolders", "Setup Folders (Income/Expense Groups)", true},
