@@ -13,8 +13,13 @@ class TDropDownList;
 class TMaskEdit;
 struct Choices;
 
-// A date field (date entry rule) and an amount field (its mask is set at each showing, from the
-// locale's decimal separator then in force).
+// A masked field of the entry windows, whose whole text is selected when the field is entered
+// from the keyboard, by the program or with its window (not by a click, nor when the focus comes
+// back from a message box), so that what is typed replaces it: Qt puts the caret on the first
+// empty place of a masked field, and "55.25" typed into "   102.21" would give "55102.25".
+TMaskEdit* EntryField(QWidget* parent, const char* name, const QString& mask);
+// A date field (date entry rule) and an amount field (its mask is set again at each showing,
+// from the locale's decimal separator then in force).
 TMaskEdit* DateField(QWidget* parent, const char* name);
 TMaskEdit* AmountField(QWidget* parent, const char* name);
 

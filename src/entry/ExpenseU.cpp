@@ -30,11 +30,7 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Expense"));
     TakeOwnerFont(this);
 
-    MaskEdit1 = new TMaskEdit(this);
-    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
-    MaskEdit1->setEditMask(QStringLiteral("!99999999;1;_"));
-    MaskEdit1->setFixedWidth(
-        MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("000000000")) + 16);
+    MaskEdit1 = EntryField(this, "MaskEdit1", QStringLiteral("!99999999;1;_"));
     MaskEdit2 = DateField(this, "MaskEdit2");
     Edit1 = DescriptionField(this, "Edit1");
     MaskEdit3 = AmountField(this, "MaskEdit3");

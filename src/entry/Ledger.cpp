@@ -63,7 +63,7 @@ const Ledger& ExpenseLedger() {
          {QStringLiteral("Acc#"), 32},
          {QStringLiteral("Fol#"), 32},
          {QStringLiteral("Check#"), 64},
-         {QStringLiteral("Amount"), 72},
+         {QStringLiteral("Amount"), 72, true},
          {QStringLiteral("Paid To"), 240},
          {QString(), 0}},
         ExpenseRow};
@@ -89,7 +89,7 @@ const Ledger& IncomeLedger() {
         {{QStringLiteral("Date"), 64},
          {QStringLiteral("Acc#"), 32},
          {QStringLiteral("Folder"), 48},
-         {QStringLiteral("Amount"), 96},
+         {QStringLiteral("Amount"), 96, true},
          {QStringLiteral("Description"), 240},
          {QString(), 0}},
         IncomeRow};

@@ -19,7 +19,8 @@ extern int CurrentIncomeRecord;
 
 struct PickColumn {
     QString header;
-    int width;  // pixels at 96 dots per inch; 0 hides the column
+    int width;            // pixels at 96 dots per inch; 0 hides the column
+    bool amount = false;  // its text is aligned on the right edge, as figures are read
 };
 
 struct Ledger {

@@ -66,7 +66,14 @@ void TPickEntries::FillPage() {
     int highlighted = -1;
     const QList<PickRow> rows =
         page_.empty() ? QList<PickRow>() : page_.FillPage(ledger_, &highlighted);
-    for (const PickRow& row : rows) AddRow(row.cells, row.record);
+    for (const PickRow& row : rows) {
+        const int at = AddRow(row.cells, row.record);
+        for (int c = 0; c < ledger_.columns.size(); ++c) {
+            QTableWidgetItem* item = StringGrid1->item(at, c);
+            if (item && ledger_.columns[c].amount)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
     if (highlighted >= 0) keptRow_ = highlighted;
     EndFill(keptRow_);
     ScrollBar1->setValue(page_.TopIndex);
