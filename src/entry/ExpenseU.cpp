@@ -114,7 +114,7 @@ void TExpense::FormShow() {
 
 void TExpense::showBuffer() {
     const ExpenseFields fields = ExpenseFieldsOf(ExpenseBuffer);
-    MaskEdit1->setProgramText(fields.checkNo);
+    MaskEdit1->showPlain(fields.checkNo);
     MaskEdit2->setProgramText(fields.date);
     Edit1->setText(fields.payTo);
     MaskEdit3->setProgramText(fields.amount);
@@ -161,7 +161,7 @@ void TExpense::BtnSaveClick() {
             return;
         case SaveOutcome::Another: {
             const ExpenseFields next = ExpenseFieldsOf(ExpenseBuffer);
-            MaskEdit1->setProgramText(next.checkNo);
+            MaskEdit1->showPlain(next.checkNo);
             MaskEdit3->setProgramText(next.amount);
             SetAmountColour(MaskEdit3);
             Edit1->setText(next.payTo);
