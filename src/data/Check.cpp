@@ -265,6 +265,27 @@ std::vector<TableCheck> CheckDataSet(const std::string& dir) {
     return checks;
 }
 
+bool TableFileFits(const std::string& path, const TableLayout& layout, std::string* why) {
+    auto fail = [&](std::string reason) {
+        const std::string prefix = path + ": ";
+        if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
+        if (why) *why = reason;
+        return false;
+    };
+    xb::Engine engine;
+    engine.settings.readOnly = true;
+    engine.settings.autoOpen = false;
+    xb::Table* table = engine.open(path);
+    if (!table) return fail(engine.errorMessage());
+    TableCheck check;
+    CheckFields(*table, layout, check);
+    if (!check.ok()) return fail(check.faults.front());
+    for (long r = 1; r <= table->recCount(); ++r) {
+        if (table->go(r) != xb::r4success) return fail(engine.errorMessage());
+    }
+    return true;
+}
+
 std::vector<std::string> CheckLines(const TableCheck& check) {
     std::vector<std::string> lines;
     if (check.ok()) {

@@ -29,6 +29,12 @@ TableCheck CheckTable(const std::string& dir, const TableLayout& table);
 // The five data tables in rebuild order.
 std::vector<TableCheck> CheckDataSet(const std::string& dir);
 
+// Whether the file at path opens as a dBASE table whose header agrees with the file, that holds
+// every field the layout binds with the layout's type, and whose every record can be read. False
+// with the reason (without the path) in *why. A table file copied in from elsewhere is checked
+// with this before it may replace one of the data set's.
+bool TableFileFits(const std::string& path, const TableLayout& layout, std::string* why);
+
 // "OK EXP5: 1234 records, 2 tags", or one "FAULT EXP5: ..." line per fault.
 std::vector<std::string> CheckLines(const TableCheck& check);
 

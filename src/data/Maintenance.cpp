@@ -5,6 +5,7 @@
 
 #include "data/Check.h"
 #include "data/Progress.h"
+#include "data/Replacement.h"
 #include "data/dbFiles.h"
 #include "engine/Files.h"
 
@@ -86,7 +87,29 @@ void RebuildTableIndex(const TableLayout& table) {
     Rebuild(table);
 }
 
+bool BuildIndexGroupAt(const std::string& tablePath, const TableLayout& table, QString* why) {
+    xb::Engine engine;
+    engine.settings.autoOpen = false;
+    engine.settings.safety = false;
+    xb::Table* data = engine.open(tablePath);
+    if (data) {
+        const std::vector<TAG4INFO> tags = TagInfoList(table);
+        i4create(data, table.group, tags.data());
+        const int failed = engine.errorCode();
+        const std::string message = engine.errorMessage();
+        if (engine.close(data) < 0 && failed >= 0) {
+            if (why) *why = QString::fromStdString(engine.errorMessage());
+            return false;
+        }
+        if (failed >= 0) return true;
+        engine.raise(failed, message);
+    }
+    if (why) *why = QString::fromStdString(engine.errorMessage());
+    return false;
+}
+
 void RebuildIndexes(bool missingOnly) {
+    if (missingOnly) FinishInterruptedReplacement();
     SavedSettings saved(0, 0, 1);
     if (!missingOnly) {
         ShowProgress(true, QStringLiteral("Rebuilding Indexes"));

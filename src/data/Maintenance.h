@@ -8,13 +8,16 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "data/TableLayouts.h"
 
 namespace kvl {
 
 // Full form (missingOnly false): every group rebuilt, with progress "Rebuilding Indexes".
-// Missing-only form (start-up): silently rebuilds the groups of the tables whose group or tag
+// Missing-only form (start-up): first finishes a replacement of data files (a restore, an
+// upgrade) that a writer left after its commit point or discards one it left before; then silently
+// rebuilds the groups of the tables whose group or tag
 // files are absent or unsound: damaged, truncated, left half-changed by a writer that died,
 // written by another program with another layout, or disagreeing with the records. A table that
 // itself cannot be read is left for its open routine to report.
@@ -22,6 +25,11 @@ void RebuildIndexes(bool missingOnly);
 
 // Rebuilds one table's index group from its records (group file and every tag file).
 void RebuildTableIndex(const TableLayout& table);
+
+// Builds the table's index group beside the table file at tablePath (a table staged to replace
+// one of the data set's), with an engine of its own; the program's handle is not touched. False
+// with the reason in *why.
+bool BuildIndexGroupAt(const std::string& tablePath, const TableLayout& table, QString* why);
 
 // True when any of the table's group or tag files is missing from the current directory.
 bool IndexFilesMissing(const TableLayout& table);

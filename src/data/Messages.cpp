@@ -12,6 +12,7 @@ MessageSink* g_sink = nullptr;
 MsgAnswer CautiousAnswer(MsgKind kind) {
     switch (kind) {
         case MsgKind::InformationOkCancel:
+        case MsgKind::WarningOkCancel:
             return MsgAnswer::Cancel;
         case MsgKind::WarningYesNo:
         case MsgKind::Confirmation:

@@ -14,6 +14,7 @@ enum class MsgKind {
     Information,          // OK
     InformationOkCancel,  // OK and Cancel; OK goes ahead
     Warning,              // OK
+    WarningOkCancel,      // OK and Cancel; OK goes ahead
     WarningYesNo,         // Yes and No
     Confirmation,         // Yes and No
     Error,                // OK; the toolkit's own error box

@@ -23,8 +23,12 @@ std::string Join(const std::string& dir, std::string_view name) {
     return p;
 }
 
+// Leaves errno as it found it, so that a caller can still tell a full disk from a read-only one.
 Status ErrnoStatus(int code, const char* what, const std::string& path) {
-    return Status::Error(code, std::string(what) + " " + path + ": " + std::strerror(errno));
+    const int err = errno;
+    Status s = Status::Error(code, std::string(what) + " " + path + ": " + std::strerror(err));
+    errno = err;
+    return s;
 }
 
 constexpr std::string_view kTempSuffix = ".kvltmp";
@@ -214,7 +218,9 @@ Status SyncDir(const std::string& dir) {
 Status ReplaceFile(const std::string& tmp, const std::string& target) {
     if (RenameFile(tmp, target) != 0) {
         Status s = ErrnoStatus(e4write, "cannot replace", target);
+        const int err = errno;
         RemoveFile(tmp);
+        errno = err;
         return s;
     }
     return SyncDir(DirOf(target));
