@@ -49,16 +49,26 @@ bool Empty(EraseStep step) {
 
 const std::vector<EraseQuestion>& EraseChain() {
     static const std::vector<EraseQuestion> chain{
-        {EraseStep::Income, QStringLiteral("ERASE ALL INCOME DATA?"), QStringLiteral("income data"),
+        {EraseStep::Income,
+         QStringLiteral("ERASE ALL INCOME DATA?"),
+         QStringLiteral("income data"),
          {}},
-        {EraseStep::Expenses, QStringLiteral("ERASE ALL EXPENSE DATA?"),
-         QStringLiteral("expense data"), {}},
-        {EraseStep::IncomeAccounts, QStringLiteral("ERASE ALL INCOME ACCOUNT DEFINITIONS?"),
-         QStringLiteral("income account definitions"), {EraseStep::Income}},
-        {EraseStep::ExpenseAccounts, QStringLiteral("ERASE ALL EXPENSE ACCOUNT DEFINITIONS?"),
-         QStringLiteral("expense account definitions"), {EraseStep::Expenses}},
-        {EraseStep::Folders, QStringLiteral("ERASE ALL FOLDER DEFINITIONS?"),
-         QStringLiteral("folder definitions"), {EraseStep::Income, EraseStep::Expenses}},
+        {EraseStep::Expenses,
+         QStringLiteral("ERASE ALL EXPENSE DATA?"),
+         QStringLiteral("expense data"),
+         {}},
+        {EraseStep::IncomeAccounts,
+         QStringLiteral("ERASE ALL INCOME ACCOUNT DEFINITIONS?"),
+         QStringLiteral("income account definitions"),
+         {EraseStep::Income}},
+        {EraseStep::ExpenseAccounts,
+         QStringLiteral("ERASE ALL EXPENSE ACCOUNT DEFINITIONS?"),
+         QStringLiteral("expense account definitions"),
+         {EraseStep::Expenses}},
+        {EraseStep::Folders,
+         QStringLiteral("ERASE ALL FOLDER DEFINITIONS?"),
+         QStringLiteral("folder definitions"),
+         {EraseStep::Income, EraseStep::Expenses}},
     };
     return chain;
 }

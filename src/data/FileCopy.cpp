@@ -56,7 +56,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, CopyFailu
             break;
         }
         if (n == 0) break;
-        if (xb::Status s = xb::WriteAt(out, buffer.data(), static_cast<size_t>(n), offset, to); !s) {
+        if (xb::Status s = xb::WriteAt(out, buffer.data(), static_cast<size_t>(n), offset, to);
+            !s) {
             error = errno;
             message = s.message;
             break;

@@ -117,8 +117,10 @@ bool WriteCommitRecord(const std::string& staging, QString* why) {
     xb::Status s = xb::WriteAt(fd, text.data(), text.size(), 0, record);
     if (s) s = xb::SyncFd(fd, record);
     ::close(fd);
-    if (s) s = xb::ReplaceFile(tmp, record);
-    else xb::RemoveFile(tmp);
+    if (s)
+        s = xb::ReplaceFile(tmp, record);
+    else
+        xb::RemoveFile(tmp);
     if (!s && why) *why = QString::fromStdString(s.message);
     return s.ok();
 }
@@ -169,8 +171,8 @@ bool StagedReplacement::commit(QString* why) {
     QString failure;
     if (!MoveStaged(".", &failure)) {
         if (why)
-            *why = failure +
-                   QStringLiteral("; the replacement will be finished when the program next starts");
+            *why = failure + QStringLiteral(
+                                 "; the replacement will be finished when the program next starts");
         return false;
     }
     RemoveStaging(staging);

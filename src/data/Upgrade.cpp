@@ -213,8 +213,7 @@ class Conversion {
     bool indexGroups() {
         QString reason;
         for (const TableLayout* table : DataTableLayouts()) {
-            if (!BuildIndexGroupAt(StagedReplacement::StagedPath(table->fileName), *table,
-                                   &reason))
+            if (!BuildIndexGroupAt(StagedReplacement::StagedPath(table->fileName), *table, &reason))
                 return fail(reason);
         }
         return true;

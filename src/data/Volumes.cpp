@@ -28,8 +28,7 @@ bool SystemAnswer(const QString& dir) {
     const QString name = QFileInfo(device).fileName();
     if (name.startsWith(QStringLiteral("fd"))) return true;
     // A partition's flag is on the disk that holds it, one level up in sysfs.
-    const QString sys =
-        QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    const QString sys = QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
     if (sys.isEmpty()) return false;
     return MarkedRemovable(sys) || MarkedRemovable(QFileInfo(sys).path());
 }

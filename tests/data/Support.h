@@ -9,6 +9,7 @@
 #include <QDir>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@
 #include "data/NewDataSet.h"
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
+#include "data/TableLayouts.h"
 #include "data/dbFiles.h"
+#include "engine/Files.h"
 
 namespace kvltest {
 
@@ -31,9 +34,11 @@ class ScriptedResponder : public kvl::MessageSink {
   public:
     std::vector<ShownMessage> shown;
     std::deque<kvl::MsgAnswer> answers;  // given in turn; OK once they run out
+    std::function<void(const QString&)> onShow;  // runs at every message, before the answer
 
     kvl::MsgAnswer show(kvl::MsgKind kind, const QString& text) override {
         shown.push_back({kind, text});
+        if (onShow) onShow(text);
         if (answers.empty()) return kvl::MsgAnswer::Ok;
         kvl::MsgAnswer a = answers.front();
         answers.pop_front();
@@ -45,9 +50,11 @@ class ProgressRecorder : public kvl::ProgressSink {
   public:
     std::vector<std::string> events;  // "show Caption", "hide", "set 20"
     std::function<void(int)> onSet;   // runs at every position, to look at the files then
+    std::function<void(const QString&)> onShow;  // runs when the box is shown
 
     void showProgress(bool visible, const QString& caption) override {
         events.push_back(visible ? "show " + caption.toStdString() : std::string("hide"));
+        if (visible && onShow) onShow(caption);
     }
     void setProgress(int position) override {
         events.push_back("set " + std::to_string(position));
@@ -64,6 +71,28 @@ inline ino_t InodeOf(const std::string& path) {
 inline bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+// Every record of the five data tables in dir as the engine reads it, deletion mark included, by
+// table name; a table that does not open gives the engine's message instead.
+inline std::map<std::string, std::vector<std::string>> DataSetRecords(const std::string& dir) {
+    std::map<std::string, std::vector<std::string>> out;
+    for (const kvl::TableLayout* layout : kvl::DataTableLayouts()) {
+        std::vector<std::string>& rows = out[layout->name];
+        xb::Engine engine;
+        engine.settings.readOnly = true;
+        engine.settings.autoOpen = false;
+        xb::Table* table = engine.open(xb::ResolvePath(dir, layout->fileName));
+        if (!table) {
+            rows.push_back("cannot open: " + engine.errorMessage());
+            continue;
+        }
+        for (long r = 1; r <= table->recCount(); ++r) {
+            table->go(r);
+            rows.emplace_back(table->record(), table->file().recordLength());
+        }
+    }
+    return out;
 }
 
 class DataDirTest : public ::testing::Test {
