@@ -1,6 +1,6 @@
-// kvl-fuzz-seeds DIR: writes the seed corpora of the three fuzz targets into DIR/fuzz_dbf,
-// DIR/fuzz_ntx and DIR/fuzz_expr, every file made by the engine itself (tables, tags) or taken
-// from the expressions the program uses. Run it again after a change of either file format and
+// kvl-fuzz-seeds DIR: writes the seed corpora of the four fuzz targets into DIR/fuzz_dbf,
+// DIR/fuzz_ntx, DIR/fuzz_expr and DIR/fuzz_cgp, every file made by the engine itself (tables,
+// tags, groups), taken from the expressions the program uses, or a group as edited by hand. Run it again after a change of either file format and
 // commit what it writes.
 #include <sys/stat.h>
 
@@ -11,6 +11,7 @@
 
 #include "engine/Engine.h"
 #include "engine/Files.h"
+#include "engine/Group.h"
 #include "targets/Support.h"
 #include "targets/Targets.h"
 
@@ -152,6 +153,33 @@ bool ExprSeeds(const fs::path& out) {
     return true;
 }
 
+bool GroupSeeds(const std::string& work, const fs::path& out) {
+    const std::vector<std::pair<const char*, std::vector<std::string>>> written = {
+        {"one.cgp", {"X"}},
+        {"two.cgp", {"X", "Y"}},
+        {"program.cgp", {"EDate", "EAcc"}},
+        {"missing-tag.cgp", {"X", "Gone", "y"}},
+        {"empty.cgp", {}}};
+    for (const auto& [name, tags] : written) {
+        if (xb::Status s = xb::WriteGroup(work + "/seed.cgp", tags); !s) return Fail(s.message);
+        if (!Keep(work + "/seed.cgp", out / name)) return false;
+    }
+    std::vector<std::string> many;
+    for (int i = 0; i < 47; ++i) many.push_back("T" + std::to_string(i));
+    if (xb::Status s = xb::WriteGroup(work + "/seed.cgp", many); !s) return Fail(s.message);
+    if (!Keep(work + "/seed.cgp", out / "full.cgp")) return false;
+    const std::pair<const char*, std::string> edited[] = {
+        {"by-hand.cgp", "KVL-CGP 1\r\n# tags of T\r\n\r\nx  \r\nY\t\r\n"},
+        {"no-signature.cgp", "X\nY\n"},
+        {"long-name.cgp", "KVL-CGP 1\nABCDEFGHIJK\n"}};
+    for (const auto& [name, text] : edited) {
+        const fs::path p = out / name;
+        if (!kvlfuzz::WriteFile(p.string(), text.data(), text.size()))
+            return Fail("cannot write " + p.string());
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,13 +188,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* t : {"fuzz_dbf", "fuzz_ntx", "fuzz_expr"}) {
+    for (const char* t : {"fuzz_dbf", "fuzz_ntx", "fuzz_expr", "fuzz_cgp"}) {
         std::error_code ec;
         fs::create_directories(root / t, ec);
         if (ec) return Fail("cannot make " + (root / t).string()) ? 0 : 1;
     }
     const std::string work = kvlfuzz::ScratchDir();
     bool ok = DbfSeeds(work, root / "fuzz_dbf") && NtxSeeds(work, root / "fuzz_ntx") &&
-              ExprSeeds(root / "fuzz_expr");
+              ExprSeeds(root / "fuzz_expr") && GroupSeeds(work, root / "fuzz_cgp");
     return ok ? 0 : 1;
 }

@@ -28,6 +28,10 @@ int FuzzNtx(const uint8_t* data, size_t size);
 // helpers on the text.
 int FuzzExpr(const uint8_t* data, size_t size);
 
+// The bytes are the group file of a table with tag files X and Y: read, written back and read
+// again when accepted, and opened with the table, which must open exactly when the group reads.
+int FuzzCgp(const uint8_t* data, size_t size);
+
 // The table that FuzzNtx indexes: its fields and its records, as a table file image.
 std::vector<xb::FieldDesc> NtxTableFields();
 // Writes table T (dir/T.dbf) with its records and the group file listing tag X.

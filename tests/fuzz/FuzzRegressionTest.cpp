@@ -55,7 +55,8 @@ TEST_P(FuzzRegression, SeedCorpusRunsClean) {
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression,
                          ::testing::Values(Target{"fuzz_dbf", kvlfuzz::FuzzDbf},
                                            Target{"fuzz_ntx", kvlfuzz::FuzzNtx},
-                                           Target{"fuzz_expr", kvlfuzz::FuzzExpr}),
+                                           Target{"fuzz_expr", kvlfuzz::FuzzExpr},
+                                           Target{"fuzz_cgp", kvlfuzz::FuzzCgp}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FuzzRegression, PastFindingsStayFixed) {
