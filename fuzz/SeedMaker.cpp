@@ -1,7 +1,7 @@
 // kvl-fuzz-seeds DIR: writes the seed corpora of the four fuzz targets into DIR/fuzz_dbf,
 // DIR/fuzz_ntx, DIR/fuzz_expr and DIR/fuzz_cgp, every file made by the engine itself (tables,
-// tags, groups), taken from the expressions the program uses, or a group as edited by hand. Run it again after a change of either file format and
-// commit what it writes.
+// tags, groups), taken from the expressions the program uses, or a group as edited by hand. Run it
+// again after a change of either file format and commit what it writes.
 #include <sys/stat.h>
 
 #include <cstdio>
