@@ -31,7 +31,11 @@ using AddCommand = Command (*)(CLI::App& cli);
     X(AddDumpCommand)       \
     X(AddCheckCommand)      \
     X(AddReindexCommand)    \
-    X(AddPackCommand)
+    X(AddPackCommand)       \
+    X(AddBackupCommand)     \
+    X(AddRestoreCommand)    \
+    X(AddUpgradeCommand)    \
+    X(AddEraseCommand)
 
 #define KVL_CLI_DECLARE_COMMAND(add) Command add(CLI::App& cli);
 KVL_CLI_COMMANDS(KVL_CLI_DECLARE_COMMAND)

@@ -4,17 +4,25 @@
 #include <QDir>
 #include <cstdio>
 
+#include "data/Replacement.h"
 #include "data/dbFiles.h"
 
 namespace kvl::cli {
 
-void AddDirOption(CLI::App& command, std::string& dir) {
-    command.add_option("-d", dir, "the data directory (default: the current directory)")
+CLI::Option* AddDirOption(CLI::App& command, std::string& dir) {
+    return command.add_option("-d", dir, "the data directory (default: the current directory)")
         ->type_name("DIR");
 }
 
 void Complain(const char* command, const QString& text) {
     std::fprintf(stderr, "kvl-cli %s: %s\n", command, text.toUtf8().constData());
+}
+
+QString ExistingDirectory(const std::string& given, const char* command) {
+    const QString path = QDir(QString::fromLocal8Bit(given.c_str())).absolutePath();
+    if (QDir(path).exists()) return path;
+    Complain(command, QStringLiteral("no such directory: %1").arg(QDir::toNativeSeparators(path)));
+    return QString();
 }
 
 DataSession::~DataSession() {
@@ -50,6 +58,7 @@ bool DataSession::open(const std::string& dir, const char* command) {
         Complain(command, lock_.error());
         return false;
     }
+    FinishInterruptedReplacement();
     cb = code4initP();
     started_ = true;
     progress_ = std::make_unique<InstalledProgress>();
