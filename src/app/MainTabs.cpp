@@ -406,9 +406,7 @@ void TFormMain::buildMaintenanceTab() {
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
     connect(BtnHelpMaint, &QToolButton::clicked, this, [] { ShowHelpTopic(400); });
 
-    for (QToolButton* b :
-         {BtnBackup, BtnRestore, BtnArchive, BtnDeArchive, BtnEraseData, BtnUpgrade})
-        b->setEnabled(false);
+    for (QToolButton* b : {BtnArchive, BtnDeArchive}) b->setEnabled(false);
 }
 
 void TFormMain::buildMenus() {

@@ -23,10 +23,14 @@
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
 #include "app/About.h"
+#include "app/DriveDirU.h"
+#include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/DirLock.h"
+#include "data/Erase.h"
 #include "data/Maintenance.h"
 #include "data/Messages.h"
+#include "data/Upgrade.h"
 #include "data/dbFiles.h"
 #include "entry/Cycles.h"
 #include "entry/ExpenseU.h"
@@ -52,6 +56,22 @@ int& SplashMinimum() {
     static int milliseconds = 1728;
     return milliseconds;
 }
+
+// The chooser with the caller's captions: the directory chosen, or empty after Cancel.
+QString ChooseDirectory(const QString& caption, const QString& okText) {
+    if (!DriveDirForm) return QString();
+    DriveDirForm->SetCaptions(caption, okText);
+    DriveDirForm->exec();
+    return DriveDirForm->ChosenDirectory;
+}
+
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 }  // namespace
 
@@ -346,15 +366,59 @@ void TFormMain::MaskEdit4Exit() {
     MaskEdit4->setFocus();
 }
 
-// The File Maintenance tab.
+// The File Maintenance tab. Backup, restore, erase and upgrade need no window (data/Backup.h,
+// data/Erase.h, data/Upgrade.h, shared with kvl-cli): the handlers choose the directory, run them
+// and refresh the folder list they may have changed.
 
 // Operations of later work; their buttons are disabled until the windows they show exist.
-void TFormMain::BtnBackupClick() {}
-void TFormMain::BtnRestoreClick() {}
 void TFormMain::BtnArchiveClick() {}
 void TFormMain::BtnDeArchiveClick() {}
-void TFormMain::BtnEraseDataClick() {}
-void TFormMain::BtnUpgradeClick() {}
+
+void TFormMain::BtnBackupClick() {
+    const QString dir = ChooseDirectory(QStringLiteral("Choose Backup Drive & Directory"),
+                                        QStringLiteral("Backup"));
+    repaint();
+    if (dir.isEmpty()) return;
+    WaitCursor wait;
+    RunBackup(dir);
+}
+
+void TFormMain::BtnRestoreClick() {
+    const QString dir = ChooseDirectory(
+        QStringLiteral("Choose Drive & Directory Containing BACKUP"), QStringLiteral("Restore"));
+    if (dir.isEmpty()) return;
+    repaint();
+    {
+        WaitCursor wait;
+        RunRestore(dir);
+    }
+    MarkFolderListStale();  // the folders may be others now
+}
+
+void TFormMain::BtnEraseDataClick() {
+    EraseData();
+    MarkFolderListStale();
+    repaint();
+}
+
+void TFormMain::BtnUpgradeClick() {
+    const QString remembered = QDir::currentPath();
+    if (DriveDirForm) {
+        const QString old = DefaultOldDataDirectory();
+        if (!old.isEmpty()) DriveDirForm->SetDirectory(old);
+    }
+    const QString dir =
+        ChooseDirectory(QStringLiteral("Choose Drive & Directory Containing Old Torq Data"),
+                        QStringLiteral("Upgrade"));
+    QDir::setCurrent(remembered);
+    if (dir.isEmpty()) return;
+    repaint();
+    {
+        WaitCursor wait;
+        RunUpgrade(dir);
+    }
+    MarkFolderListStale();
+}
 
 void TFormMain::BtnReIndexClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);

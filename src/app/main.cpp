@@ -11,6 +11,7 @@
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
 #include "app/About.h"
+#include "app/DriveDirU.h"
 #include "app/MainU.h"
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     kvl::ExpenseForm = new kvl::TExpense(formMain->DefaultFolder, formMain);
     kvl::PickAccForm = new kvl::TPickAcc(formMain);
     kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
+    kvl::DriveDirForm = new kvl::TDriveDir(formMain);
     kvl::SetProgressSink(formMain);
 
     if (!formMain->FormShow()) {

@@ -31,6 +31,12 @@ MsgAnswer TMessageBoxSink::show(MsgKind kind, const QString& text) {
             box.setWindowTitle(QStringLiteral("Warning"));
             box.setStandardButtons(QMessageBox::Ok);
             break;
+        case MsgKind::WarningOkCancel:
+            box.setIcon(QMessageBox::Warning);
+            box.setWindowTitle(QStringLiteral("Warning"));
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            escape = QMessageBox::Cancel;
+            break;
         case MsgKind::WarningYesNo:
             box.setIcon(QMessageBox::Warning);
             box.setWindowTitle(QStringLiteral("Warning"));

@@ -83,14 +83,14 @@ class MainWindowTest : public QObject {
             {"FolderCBox", "Change to limit view to a single folder", true},
             {"BtnFont", "Change font used in reports.", true},
             {"BtnPSetup", "Change page layout/printer.", true},
-            {"BtnBackup", "Backup Data Files", false},
-            {"BtnRestore", "Restore Data from Backup", false},
+            {"BtnBackup", "Backup Data Files", true},
+            {"BtnRestore", "Restore Data from Backup", true},
             {"BtnArchive", "Archive Old Data Records", false},
             {"BtnDeArchive", "Restore data records from Archive", false},
             {"BtnReIndex", "Rebuild Index Files", true},
             {"BtnPack", "Physically remove deleted records.", true},
-            {"BtnEraseData", "Use to clear sample data.", false},
-            {"BtnUpgrade", "Import Version 3 or 4 data.", false},
+            {"BtnEraseData", "Use to clear sample data.", true},
+            {"BtnUpgrade", "Import Version 3 or 4 data.", true},
         };
         for (const auto& c : controls)
             QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.hint)

@@ -31,6 +31,7 @@ class ScriptedResponder : public MessageSink {
         if (!script_.isEmpty()) return script_.takeFirst();
         switch (kind) {
             case MsgKind::InformationOkCancel:
+            case MsgKind::WarningOkCancel:
                 unexpectedQuestions.append(text);
                 return MsgAnswer::Cancel;
             case MsgKind::WarningYesNo:

@@ -30,6 +30,9 @@ class MessageBoxesTest : public QObject {
             << int(B::NoButton) << int(MsgAnswer::Cancel);
         QTest::newRow("warning") << int(MsgKind::Warning) << int(B::Warning) << int(B::Ok)
                                  << int(B::Ok) << int(MsgAnswer::Ok);
+        QTest::newRow("warning cancel")
+            << int(MsgKind::WarningOkCancel) << int(B::Warning) << int(B::Ok | B::Cancel)
+            << int(B::Cancel) << int(MsgAnswer::Cancel);
         QTest::newRow("warning yes") << int(MsgKind::WarningYesNo) << int(B::Warning)
                                      << int(B::Yes | B::No) << int(B::Yes) << int(MsgAnswer::Yes);
         QTest::newRow("warning escape")

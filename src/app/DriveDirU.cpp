@@ -1,0 +1,185 @@
+#include "app/DriveDirU.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QTreeView>
+
+#include "data/Messages.h"
+#include "screen/FormParts.h"
+
+namespace kvl {
+
+TDriveDir* DriveDirForm = nullptr;
+
+namespace {
+
+QString DriveText(const QStorageInfo& volume) {
+    const QString name = volume.displayName();
+    return name == volume.rootPath() || name.isEmpty()
+               ? volume.rootPath()
+               : QStringLiteral("%1  [%2]").arg(volume.rootPath(), name);
+}
+
+bool Readable(const QString& root) {
+    const QStorageInfo volume(root);
+    return volume.isValid() && volume.isReady() && QDir(root).isReadable();
+}
+
+}  // namespace
+
+TDriveDir::TDriveDir(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("DriveDir"));
+    TakeOwnerFont(this);
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model_->setReadOnly(true);
+    DirectoryListBox1 = new QTreeView(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setModel(model_);
+    DirectoryListBox1->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        DirectoryListBox1->hideColumn(column);
+    FileListBox1 = new QListWidget(this);
+    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    FileListBox1->setEnabled(false);
+    BtnOK = FormButton(this, "BtnOK", QStringLiteral("OK"));
+    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(DriveComboBox1, 0, 0);
+    grid->addWidget(DirectoryListBox1, 1, 0, 3, 1);
+    grid->addWidget(FileListBox1, 0, 1, 2, 2);
+    grid->addWidget(BtnOK, 2, 1);
+    grid->addWidget(BtnCancel, 2, 2);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    resize(460, 300);
+
+    connect(DriveComboBox1, &QComboBox::currentIndexChanged, this,
+            &TDriveDir::DriveComboBox1Change);
+    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { DirectoryListBox1Change(); });
+    connect(BtnOK, &QPushButton::clicked, this, &TDriveDir::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TDriveDir::BtnCancelClick);
+
+    fillDrives();
+    SetDirectory(QDir::currentPath());
+}
+
+void TDriveDir::SetCaptions(const QString& caption, const QString& okText) {
+    setWindowTitle(caption);
+    BtnOK->setText(okText);
+}
+
+void TDriveDir::fillDrives() {
+    const QString shown = DriveComboBox1->currentData().toString();
+    const QSignalBlocker quiet(DriveComboBox1);
+    DriveComboBox1->clear();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        DriveComboBox1->addItem(DriveText(volume), volume.rootPath());
+    const int again = DriveComboBox1->findData(shown);
+    if (again >= 0) DriveComboBox1->setCurrentIndex(again);
+}
+
+void TDriveDir::SetDirectory(const QString& dir) {
+    const QString root = QStorageInfo(dir).rootPath();
+    int index = DriveComboBox1->findData(root);
+    if (index < 0) {
+        DriveComboBox1->addItem(root, root);
+        index = DriveComboBox1->count() - 1;
+    }
+    const QSignalBlocker quiet(DriveComboBox1);
+    DriveComboBox1->setCurrentIndex(index);
+    showDrive(root, dir);
+}
+
+void TDriveDir::showDrive(const QString& root, const QString& dir) {
+    model_->setRootPath(root);
+    DirectoryListBox1->setRootIndex(model_->index(root));
+    const QModelIndex open = model_->index(dir);
+    if (open.isValid()) {
+        DirectoryListBox1->setCurrentIndex(open);
+        DirectoryListBox1->scrollTo(open);
+    } else {
+        DirectoryListBox1->setCurrentIndex(QModelIndex());
+    }
+    DirectoryListBox1Change();
+}
+
+QString TDriveDir::CurrentDirectory() const {
+    const QModelIndex open = DirectoryListBox1->currentIndex();
+    return open.isValid() ? model_->filePath(open) : DriveComboBox1->currentData().toString();
+}
+
+void TDriveDir::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TDriveDir::FormShow() {
+    rememberedDirectory_ = QDir::currentPath();
+    fillDrives();
+    rememberedDrive_ = DriveComboBox1->currentIndex();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    BtnOK->setFocus();
+}
+
+void TDriveDir::DriveComboBox1Change(int index) {
+    if (index < 0) return;
+    const QString root = DriveComboBox1->itemData(index).toString();
+    if (Readable(root)) {
+        showDrive(root, root);
+        return;
+    }
+    ShowMessage(MsgKind::Information, QStringLiteral("Unable to read from drive ") + root);
+    const QSignalBlocker quiet(DriveComboBox1);
+    const int back =
+        rememberedDrive_ >= 0 && rememberedDrive_ < DriveComboBox1->count() ? rememberedDrive_ : 0;
+    DriveComboBox1->setCurrentIndex(back);
+    const QString previous = DriveComboBox1->itemData(back).toString();
+    showDrive(previous, previous);
+}
+
+void TDriveDir::DirectoryListBox1Change() {
+    FileListBox1->clear();
+    FileListBox1->addItems(QDir(CurrentDirectory()).entryList(QDir::Files, QDir::Name));
+}
+
+void TDriveDir::restoreCurrentDirectory() {
+    if (!rememberedDirectory_.isEmpty() && !QDir::setCurrent(rememberedDirectory_))
+        ShowMessage(MsgKind::Error,
+                    QStringLiteral("I/O error: cannot return to ") + rememberedDirectory_);
+}
+
+void TDriveDir::BtnOKClick() {
+    ChosenDirectory = CurrentDirectory();
+    restoreCurrentDirectory();
+    accept();
+}
+
+void TDriveDir::BtnCancelClick() {
+    ChosenDirectory.clear();
+    restoreCurrentDirectory();
+    QDialog::reject();
+}
+
+void TDriveDir::reject() {
+    BtnCancelClick();
+}
+
+}  // namespace kvl

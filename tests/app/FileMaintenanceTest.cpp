@@ -1,0 +1,138 @@
+// The File Maintenance buttons that work on whole data files: each shows the chooser with its
+// captions and runs its operation on the directory chosen; erasing refreshes the folder list.
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "app/DriveDirU.h"
+#include "common/AppFixture.h"
+#include "common/ModalScript.h"
+#include "data/Backup.h"
+
+using namespace kvl;
+using kvl::test::AppFixture;
+using kvltest::ModalScript;
+
+namespace {
+
+// Answers the chooser: checks its captions and presses OK on dir, or Cancel when dir is empty.
+void Choose(ModalScript& script, const QString& caption, const QString& okText,
+            const QString& dir) {
+    script.on(DriveDirForm, [=] {
+        QCOMPARE(DriveDirForm->windowTitle(), caption);
+        QCOMPARE(DriveDirForm->BtnOK->text(), okText);
+        if (dir.isEmpty()) return ModalScript::press(DriveDirForm->BtnCancel);
+        DriveDirForm->SetDirectory(dir);
+        ModalScript::press(DriveDirForm->BtnOK);
+    });
+}
+
+QStringList Captions(const test::ProgressRecorder& progress) {
+    QStringList shown;
+    for (const auto& [visible, caption] : progress.shows)
+        if (visible) shown << caption;
+    return shown;
+}
+
+}  // namespace
+
+class FileMaintenanceTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir other_;
+
+  private slots:
+    void init() { QVERIFY(other_.isValid()); }
+    void cleanup() { DriveDirForm = nullptr; }  // the main window it belonged to is gone
+
+    void backupCopiesToTheChosenDirectoryAndCancelCopiesNothing() {
+        AppFixture app;
+        QVERIFY(app.start());
+        DriveDirForm = new TDriveDir(app.form);
+        ModalScript script;
+        Choose(script, QStringLiteral("Choose Backup Drive & Directory"), QStringLiteral("Backup"),
+               QString());
+        app.form->BtnBackup->click();
+        QVERIFY(QDir(other_.path()).isEmpty());
+        QVERIFY(app.progress.shows.isEmpty());
+        Choose(script, QStringLiteral("Choose Backup Drive & Directory"), QStringLiteral("Backup"),
+               other_.path());
+        app.form->BtnBackup->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(QDir(other_.path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"ACC.bak", "ACCI.bak", "EXP5.bak", "FOLDER.bak", "INC5.bak"}));
+        QCOMPARE(Captions(app.progress), QStringList{QStringLiteral("Copying Data Files")});
+        QVERIFY(!app.form->ProgressBox->isVisible());
+        QVERIFY(app.responder.shown.isEmpty());
+    }
+
+    void eraseAskedTwiceThenRestoreBringsTheFoldersBack() {
+        AppFixture app;
+        QVERIFY(app.start());
+        app.form->show();
+        QTRY_VERIFY(!app.form->FolderListStale);
+        DriveDirForm = new TDriveDir(app.form);
+        QVERIFY(RunBackup(other_.path()));
+        for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::Ok, MsgAnswer::Ok})
+            app.responder.answer(a);  // income kept: no question about its chart or the folders
+        app.form->BtnEraseData->click();
+        QCOMPARE(app.responder.texts(),
+                 (QStringList{"ERASE ALL INCOME DATA?", "ERASE ALL EXPENSE DATA?",
+                              "ERASE ALL EXPENSE ACCOUNT DEFINITIONS?"}));
+        QTRY_VERIFY(!app.form->FolderListStale);
+        QCOMPARE(app.form->FolderCBox->count(), 5);
+        app.responder.clear();
+        for (int question = 0; question < 5; ++question) app.responder.answer(MsgAnswer::Ok);
+        app.form->BtnEraseData->click();
+        QCOMPARE(app.responder.shown.size(), 5);
+        QTRY_VERIFY(!app.form->FolderListStale);
+        QCOMPARE(app.form->FolderCBox->count(), 1);
+        QCOMPARE(app.form->FolderCBox->itemText(0), QStringLiteral("  -1 - No Default"));
+
+        ModalScript script;
+        Choose(script, QStringLiteral("Choose Drive & Directory Containing BACKUP"),
+               QStringLiteral("Restore"), other_.path());
+        app.progress.clear();
+        app.responder.clear();
+        app.form->BtnRestore->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(Captions(app.progress), (QStringList{"Copying Data Files", "Rebuilding Indexes"}));
+        QTRY_VERIFY(!app.form->FolderListStale);
+        QCOMPARE(app.form->FolderCBox->count(), 5);
+        QVERIFY(app.responder.shown.isEmpty());
+    }
+
+    void upgradeAsksBeforeOverwritingAndCancelKeepsTheData() {
+        AppFixture app;
+        QVERIFY(app.start());
+        DriveDirForm = new TDriveDir(app.form);
+        for (const auto& [from, to] : {std::pair{"INC5.dbf", "Inc3.dbf"},
+                                       {"EXP5.dbf", "Exp3.dbf"},
+                                       {"ACC.dbf", "Acc.dbf"},
+                                       {"FOLDER.dbf", "Folder.dbf"}})
+            QVERIFY(QFile::copy(app.file(from), other_.filePath(to)));
+        const QByteArray expenses = [&] {
+            QFile f(app.file("EXP5.dbf"));
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        ModalScript script;
+        Choose(script, QStringLiteral("Choose Drive & Directory Containing Old Torq Data"),
+               QStringLiteral("Upgrade"), other_.path());
+        app.responder.answer(MsgAnswer::Cancel);
+        app.form->BtnUpgrade->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.shown.size(), 1);
+        QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningOkCancel);
+        QCOMPARE(Captions(app.progress), (QStringList{"Rebuilding Indexes", "Packing Data Files"}));
+        QFile f(app.file("EXP5.dbf"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().mid(32), expenses.mid(32));  // the header's date may be today's
+        QCOMPARE(QDir::currentPath(), app.dir.path());
+    }
+};
+
+QTEST_MAIN(FileMaintenanceTest)
+#include "FileMaintenanceTest.moc"
