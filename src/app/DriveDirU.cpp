@@ -73,6 +73,7 @@ TDriveDir::TDriveDir(QWidget* parent)
             &TDriveDir::DriveComboBox1Change);
     connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { DirectoryListBox1Change(); });
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
     connect(BtnOK, &QPushButton::clicked, this, &TDriveDir::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TDriveDir::BtnCancelClick);
 
@@ -110,19 +111,21 @@ void TDriveDir::SetDirectory(const QString& dir) {
 void TDriveDir::showDrive(const QString& root, const QString& dir) {
     model_->setRootPath(root);
     DirectoryListBox1->setRootIndex(model_->index(root));
-    const QModelIndex open = model_->index(dir);
-    if (open.isValid()) {
-        DirectoryListBox1->setCurrentIndex(open);
-        DirectoryListBox1->scrollTo(open);
-    } else {
-        DirectoryListBox1->setCurrentIndex(QModelIndex());
-    }
+    current_ = dir;
+    showCurrent();
     DirectoryListBox1Change();
 }
 
+// The tree fills in the background; the open directory is marked in it once it is there.
+void TDriveDir::showCurrent() {
+    const QModelIndex open = model_->index(current_);
+    if (!open.isValid() || open == DirectoryListBox1->currentIndex()) return;
+    DirectoryListBox1->setCurrentIndex(open);
+    DirectoryListBox1->scrollTo(open);
+}
+
 QString TDriveDir::CurrentDirectory() const {
-    const QModelIndex open = DirectoryListBox1->currentIndex();
-    return open.isValid() ? model_->filePath(open) : DriveComboBox1->currentData().toString();
+    return current_;
 }
 
 void TDriveDir::showEvent(QShowEvent* event) {
@@ -156,6 +159,8 @@ void TDriveDir::DriveComboBox1Change(int index) {
 }
 
 void TDriveDir::DirectoryListBox1Change() {
+    const QModelIndex open = DirectoryListBox1->currentIndex();
+    if (open.isValid()) current_ = model_->filePath(open);
     FileListBox1->clear();
     FileListBox1->addItems(QDir(CurrentDirectory()).entryList(QDir::Files, QDir::Name));
 }

@@ -54,9 +54,11 @@ class TDriveDir : public QDialog {
   private:
     void fillDrives();
     void showDrive(const QString& root, const QString& dir);
+    void showCurrent();
     void restoreCurrentDirectory();
 
     QFileSystemModel* model_;
+    QString current_;  // the directory open in the list
     QString rememberedDirectory_;
     int rememberedDrive_ = -1;
 };
