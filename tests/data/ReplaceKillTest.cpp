@@ -176,7 +176,9 @@ class ReplaceKillTest : public DataDirTest {
         }
         std::printf("%s: %ld kills within %ld us, %ld left the books as before, %ld as after\n",
                     what, kills, took, asBefore, asAfter);
-        if (kills >= 20) EXPECT_TRUE(asBefore > 0 && asAfter > 0);
+        if (kills >= 20) {
+            EXPECT_TRUE(asBefore > 0 && asAfter > 0);
+        }
     }
 
     kvltest::TempDir other_, backup_, old_;

@@ -86,7 +86,6 @@ TEST_F(UpgradeTest, ConvertsTheOldTablesWithTheirProgressThenRebuildsAndPacks) {
     EXPECT_EQ(kvl::IncomeBuffer.date, QDate(1998, 12, 31));
     EXPECT_EQ(kvl::IncomeBuffer.account, 1);
     EXPECT_EQ(kvl::IncomeBuffer.folder, 2);
-    EXPECT_DOUBLE_EQ(kvl::IncomeBuffer.amount, 1250.75);
     EXPECT_TRUE(kvl::IncomeBuffer.imported);
     EXPECT_FALSE(kvl::IncomeBuffer.archived);
     ASSERT_TRUE(kvl::OpenExpenses());
