@@ -1,0 +1,71 @@
+// The cells of one report: rows of a fixed number of texts, appended one row at a time, any cell
+// rewritable later. Held compactly because a report can be as large as the books (a detail report
+// over a million records): the texts are UTF-8 in large arena blocks, one row's cells side by side
+// after a table of their lengths (two bytes a cell), and each row costs one 8-byte reference
+// besides; a row of empty cells costs only that reference. Rewriting a cell of the last row
+// appended reuses its place; rewriting an older row moves that row to the end and leaves its old
+// bytes unused, which the builders' pattern (fill the row just added, flag the row before) never
+// does in bulk. A cell holds at most 65,535 UTF-8 bytes; a longer text is cut at a character
+// boundary.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kvl {
+
+class ReportGrid {
+  public:
+    ReportGrid() = default;
+    ReportGrid(const ReportGrid&) = delete;
+    ReportGrid& operator=(const ReportGrid&) = delete;
+
+    // Empties the grid and fixes the report width W and the cells per row N (N >= 1).
+    void reset(int width, int columns);
+    // Empties the grid and gives its memory back.
+    void clear();
+
+    int width() const { return width_; }
+    int columns() const { return columns_; }
+    int rows() const { return static_cast<int>(rows_.size()); }
+
+    // Appends a row of empty cells.
+    void appendRow();
+    // Rows and columns out of range are ignored by set and read as empty.
+    void set(int row, int column, QStringView text);
+    QString cell(int row, int column) const;
+    // The cell's UTF-8 bytes, valid until the grid next changes.
+    QByteArrayView cellUtf8(int row, int column) const;
+
+    // Bytes held for the cells and the row table, capacity included.
+    std::size_t memoryUsed() const;
+
+  private:
+    struct RowRef {
+        std::uint32_t block;   // kEmptyRow: every cell empty
+        std::uint32_t offset;  // of the row's cell-end table in the block
+    };
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+        std::size_t used = 0;
+    };
+    static constexpr std::uint32_t kEmptyRow = 0xFFFFFFFFu;
+
+    const char* segment(const RowRef& ref) const;
+    std::size_t segmentSize(const char* segment) const;
+    std::uint16_t lengthAt(const char* segment, int column) const;
+    char* place(std::size_t bytes, RowRef* ref);
+
+    int width_ = 0;
+    int columns_ = 0;
+    std::vector<RowRef> rows_;
+    std::vector<Block> blocks_;
+};
+
+}  // namespace kvl

@@ -1,0 +1,200 @@
+#include "reports/RptUtil.h"
+
+#include <cmath>
+
+#include "data/Clock.h"
+#include "data/EntryRules.h"
+#include "data/Messages.h"
+#include "data/Period.h"
+#include "data/dbFiles.h"
+
+namespace kvl {
+
+int W = 0;
+int N = 1;
+ReportGrid Grid;
+QStringList TitleLines;
+QString SectionLine;
+QStringList ColumnStops;
+std::vector<QStringList> HeaderRows;
+int PageNo = 0;
+int PageLine = -1;
+int LinesPerPage = kLinesWithoutPrinter;
+QString ReportDateFormat;
+
+QString ColumnText(int column) {
+    return QString::number(column).rightJustified(2, QLatin1Char(' '));
+}
+
+QString ReportDateFormatOf(const QString& shortFormat) {
+    QString format = shortFormat.toUpper();
+    for (const QChar letter : {QLatin1Char('M'), QLatin1Char('D'), QLatin1Char('Y')}) {
+        const int at = format.indexOf(letter);
+        if (at >= 0 && (at + 1 >= format.size() || format.at(at + 1) != letter))
+            format.insert(at + 1, letter);
+    }
+    return format;
+}
+
+QString ReportDate(const QDate& date) {
+    if (!date.isValid()) return QString();
+    QString text;
+    const QString& format = ReportDateFormat;
+    for (int i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        int run = 1;
+        while (i + run < format.size() && format.at(i + run) == c) ++run;
+        auto two = [](int v) { return QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0')); };
+        if (c == QLatin1Char('D'))
+            text += two(date.day());
+        else if (c == QLatin1Char('M'))
+            text += two(date.month());
+        else if (c == QLatin1Char('Y'))
+            text += run <= 2 ? two(date.year())
+                             : QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+        else
+            text += QString(run, c);
+        i += run;
+    }
+    return text;
+}
+
+QString PeriodTitle(const QDate& from, const QDate& through) {
+    return QStringLiteral("for ") + DateToShortText(from) + QStringLiteral(" through ") +
+           DateToShortText(through);
+}
+
+void BeginReport(int linesPerPage) {
+    LinesPerPage = linesPerPage;
+    ReportDateFormat = ReportDateFormatOf(RegionalSettings().shortDateFormat);
+    PageLine = -1;
+    PageNo = 0;
+    Grid.reset(W, N);
+    HeaderRows.assign(1, QStringList(std::max(N, 1), QString()));
+    ColumnStops = QStringList(std::max(N - 1, 0), QString());
+    TitleLines.clear();
+    SectionLine.clear();
+}
+
+void NewLine() {
+    Grid.appendRow();
+    ++PageLine;
+}
+
+int LastRow() {
+    return Grid.rows() - 1;
+}
+
+void SetCell(int row, int column, const QString& text) {
+    Grid.set(row, column, text);
+}
+
+QString Cell(int row, int column) {
+    return Grid.cell(row, column);
+}
+
+void SetValue(int column, const QString& value) {
+    const QString stop =
+        column >= 0 && column < ColumnStops.size() ? ColumnStops.at(column) : QString();
+    Grid.set(LastRow(), column, stop + value);
+}
+
+void SetFlags(int row, const QString& flags) {
+    Grid.set(row, N - 1, flags);
+}
+
+void UnderlineLastRow() {
+    SetFlags(LastRow(), QStringLiteral("U"));
+}
+
+void AddTitles() {
+    for (const QString& title : TitleLines) {
+        NewLine();
+        SetCell(LastRow(), 0, QLatin1Char('C') + ColumnText(W / 2) + title);
+        SetFlags(LastRow(), QStringLiteral("B"));
+    }
+}
+
+void AddSectionLine() {
+    NewLine();
+    NewLine();
+    SetCell(LastRow(), 0, QStringLiteral("L00") + SectionLine);
+}
+
+void AddColumnHeaders() {
+    NewLine();
+    for (const QStringList& header : HeaderRows) {
+        NewLine();
+        for (int c = 0; c < N && c < header.size(); ++c) SetCell(LastRow(), c, header.at(c));
+    }
+}
+
+bool CheckPage(int linesNeeded, bool withHeaders) {
+    if (PageNo != 0 && linesNeeded <= LinesPerPage) return false;
+    ++PageNo;
+    if (PageNo > 1) {
+        if (withHeaders) UnderlineLastRow();
+        NewLine();
+        SetCell(LastRow(), 0, QStringLiteral("EJECT"));
+    }
+    PageLine = 0;
+    NewLine();
+    SetCell(LastRow(), 0, QStringLiteral("L00Page ") + QString::number(PageNo));
+    SetCell(LastRow(), 1, QLatin1Char('R') + ColumnText(W) + DateToShortText(Today()));
+    NewLine();
+    AddTitles();
+    AddSectionLine();
+    if (withHeaders) AddColumnHeaders();
+    return true;
+}
+
+void EndReport() {
+    Grid.clear();
+    HeaderRows.clear();
+    TitleLines.clear();
+    ColumnStops.clear();
+    SectionLine.clear();
+}
+
+void StartRow(int linesNeeded) {
+    CheckPage(PageLine + linesNeeded, true);
+    NewLine();
+}
+
+void OpenSectionOnPage() {
+    if (!CheckPage(PageLine + 6, true)) {
+        NewLine();
+        AddSectionLine();
+        AddColumnHeaders();
+    }
+}
+
+ReportResult ShowReport(ReportContext& ctx) {
+    ctx.Present(Grid);
+    EndReport();
+    return ReportResult::Presented;
+}
+
+ReportResult NoReportData() {
+    ShowMessage(MsgKind::Information, QStringLiteral("Report contains no data."));
+    EndReport();
+    return ReportResult::NoData;
+}
+
+QString FormatAmount(double value) {
+    return FormatAmount(value, QStringLiteral("%13.2n"));
+}
+
+long long ToCents(double amount) {
+    return std::llround(amount * 100.0);
+}
+
+QString FormatCents(long long cents) {
+    return FormatAmount(static_cast<double>(cents) / 100.0);
+}
+
+QDate FiscalYearStart(const QDate& date) {
+    return FiscalYearStart(date, Settings.fyMonth, Settings.fyDay);
+}
+
+}  // namespace kvl

@@ -1,0 +1,119 @@
+// The report in progress: its grid of encoded text cells, page breaks and page headers included,
+// and the state and routines that the report builders share while they write it. There is one
+// report at a time (module state); the viewer, the printer and the exports read the finished grid
+// and know nothing of what the report is about.
+//
+// How a builder uses it (the chart of accounts in RptChart.cpp is a whole example):
+//   ReportResult BuildSomething(ReportContext& ctx) {   // its tables are open
+//       if (!SelectReportFolders(ctx)) return ReportResult::NotRun;   // period reports only
+//       W = 76; N = 6;                      // width in characters; content columns + 1
+//       BeginReport(ctx.LinesPerPage());
+//       TitleLines = {FolderTitle("Expense Summary Report"), PeriodTitle(ReportFrom,
+//       ReportThrough)}; ColumnStops = {"R05", "L07", "R50", "R63", "R76"};      // N - 1 stops
+//       HeaderRows[0] = {"", "", "R50Period", ...};   // N cells encoded as rows, flags last
+//       HeaderRows.push_back({"R05Acnt.", "L07Account Name", ..., "U"});   // a second row
+//       SectionLine = "Deductible Expenses";
+//       ctx.ShowProgress(true, "Building Report");
+//       for each record:  StartRow(1);      // CheckPage(PageLine + 1, true) then NewLine()
+//                         SetValue(0, QString::number(no)); SetValue(1, name);  // stop + value
+//                         SetValue(2, FormatCents(cents));   // sum amounts as whole cents
+//                         ctx.SetProgress(done * 100 / total);
+//       ctx.ShowProgress(false, "");
+//       if (LastRow() < 0) return NoReportData();    // the message, EndReport
+//       UnderlineLastRow(); NewLine();
+//       AddIncludedFolders();               // several folders (MultFolOps.h)
+//       return ShowReport(ctx);             // hands the grid to ctx.Present, then EndReport
+//   }
+// Cells are "L", "C" or "R", a two-character column and the text ("R50   1,234.56"), "EJECT",
+// "V"/"H" lines or "I" images; the last cell of a row holds its flags ("B" bold, "U" underlined).
+// A second section on the same page: set SectionLine, then OpenSectionOnPage(). Rows out of the
+// usual pattern: CheckPage(PageLine + k, withHeaders), NewLine(), SetCell(LastRow(), c, text).
+// Dates in rows use ReportDate(d); the page header and the titles use the short date format.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "reports/ReportContext.h"
+#include "reports/ReportGrid.h"
+
+namespace kvl {
+
+// Report settings, set by the builder before BeginReport.
+extern int W;  // width in character columns
+extern int N;  // cells per row: the content columns and the flags cell
+
+// The grid of the report in progress.
+extern ReportGrid Grid;
+
+// Building state, reset by BeginReport and set by the builder after it.
+extern QStringList TitleLines;               // one or two, centred and bold in every page header
+extern QString SectionLine;                  // below the titles in every page header; may be empty
+extern QStringList ColumnStops;              // N - 1 prefixes such as "R05"
+extern std::vector<QStringList> HeaderRows;  // one (or two) rows of N cells, flags included
+extern int PageNo;                           // 0 before the first page
+extern int PageLine;  // rows since the current page began, its header included
+extern int LinesPerPage;
+extern QString ReportDateFormat;  // e.g. "MM/DD/YY"
+
+// Rows a page holds when no printer is installed.
+constexpr int kLinesWithoutPrinter = 60;
+
+// After W and N are set: fixes the lines per page and the report date format, and empties the
+// grid (one header row of N empty cells, N - 1 empty stops, no titles, empty section line).
+void BeginReport(int linesPerPage);
+// Appends a row of N empty cells.
+void NewLine();
+int LastRow();  // -1 while the report has no row
+// Starts a new page (returning true) when there is none yet or linesNeeded exceeds the lines
+// per page: the old page's last row underlined (withHeaders) and an EJECT row, then the page
+// header: "Page n" and today's date, a blank row, the titles, a blank row, the section line, and
+// (withHeaders) a blank row and the header rows.
+bool CheckPage(int linesNeeded, bool withHeaders);
+void AddTitles();
+void AddSectionLine();    // a blank row, then the section line at column 0
+void AddColumnHeaders();  // a blank row, then the header rows
+// Discards the grid and the building state.
+void EndReport();
+
+// The usual row: CheckPage(PageLine + linesNeeded, true), then NewLine.
+void StartRow(int linesNeeded = 1);
+void SetCell(int row, int column, const QString& text);
+QString Cell(int row, int column);
+// Stop `column` followed by value, in the last row.
+void SetValue(int column, const QString& value);
+// The flags cell of the row: "U" underlines it, "B" makes it bold.
+void SetFlags(int row, const QString& flags);
+void UnderlineLastRow();
+// Opens the section named by SectionLine on the current page: when CheckPage(PageLine + 6, true)
+// did not start a page (whose header already shows it), a blank row, the section line and the
+// column headers.
+void OpenSectionOnPage();
+
+// Ends a report that has rows: ctx.Present(Grid), then EndReport.
+ReportResult ShowReport(ReportContext& ctx);
+// Ends a report without rows: "Report contains no data." (information, OK), then EndReport.
+ReportResult NoReportData();
+
+// Amounts: "%13.2n" with the locale's separators. Sums are kept as whole cents so that amounts
+// that cancel give exactly zero.
+QString FormatAmount(double value);
+long long ToCents(double amount);
+QString FormatCents(long long cents);
+
+// The latest fiscal-year start of the settings on or before date.
+QDate FiscalYearStart(const QDate& date);
+
+// The report date format of a short date format: upper case, with a single M, D or Y doubled
+// (M/d/yy gives MM/DD/YY, d/M/yyyy gives DD/MM/YYYY).
+QString ReportDateFormatOf(const QString& shortFormat);
+// The date in ReportDateFormat; empty for no date.
+QString ReportDate(const QDate& date);
+// "for " From " through " Through, in the short date format.
+QString PeriodTitle(const QDate& from, const QDate& through);
+// A column as two characters: " 5", "50".
+QString ColumnText(int column);
+
+}  // namespace kvl

@@ -1,0 +1,11 @@
+// Lets GoogleTest show a QString as its text in failure messages.
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
