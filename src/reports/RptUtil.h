@@ -8,8 +8,9 @@
 //       if (!SelectReportFolders(ctx)) return ReportResult::NotRun;   // period reports only
 //       W = 76; N = 6;                      // width in characters; content columns + 1
 //       BeginReport(ctx.LinesPerPage());
-//       TitleLines = {FolderTitle("Expense Summary Report"), PeriodTitle(ReportFrom,
-//       ReportThrough)}; ColumnStops = {"R05", "L07", "R50", "R63", "R76"};      // N - 1 stops
+//       TitleLines = {FolderTitle("Expense Summary Report"),
+//                     PeriodTitle(ReportFrom, ReportThrough)};
+//       ColumnStops = {"R05", "L07", "R50", "R63", "R76"};     // N - 1 stops
 //       HeaderRows[0] = {"", "", "R50Period", ...};   // N cells encoded as rows, flags last
 //       HeaderRows.push_back({"R05Acnt.", "L07Account Name", ..., "U"});   // a second row
 //       SectionLine = "Deductible Expenses";

@@ -1,0 +1,115 @@
+// The plain-text and tab-delimited exports of a grid: placement, tabs, line ends, the file.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+
+#include "common/QStringPrint.h"
+#include "common/TempDir.h"
+#include "data/Messages.h"
+#include "reports/ReportExport.h"
+#include "reports/ReportGrid.h"
+
+namespace {
+
+using kvl::ExportFormat;
+using kvl::ExportLine;
+
+class RecordedMessages : public kvl::MessageSink {
+  public:
+    QStringList texts;
+    kvl::MsgAnswer show(kvl::MsgKind, const QString& text) override {
+        texts << text;
+        return kvl::MsgAnswer::Ok;
+    }
+};
+
+// One row of N = cells.size() + 1 cells.
+void Row(kvl::ReportGrid& grid, const QStringList& cells) {
+    grid.appendRow();
+    for (int c = 0; c < cells.size(); ++c) grid.set(grid.rows() - 1, c, cells.at(c));
+}
+
+TEST(ReportExport, AnAmountEndingAtColumnFiftyFillsCharactersThirtyEightToFifty) {
+    kvl::ReportGrid grid;
+    grid.reset(76, 3);
+    Row(grid, {QString(), QStringLiteral("R50    -1,234.56")});
+    const QString line = ExportLine(grid, 0, ExportFormat::AsciiText);
+    EXPECT_EQ(line, QString(37, QLatin1Char(' ')) + QStringLiteral("    -1,234.56"));
+    EXPECT_EQ(line.size(), 50);
+}
+
+TEST(ReportExport, ATitleCentredOnColumnThirtySixStartsAfterTwentyNineSpaces) {
+    kvl::ReportGrid grid;
+    grid.reset(73, 2);
+    Row(grid, {QStringLiteral("C36General Ledger"), QStringLiteral("B")});
+    EXPECT_EQ(ExportLine(grid, 0, ExportFormat::AsciiText),
+              QString(29, QLatin1Char(' ')) + QStringLiteral("General Ledger"));
+}
+
+TEST(ReportExport, TextsNeverOverwriteAndEmptyTextsStillPad) {
+    kvl::ReportGrid grid;
+    grid.reset(67, 5);
+    Row(grid, {QStringLiteral("L00A rather long first text"), QStringLiteral("R19"),
+               QStringLiteral("L10next")});
+    Row(grid,
+        {QStringLiteral("L00TOTAL"), QStringLiteral("R19"), QString(), QStringLiteral("R30x")});
+    EXPECT_EQ(ExportLine(grid, 0, ExportFormat::AsciiText),
+              QStringLiteral("A rather long first textnext"));
+    EXPECT_EQ(ExportLine(grid, 1, ExportFormat::AsciiText),
+              QStringLiteral("TOTAL") + QString(24, QLatin1Char(' ')) + QStringLiteral("x"));
+    EXPECT_EQ(ExportLine(grid, 1, ExportFormat::TabDelimited), QStringLiteral("TOTAL\t\tx"));
+}
+
+TEST(ReportExport, TabDelimitedStartsAtTheFirstSetCellAndKeepsLeadingSpaces) {
+    kvl::ReportGrid grid;
+    grid.reset(76, 6);
+    Row(grid, {QString(), QString(), QStringLiteral("R50Period"), QStringLiteral("R63Prior")});
+    Row(grid, {QStringLiteral("R05 12"), QStringLiteral("L07Rent"), QStringLiteral("R50   500.00"),
+               QString(), QString(), QStringLiteral("U")});
+    EXPECT_EQ(ExportLine(grid, 0, ExportFormat::TabDelimited), QStringLiteral("Period\tPrior"));
+    EXPECT_EQ(ExportLine(grid, 1, ExportFormat::TabDelimited),
+              QStringLiteral(" 12\tRent\t   500.00"));
+}
+
+TEST(ReportExport, OnlyTextCellsCountAndLinesEndInCrLfAsUtf8) {
+    kvl::ReportGrid grid;
+    grid.reset(40, 3);
+    Row(grid, {QStringLiteral("L00Page 1"), QStringLiteral("R40Café")});
+    Row(grid, {QStringLiteral("EJECT")});
+    Row(grid, {QStringLiteral("V05"), QStringLiteral("H0110"), QStringLiteral("U")});
+    Row(grid, {QStringLiteral("ILxx/picture.bmp"), QStringLiteral("R10é")});
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(kvl::WriteReportText(grid, out, ExportFormat::AsciiText));
+    // "Café" is four characters ending at column 40, whatever its bytes.
+    const QByteArray expected =
+        "Page 1" + QByteArray(30, ' ') + "Caf\xc3\xa9\r\n\r\n\r\n         \xc3\xa9\r\n";
+    EXPECT_EQ(out.data(), expected);
+}
+
+TEST(ReportExport, AFileIsReplacedOrReportedWhenItCannotBeCreated) {
+    kvltest::TempDir dir;
+    RecordedMessages messages;
+    kvl::MessageSink* previous = kvl::SetMessageSink(&messages);
+    kvl::ReportGrid grid;
+    grid.reset(40, 2);
+    Row(grid, {QStringLiteral("L00only")});
+    const QString name = QString::fromStdString(dir.file("out.txt"));
+    {
+        QFile old(name);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(1000, 'x'));
+    }
+    EXPECT_TRUE(kvl::ExportReportFile(grid, name, ExportFormat::TabDelimited));
+    QFile written(name);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("only\r\n"));
+
+    const QString missing = QString::fromStdString(dir.file("no/such/dir/out.txt"));
+    EXPECT_FALSE(kvl::ExportReportFile(grid, missing, ExportFormat::AsciiText));
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Unable to save to: ") + missing});
+    kvl::SetMessageSink(previous);
+}
+
+}  // namespace

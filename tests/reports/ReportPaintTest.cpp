@@ -1,0 +1,148 @@
+// Drawing a grid: what lands where on an image (rows, underlines, page-break rule) and the pages
+// and text of a PDF written through the printing code.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include "common/TempDir.h"
+#include "data/Clock.h"
+#include "reports/ReportGrid.h"
+#include "reports/ReportPaint.h"
+
+namespace {
+
+// Painting needs a QGuiApplication; the tests run on the offscreen platform.
+class GuiEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "reports_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = new QGuiApplication(argc, argv);
+    }
+    void TearDown() override { delete app_; }
+
+  private:
+    QGuiApplication* app_ = nullptr;
+};
+const auto* const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+QFont ReportFontForTest() {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPointSize(10);
+    return font;
+}
+
+void Row(kvl::ReportGrid& grid, const QStringList& cells) {
+    grid.appendRow();
+    for (int c = 0; c < cells.size(); ++c) grid.set(grid.rows() - 1, c, cells.at(c));
+}
+
+int DarkPixels(const QImage& image, int y, int x0, int x1) {
+    int dark = 0;
+    for (int x = std::max(0, x0); x <= std::min(image.width() - 1, x1); ++x)
+        if (qGray(image.pixel(x, y)) < 128) ++dark;
+    return dark;
+}
+
+bool RowBandHasInk(const QImage& image, int top, int height) {
+    for (int y = top; y < top + height; ++y)
+        if (DarkPixels(image, y, 0, image.width() - 1) > 0) return true;
+    return false;
+}
+
+TEST(ReportPaint, TheViewerDrawsTheRowsInViewWithUnderlinesAndThePageBreakRule) {
+    kvl::ReportGrid grid;
+    grid.reset(40, 3);
+    Row(grid, {QStringLiteral("L00Page 1"), QStringLiteral("R40 6/15/26")});
+    Row(grid, {QStringLiteral("R05Acnt."), QStringLiteral("L10Account Name"), QStringLiteral("U")});
+    Row(grid, {QStringLiteral("EJECT")});
+    Row(grid, {QStringLiteral("C20Title"), QString(), QStringLiteral("B")});
+    Row(grid, {QStringLiteral("L00hidden below the view")});
+
+    QImage image(800, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const kvl::ReportMetrics m = kvl::MeasureReport(ReportFontForTest(), &image, 40, 800);
+    kvl::ReportImages images;
+    kvl::PaintReportRows(painter, grid, m, 0, 4, 800, images);
+    painter.end();
+
+    ASSERT_GT(m.lh, 0);
+    EXPECT_EQ(m.left, 400 - 20 * m.cw);
+    EXPECT_TRUE(RowBandHasInk(image, 0, m.lh - 1));
+    // The underline of row 1 runs from the left to the right margin at the row's bottom.
+    EXPECT_EQ(DarkPixels(image, 2 * m.lh, m.left, m.right), m.right - m.left + 1);
+    EXPECT_EQ(DarkPixels(image, 2 * m.lh, 0, m.left - 2), 0);
+    // The page break is a dotted rule across the whole width, half a line down.
+    const int rule = DarkPixels(image, 2 * m.lh + m.lh / 2, 0, 799);
+    EXPECT_GT(rule, 200);
+    EXPECT_LT(rule, 700);
+    EXPECT_TRUE(RowBandHasInk(image, 3 * m.lh + 1, m.lh - 1));
+    // Only four rows are in view.
+    EXPECT_FALSE(RowBandHasInk(image, 4 * m.lh + 1, 400 - 4 * m.lh - 1));
+}
+
+TEST(ReportPaint, TheScreenFontShrinksToFitButNotBelowEightPoints) {
+    QImage image(300, 100, QImage::Format_RGB32);
+    const QFont fitted = kvl::FitReportFont(ReportFontForTest(), &image, 40, 300, 8);
+    EXPECT_LT(fitted.pointSizeF(), 10);
+    EXPECT_LE(40 * QFontMetrics(fitted, &image).horizontalAdvance(QLatin1Char('B')), 300);
+    EXPECT_EQ(kvl::FitReportFont(ReportFontForTest(), &image, 99, 50, 8).pointSizeF(), 8);
+}
+
+TEST(ReportPaint, APdfHasAPageForEachEjectAndTheRowsAsText) {
+    kvl::SetRegional(QLocale(QLocale::English, QLocale::UnitedStates));
+    kvl::ReportGrid grid;
+    grid.reset(40, 3);
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1) Row(grid, {QStringLiteral("EJECT")});
+        Row(grid, {QStringLiteral("L00Page %1").arg(page), QStringLiteral("R40 6/15/26")});
+        Row(grid, {QStringLiteral("R05%1").arg(page * 10),
+                   QStringLiteral("L10Account %1").arg(page), QStringLiteral("U")});
+    }
+    kvltest::TempDir dir;
+    const QString pdf = QString::fromStdString(dir.file("report.pdf"));
+    kvl::ReportImages images;
+    EXPECT_EQ(kvl::WriteReportPdf(grid, pdf, ReportFontForTest(), images), 3);
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished());
+    const QString details = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(details.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\b"))));
+    EXPECT_TRUE(details.contains(QStringLiteral("612 x 792")));  // Letter, for US English
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished());
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QChar('\f'));
+    ASSERT_GE(pages.size(), 3);
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_TRUE(pages.at(page - 1).contains(QStringLiteral("Page %1").arg(page)));
+        EXPECT_TRUE(pages.at(page - 1).contains(QStringLiteral("Account %1").arg(page)));
+    }
+}
+
+TEST(ReportPaint, APdfThatCannotBeWrittenGivesNoPages) {
+    kvl::ReportGrid grid;
+    grid.reset(40, 2);
+    Row(grid, {QStringLiteral("L00x")});
+    kvl::ReportImages images;
+    EXPECT_EQ(kvl::WriteReportPdf(grid, QStringLiteral("/nonexistent-dir/x.pdf"),
+                                  ReportFontForTest(), images),
+              0);
+}
+
+TEST(ReportPaint, LinesPerPageComeFromThePageHeightLessSix) {
+    QImage page(850, 1100, QImage::Format_RGB32);
+    const int lh = QFontMetrics(ReportFontForTest(), &page).height();
+    EXPECT_EQ(kvl::LinesPerPageOn(page, ReportFontForTest()), 1100 / lh - 6);
+}
+
+}  // namespace
