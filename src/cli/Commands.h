@@ -35,7 +35,8 @@ using AddCommand = Command (*)(CLI::App& cli);
     X(AddBackupCommand)     \
     X(AddRestoreCommand)    \
     X(AddUpgradeCommand)    \
-    X(AddEraseCommand)
+    X(AddEraseCommand)      \
+    X(AddReportCommand)
 
 #define KVL_CLI_DECLARE_COMMAND(add) Command add(CLI::App& cli);
 KVL_CLI_COMMANDS(KVL_CLI_DECLARE_COMMAND)

@@ -1,0 +1,232 @@
+// kvl-cli report: builds a report as the Report Generation tab does and writes it as the viewer's
+// exports would (txt, tsv) or as Print would lay it out (pdf), with 60 lines a page, the rule
+// without a printer. The period defaults to the current month; folders come from --folders (or
+// the one live folder) and the account of a single-account report from --account.
+#include <CLI/CLI.hpp>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/ReportArgs.h"
+#include "cli/Session.h"
+#include "data/Clock.h"
+#include "data/DbUtil.h"
+#include "data/Messages.h"
+#include "data/Period.h"
+#include "data/dbFiles.h"
+#include "reports/MultFolOps.h"
+#include "reports/ReportExport.h"
+#include "reports/ReportKinds.h"
+#include "reports/ReportPaint.h"
+#include "reports/RptUtil.h"
+
+namespace kvl::cli {
+
+namespace {
+
+struct ReportOptions {
+    std::string kind, dir = ".", from, through, folders, format = "txt", output;
+    std::optional<int> account;
+};
+
+// The report goes where the command line says once it is built.
+class CliContext : public ReportContext {
+  public:
+    std::vector<int> folders;
+    long accountRecord = -1;
+    std::string format;
+    QString output;
+    QFont font;
+    bool written = false;
+
+    int LinesPerPage() override { return kLinesWithoutPrinter; }
+    std::vector<int> ChooseFolders() override { return folders; }
+    long ChooseAccount(char) override { return accountRecord; }
+    void Present(const ReportGrid& grid) override {
+        if (format == "pdf") {
+            ReportImages images;
+            written = WriteReportPdf(grid, output, font, images) > 0;
+            for (const QString& name : images.takeFailures())
+                Complain(kCommand, QStringLiteral("cannot load the image %1").arg(name));
+            if (!written) Complain(kCommand, QStringLiteral("cannot write %1").arg(output));
+            return;
+        }
+        const ExportFormat exportFormat =
+            format == "tsv" ? ExportFormat::TabDelimited : ExportFormat::AsciiText;
+        if (!output.isEmpty()) {
+            written = ExportReportFile(grid, output, exportFormat);
+            return;
+        }
+        QFile out;
+        written =
+            out.open(stdout, QIODevice::WriteOnly) && WriteReportText(grid, out, exportFormat);
+        written = out.flush() && written;
+        if (!written) Complain(kCommand, QStringLiteral("cannot write to standard output"));
+    }
+};
+
+// The live folders, in number order.
+std::vector<int> LiveFolders() {
+    OpenFolders();
+    std::vector<int> numbers;
+    for (const QString& item : FolderListItems()) numbers.push_back(ItemFolderNumber(item));
+    code4close(cb);
+    return numbers;
+}
+
+// The record number of account `number` in the chart; -1 when the chart has no such account.
+long FindAccount(char chart, int number) {
+    DATA4* table = chart == 'E' ? dbExpenseAccounts : dbIncomeAccounts;
+    FIELD4* field = chart == 'E' ? fAccNo : fIAccNo;
+    if (chart == 'E')
+        OpenExpenseAccounts();
+    else
+        OpenIncomeAccounts();
+    long record = -1;
+    if (SeekText(table, PadNumber(number, 4)) == r4success && f4int(field) == number &&
+        !d4deleted(table))
+        record = d4recNo(table);
+    code4close(cb);
+    return record;
+}
+
+// The offscreen platform's note about a missing XDG_RUNTIME_DIR is no concern of a report.
+void QuietAboutRuntimeDir(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (text.startsWith(QLatin1String("QStandardPaths:"))) return;
+    if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+QFont ReportFontOfSettings() {
+    QFont font = QGuiApplication::font();
+    const QString name = Settings.fontName.trimmed();
+    if (!name.isEmpty()) font.setFamily(name);
+    if (Settings.fontSize > 0) font.setPointSize(Settings.fontSize);
+    return font;
+}
+
+int RunReportCommand(const ReportOptions& o) {
+    const ReportKind* kind = FindReportKind(QString::fromStdString(o.kind));
+    if (!kind->build) {
+        Complain(kCommand, QStringLiteral("the %1 report is not available in this version")
+                               .arg(QString::fromStdString(o.kind)));
+        return 2;
+    }
+    if (o.format == "pdf" && o.output.empty()) {
+        Complain(kCommand, QStringLiteral("--format pdf needs --output FILE"));
+        return 2;
+    }
+    if (!kind->periodAndFolders && !o.folders.empty()) {
+        Complain(kCommand, QStringLiteral("--folders does not apply to the %1 report")
+                               .arg(QString::fromStdString(o.kind)));
+        return 2;
+    }
+    if (kind->accountChart == 0 && o.account) {
+        Complain(kCommand, QStringLiteral("--account applies only to the account detail reports"));
+        return 2;
+    }
+    if (kind->accountChart != 0 && !o.account) {
+        Complain(
+            kCommand,
+            QStringLiteral("the %1 report needs --account N").arg(QString::fromStdString(o.kind)));
+        return 2;
+    }
+    QDate from, through;
+    CurrentMonthPeriod(Today(), &from, &through);
+    if (!ReadReportDate(o.from, "--from", &from) ||
+        !ReadReportDate(o.through, "--through", &through))
+        return 2;
+
+    // Painting pages needs a GUI application, on the offscreen platform: kvl-cli shows no window.
+    std::unique_ptr<QGuiApplication> gui;
+    if (o.format == "pdf") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietAboutRuntimeDir);
+        static int argc = 1;
+        static char name[] = "kvl-cli";
+        static char* argv[] = {name, nullptr};
+        gui = std::make_unique<QGuiApplication>(argc, argv);
+    }
+
+    DataSession session;
+    if (!session.open(o.dir, kCommand)) return 2;
+    OpenSettings();
+    LoadSettings();
+    code4close(cb);
+    ReportFrom = from;
+    ReportThrough = through;
+
+    CliContext ctx;
+    ctx.format = o.format;
+    ctx.output = QString::fromLocal8Bit(o.output.c_str());
+    if (gui) ctx.font = ReportFontOfSettings();
+    if (kind->periodAndFolders) {
+        const std::vector<int> live = LiveFolders();
+        if (live.empty()) {
+            ShowMessage(MsgKind::Information,
+                        QStringLiteral("Create folders before running reports"));
+            return 1;
+        }
+        if (const int code = ChooseReportFolders(o.folders, live, &ctx.folders)) return code;
+    }
+    if (kind->accountChart != 0) {
+        ctx.accountRecord = FindAccount(kind->accountChart, *o.account);
+        if (ctx.accountRecord < 0) {
+            Complain(kCommand, QStringLiteral("the %1 chart has no account %2")
+                                   .arg(kind->accountChart == 'E' ? "expense" : "income")
+                                   .arg(*o.account));
+            return 2;
+        }
+    }
+    switch (RunReport(*kind, ctx)) {
+        case ReportResult::Presented:
+            return ctx.written ? 0 : 2;
+        case ReportResult::NoData:
+        case ReportResult::NotRun:
+            break;
+    }
+    return 1;
+}
+
+}  // namespace
+
+Command AddReportCommand(CLI::App& cli) {
+    CLI::App* command = cli.add_subcommand("report", "build a report and write it out");
+    auto o = std::make_shared<ReportOptions>();
+    std::vector<std::string> kinds;
+    for (const ReportKind& kind : ReportKinds()) kinds.push_back(kind.name);
+    command->add_option("KIND", o->kind, "the report")
+        ->required()
+        ->check(CLI::IsMember(kinds).description(""));
+    AddDirOption(*command, o->dir);
+    command->add_option("--from", o->from, "the period's first day (default: the month's first)")
+        ->type_name("YYYY-MM-DD");
+    command
+        ->add_option("--through", o->through, "the period's last day (default: the month's last)")
+        ->type_name("YYYY-MM-DD");
+    command->add_option("--folders", o->folders, "the folders, or all (needed with two or more)")
+        ->type_name("N,N,...|all");
+    command->add_option("--account", o->account, "the account of an account detail report")
+        ->type_name("N");
+    command->add_option("--format", o->format, "txt (default), tsv or pdf")
+        ->type_name("txt|tsv|pdf")
+        ->check(CLI::IsMember({"txt", "tsv", "pdf"}).description(""));
+    command->add_option("--output", o->output, "the file to write (default: standard output)")
+        ->type_name("FILE");
+    std::string footer = "KIND is one of:";
+    for (const std::string& kind : kinds) footer += "\n  " + kind;
+    footer +=
+        "\ntxt and tsv are the viewer's \"Ascii Text\" and \"Tab Delimited\" exports (UTF-8, CR "
+        "LF);\n"
+        "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
+        "60 lines. A report without rows says \"Report contains no data.\" and exits 1.";
+    command->footer(footer);
+    return {command, [o] { return RunReportCommand(*o); }};
+}
+
+}  // namespace kvl::cli

@@ -1,0 +1,60 @@
+#include "cli/ReportArgs.h"
+
+#include <algorithm>
+
+#include "cli/Session.h"
+#include "data/DbUtil.h"
+
+namespace kvl::cli {
+
+bool ReadReportDate(const std::string& text, const char* option, QDate* date) {
+    if (text.empty()) return true;
+    const QDate read = QDate::fromString(QString::fromStdString(text), Qt::ISODate);
+    if (!read.isValid() || text.size() != 10) {
+        Complain(kCommand, QStringLiteral("%1 %2 is not a date YYYY-MM-DD")
+                               .arg(QLatin1String(option), QString::fromStdString(text)));
+        return false;
+    }
+    const int first = CenturyWindowStart();
+    if (read.year() < first || read.year() > first + 99) {
+        Complain(kCommand,
+                 QStringLiteral("%1 %2 is outside the years %3 to %4 that the data files can hold")
+                     .arg(QLatin1String(option), QString::fromStdString(text))
+                     .arg(first)
+                     .arg(first + 99));
+        return false;
+    }
+    *date = read;
+    return true;
+}
+
+int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
+                        std::vector<int>* out) {
+    if (given.empty()) {
+        if (live.size() == 1) *out = live;
+        if (live.size() <= 1) return 0;
+        Complain(kCommand, QStringLiteral("this data set has %1 folders: name them with "
+                                          "--folders N,N,... or --folders all")
+                               .arg(live.size()));
+        return 2;
+    }
+    if (given == "all") {
+        *out = live;
+        return 0;
+    }
+    std::vector<int> wanted;
+    for (const QString& part : QString::fromStdString(given).split(QLatin1Char(','))) {
+        bool ok = false;
+        const int number = part.trimmed().toInt(&ok);
+        if (!ok || std::find(live.begin(), live.end(), number) == live.end()) {
+            Complain(kCommand, QStringLiteral("--folders: no folder %1").arg(part.trimmed()));
+            return 2;
+        }
+        wanted.push_back(number);
+    }
+    for (int number : live)
+        if (std::find(wanted.begin(), wanted.end(), number) != wanted.end()) out->push_back(number);
+    return 0;
+}
+
+}  // namespace kvl::cli

@@ -1,0 +1,67 @@
+#include "reports/ReportKinds.h"
+
+#include "data/dbFiles.h"
+#include "reports/RptChart.h"
+
+namespace kvl {
+
+namespace {
+
+using T = ReportTable;
+
+void Open(ReportTable table) {
+    switch (table) {
+        case T::Folders:
+            OpenFolders();
+            break;
+        case T::Expenses:
+            OpenExpenses();
+            break;
+        case T::Income:
+            OpenIncome();
+            break;
+        case T::ExpenseAccounts:
+            OpenExpenseAccounts();
+            break;
+        case T::IncomeAccounts:
+            OpenIncomeAccounts();
+            break;
+    }
+}
+
+}  // namespace
+
+const std::vector<ReportKind>& ReportKinds() {
+    // clang-format off
+    static const std::vector<ReportKind> kinds = {
+        {"expense-summary", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
+        {"income-summary", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
+        {"expense-detail", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
+        {"income-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
+        {"expense-account-detail", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 'E'},
+        {"income-account-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 'I'},
+        {"general-ledger", nullptr, {T::Folders, T::Expenses, T::Income}, true, 0},
+        {"weekly-profit", nullptr, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
+        {"monthly-profit", nullptr, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
+        {"expense-chart", BuildExpenseChart, {T::ExpenseAccounts}, false, 0},
+        {"income-chart", BuildIncomeChart, {T::IncomeAccounts}, false, 0},
+    };
+    // clang-format on
+    return kinds;
+}
+
+const ReportKind* FindReportKind(const QString& name) {
+    for (const ReportKind& kind : ReportKinds())
+        if (name == QLatin1String(kind.name)) return &kind;
+    return nullptr;
+}
+
+ReportResult RunReport(const ReportKind& kind, ReportContext& ctx) {
+    if (!kind.build) return ReportResult::NotRun;
+    for (ReportTable table : kind.tables) Open(table);
+    const ReportResult result = kind.build(ctx);
+    code4close(cb);
+    return result;
+}
+
+}  // namespace kvl

@@ -1,0 +1,33 @@
+// Every report the program makes, by the name kvl-cli gives it, with the tables its menu entry
+// opens (in that order) and its builder. A report whose builder is not written yet has none, and
+// RunReport refuses it. Adding a report is one line in ReportKinds.cpp: its builder in place of
+// nullptr.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "reports/ReportContext.h"
+
+namespace kvl {
+
+using ReportBuilder = ReportResult (*)(ReportContext&);
+
+enum class ReportTable { Folders, Expenses, Income, ExpenseAccounts, IncomeAccounts };
+
+struct ReportKind {
+    const char* name;  // "expense-chart"
+    ReportBuilder build;
+    std::vector<ReportTable> tables;
+    bool periodAndFolders;  // a period report over a folder selection (all but the charts)
+    char accountChart;      // 'E' or 'I' for a single-account report, 0 otherwise
+};
+
+const std::vector<ReportKind>& ReportKinds();
+const ReportKind* FindReportKind(const QString& name);
+
+// Opens the kind's tables in order (an open that fails ends the program, naming the file), runs
+// its builder and closes every table. NotRun when the kind has no builder yet.
+ReportResult RunReport(const ReportKind& kind, ReportContext& ctx);
+
+}  // namespace kvl
