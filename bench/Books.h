@@ -67,6 +67,10 @@ class Books {
 
     SeekKey seekKey(int index) const;
 
+    // The first and last day the records' dates can fall on.
+    QDate firstDate() const { return first_; }
+    QDate lastDate() const { return last_; }
+
   private:
     long records_;
     QDate first_, last_;

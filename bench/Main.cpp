@@ -22,6 +22,7 @@
 #include "EngineSide.h"
 #include "Measure.h"
 #include "Raw.h"
+#include "ReportSide.h"
 #include "SqliteSide.h"
 #include "data/ProgramExit.h"
 
@@ -87,6 +88,8 @@ struct Samples {
     std::map<std::string, double> enginePeakMb;
     bool peakIsLifetime = false;  // the kernel refused to restart the peak mark
     std::vector<double> raw;
+    std::vector<ReportFigures> reports;
+    double reportPeakMb = 0;
 };
 
 class Run {
@@ -134,6 +137,10 @@ class Run {
             "seek", [&] { return engine_.seek(ek); }, [&] { return sqlite_.seek(sk); });
         Agree("seek", ek, sk);
 
+        if (!RestartPeakRss()) samples_.peakIsLifetime = true;
+        samples_.reports.push_back(RunReports(books_));
+        samples_.reportPeakMb = std::max(samples_.reportPeakMb, PeakRssMb());
+
         engine_.markDeleted();
         both(
             "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
@@ -175,6 +182,73 @@ std::string Fixed(double v, int decimals) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     return buf;
+}
+
+// The report workload's medians over the repetitions.
+ReportFigures ReportMedians(const Samples& samples) {
+    ReportFigures m = samples.reports.front();
+    auto median = [&](double ReportFigures::*field) {
+        std::vector<double> v;
+        for (const ReportFigures& f : samples.reports) v.push_back(f.*field);
+        return Median(v);
+    };
+    m.chartBuild = median(&ReportFigures::chartBuild);
+    m.chartExport = median(&ReportFigures::chartExport);
+    m.detailBuild = median(&ReportFigures::detailBuild);
+    m.detailExport = median(&ReportFigures::detailExport);
+    return m;
+}
+
+struct GridFigures {
+    long rows = 0;
+    double mb = 0, seconds = 0, rssMb = 0;
+};
+GridFigures MeasureGrid(long rows) {
+    GridFigures g;
+    g.rows = rows;
+    RestartPeakRss();
+    const double before = CurrentRssMb();
+    const Stopwatch clock;
+    g.mb = GridMbFor(rows);
+    g.seconds = clock.seconds();
+    g.rssMb = PeakRssMb() - before;
+    return g;
+}
+
+void PrintReports(const Samples& samples, const GridFigures& grid, long records) {
+    const ReportFigures m = ReportMedians(samples);
+    std::printf("\nreport workload (the engine alone):\n");
+    std::printf("  expense chart:  %ld rows, built %.3f s, text export %.3f s\n", m.chartRows,
+                m.chartBuild, m.chartExport);
+    if (m.detailBuilt)
+        std::printf(
+            "  expense detail: %ld rows over all %ld records, built %.3f s, text export "
+            "%.3f s, grid %.1f MB\n",
+            m.detailRows, records, m.detailBuild, m.detailExport, m.detailGridMb);
+    else
+        std::printf("  expense detail: no builder yet\n");
+    std::printf("  peak resident memory while reporting: %.1f MB\n", samples.reportPeakMb);
+    std::printf(
+        "  report grid of %ld detail-shaped rows: %.1f MB (%.0f bytes a row; resident "
+        "memory grew %.1f MB), filled in %.3f s\n",
+        grid.rows, grid.mb, grid.mb * 1024 * 1024 / static_cast<double>(grid.rows), grid.rssMb,
+        grid.seconds);
+}
+
+std::string ReportJson(const Samples& samples, const GridFigures& grid) {
+    const ReportFigures m = ReportMedians(samples);
+    std::string json = "{\"chart_rows\": " + std::to_string(m.chartRows) +
+                       ", \"chart_build_s\": " + Fixed(m.chartBuild, 6) +
+                       ", \"chart_export_s\": " + Fixed(m.chartExport, 6);
+    if (m.detailBuilt)
+        json += ", \"detail_rows\": " + std::to_string(m.detailRows) +
+                ", \"detail_build_s\": " + Fixed(m.detailBuild, 6) +
+                ", \"detail_export_s\": " + Fixed(m.detailExport, 6) +
+                ", \"detail_grid_mb\": " + Fixed(m.detailGridMb, 1);
+    json += ", \"peak_rss_mb\": " + Fixed(samples.reportPeakMb, 1) +
+            ", \"grid_rows\": " + std::to_string(grid.rows) +
+            ", \"grid_mb\": " + Fixed(grid.mb, 1) + "}";
+    return json;
 }
 
 int Main(int argc, char** argv) {
@@ -250,6 +324,8 @@ int Main(int argc, char** argv) {
         std::printf(
             "  (the peak could not be restarted before each workload: these figures are the "
             "whole process's peak, SQLite's side and the raw read included)\n");
+    const GridFigures grid = MeasureGrid(books.records());
+    PrintReports(samples, grid, books.records());
     std::printf("SQLite query plans:\n  summary: %s\n  browse:  %s\n  seek:    %s\n",
                 plans.size() > 0 ? plans[0].c_str() : "", plans.size() > 1 ? plans[1].c_str() : "",
                 plans.size() > 2 ? plans[2].c_str() : "");
@@ -264,7 +340,7 @@ int Main(int argc, char** argv) {
                 << ", \"ratio\": " << Fixed(engine[w] / sqlite[w], 4) << "}";
             first = false;
         }
-        out << "}, \"raw_s\": " << Fixed(raw, 6)
+        out << "}, \"report\": " << ReportJson(samples, grid) << ", \"raw_s\": " << Fixed(raw, 6)
             << ", \"summary_vs_raw\": " << Fixed(engine["summary"] / raw, 4)
             << ", \"browse_vs_raw\": " << Fixed(engine["browse"] / raw, 4)
             << ", \"picklist_vs_raw\": " << Fixed(engine["picklist"] / raw, 4)
