@@ -248,18 +248,20 @@ void TFormMain::buildReportTab() {
 
     PopupExpRpt = new QMenu(this);
     PopupExpRpt->setObjectName(QStringLiteral("PopupExpRpt"));
-    for (const char* text :
-         {"Expense &Summary", "Expense &Detail", "&Account Detail", "&Chart of Accounts"})
-        PopupExpRpt->addAction(QString::fromLatin1(text));
+    AddReportEntry(PopupExpRpt, "Expense &Summary", "expense-summary");
+    AddReportEntry(PopupExpRpt, "Expense &Detail", "expense-detail");
+    AddReportEntry(PopupExpRpt, "&Account Detail", "expense-account-detail");
+    AddReportEntry(PopupExpRpt, "&Chart of Accounts", "expense-chart");
     PopupIncRpt = new QMenu(this);
     PopupIncRpt->setObjectName(QStringLiteral("PopupIncRpt"));
-    for (const char* text :
-         {"Income &Summary", "Income &Detail", "&Account Detail", "&Chart of Accounts"})
-        PopupIncRpt->addAction(QString::fromLatin1(text));
+    AddReportEntry(PopupIncRpt, "Income &Summary", "income-summary");
+    AddReportEntry(PopupIncRpt, "Income &Detail", "income-detail");
+    AddReportEntry(PopupIncRpt, "&Account Detail", "income-account-detail");
+    AddReportEntry(PopupIncRpt, "&Chart of Accounts", "income-chart");
     PopupProfRpt = new QMenu(this);
     PopupProfRpt->setObjectName(QStringLiteral("PopupProfRpt"));
-    for (const char* text : {"&Weekly Profit", "&Monthly Profit"})
-        PopupProfRpt->addAction(QString::fromLatin1(text));
+    AddReportEntry(PopupProfRpt, "&Weekly Profit", "weekly-profit");
+    AddReportEntry(PopupProfRpt, "&Monthly Profit", "monthly-profit");
 
     auto* side = new QVBoxLayout;
     side->setSpacing(3);
@@ -295,7 +297,16 @@ void TFormMain::buildReportTab() {
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TFormMain::MaskEdit2Exit);
     connect(BtnHelpReports, &QToolButton::clicked, this, [] { ShowHelpTopic(600); });
 
-    for (QToolButton* b : {BtnExpRpt, BtnIncRpt, BtnProfRpt, BtnGLRpt}) b->setEnabled(false);
+    // A button whose reports are not built by this version stays disabled.
+    for (QMenu* menu : {PopupExpRpt, PopupIncRpt, PopupProfRpt}) {
+        bool any = false;
+        for (const QAction* action : menu->actions()) any = any || action->isEnabled();
+        (menu == PopupExpRpt   ? BtnExpRpt
+         : menu == PopupIncRpt ? BtnIncRpt
+                               : BtnProfRpt)
+            ->setEnabled(any);
+    }
+    BtnGLRpt->setEnabled(ReportEntryAvailable("general-ledger"));
 }
 
 void TFormMain::buildSetupTab() {

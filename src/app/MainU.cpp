@@ -276,7 +276,9 @@ void TFormMain::RefillFolderList() {
 // The Report Generation tab.
 
 // Operations of later work; their buttons are disabled until the windows they show exist.
-void TFormMain::BtnGLRptClick() {}
+void TFormMain::BtnGLRptClick() {
+    RunReportEntry("general-ledger");
+}
 
 void TFormMain::BtnExpRptClick() {
     PopupExpRpt->exec(QCursor::pos());

@@ -155,6 +155,11 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void BtnEraseDataClick();
     void BtnUpgradeClick();
 
+    // Runs the report of the report table named kind (reports/ReportKinds.h), as its menu entry
+    // or button does: its tables opened, the builder run with the desktop's report context, every
+    // table closed.
+    void RunReportEntry(const char* kind);
+
     void MenuExitClick();
     void MenuAboutClick();
     void MenuHelpClick();
@@ -171,6 +176,9 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void buildSetupTab();
     void buildMaintenanceTab();
     void buildMenus();
+    // An entry of a report menu; disabled when this version has no builder for kind.
+    QAction* AddReportEntry(QMenu* menu, const char* text, const char* kind);
+    static bool ReportEntryAvailable(const char* kind);
     void loadReportSettings();
     void showPrinter();
     void Shutdown();

@@ -20,6 +20,8 @@
 #include "entry/IncomeU.h"
 #include "entry/PickExpU.h"
 #include "entry/PickIncU.h"
+#include "reports/MultFolU.h"
+#include "reports/ReportU.h"
 #include "screen/MessageBoxes.h"
 
 int main(int argc, char** argv) {
@@ -64,7 +66,9 @@ int main(int argc, char** argv) {
     kvl::ExpenseForm = new kvl::TExpense(formMain->DefaultFolder, formMain);
     kvl::PickAccForm = new kvl::TPickAcc(formMain);
     kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
+    kvl::MultFolForm = new kvl::TMultFol(formMain);
     kvl::DriveDirForm = new kvl::TDriveDir(formMain);
+    kvl::ReportForm = new kvl::TReportF(formMain);
     kvl::SetProgressSink(formMain);
 
     if (!formMain->FormShow()) {

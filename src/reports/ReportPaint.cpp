@@ -208,13 +208,17 @@ QPageSize LocalePaperSize() {
     return QPageSize(us ? QPageSize::Letter : QPageSize::A4);
 }
 
+QPageLayout LocalePageLayout() {
+    return QPageLayout(LocalePaperSize(), QPageLayout::Portrait, QMarginsF(0.25, 0.25, 0.25, 0.25),
+                       QPageLayout::Inch);
+}
+
 int WriteReportPdf(const ReportGrid& grid, const QString& fileName, const QFont& reportFont,
-                   ReportImages& images) {
+                   ReportImages& images, const QPageLayout& layout) {
     QPdfWriter writer(fileName);
     writer.setTitle(QStringLiteral("Report"));
     writer.setCreator(QStringLiteral("Kelvane Talvarin"));
-    writer.setPageLayout(QPageLayout(LocalePaperSize(), QPageLayout::Portrait,
-                                     QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+    writer.setPageLayout(layout);
     return PrintReportPages(writer, grid, reportFont, images);
 }
 

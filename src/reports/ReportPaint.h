@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -67,11 +68,12 @@ int LinesPerPageOn(const QPaintDevice& device, const QFont& font);
 
 // The paper of the locale of data/Clock.h: Letter where US measures are used, A4 elsewhere.
 QPageSize LocalePaperSize();
+// That paper upright with a quarter-inch margin, as a printer without a setup of its own prints.
+QPageLayout LocalePageLayout();
 
-// Writes the report to a PDF file laid out as PrintReportPages lays out a printed report, on the
-// locale's paper with a quarter-inch margin. Returns the number of pages, 0 when the file could
-// not be written.
+// Writes the report to a PDF file laid out as PrintReportPages lays out a printed report on a
+// page of layout. Returns the number of pages, 0 when the file could not be written.
 int WriteReportPdf(const ReportGrid& grid, const QString& fileName, const QFont& reportFont,
-                   ReportImages& images);
+                   ReportImages& images, const QPageLayout& layout = LocalePageLayout());
 
 }  // namespace kvl

@@ -1,0 +1,49 @@
+// The Report Generation tab's entries: each runs one report of the report table through the
+// desktop's report context, with the account pick list for the account detail reports.
+#include <QAction>
+#include <QMenu>
+
+#include "accounts/AccountOps.h"
+#include "accounts/PickAccU.h"
+#include "app/MainU.h"
+#include "reports/DesktopContext.h"
+#include "reports/ReportKinds.h"
+
+namespace kvl {
+
+namespace {
+
+// The account pick list of the chart, from no choice: the record chosen, or negative.
+long ChooseReportAccount(char chart) {
+    if (!PickAccForm) return -1;
+    AccountMode = chart;
+    int& chosen = chart == 'E' ? CurrentExpenseAccount : CurrentIncomeAccount;
+    chosen = 0;
+    PickAccForm->exec();
+    return chosen;
+}
+
+}  // namespace
+
+bool TFormMain::ReportEntryAvailable(const char* kind) {
+    const ReportKind* report = FindReportKind(QString::fromLatin1(kind));
+    return report && report->build;
+}
+
+QAction* TFormMain::AddReportEntry(QMenu* menu, const char* text, const char* kind) {
+    QAction* action = menu->addAction(QString::fromLatin1(text));
+    action->setObjectName(QString::fromLatin1(kind));
+    action->setEnabled(ReportEntryAvailable(kind));
+    connect(action, &QAction::triggered, this, [this, kind] { RunReportEntry(kind); });
+    return action;
+}
+
+void TFormMain::RunReportEntry(const char* kind) {
+    const ReportKind* report = FindReportKind(QString::fromLatin1(kind));
+    if (!report || !report->build) return;
+    DesktopContext ctx;
+    ctx.accountChooser = ChooseReportAccount;
+    RunReport(*report, ctx);
+}
+
+}  // namespace kvl

@@ -1,0 +1,97 @@
+// The folder dialog: the live folders in number order, Run, All and Cancel.
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "common/NextModal.h"
+#include "data/NewDataSet.h"
+#include "data/dbFiles.h"
+#include "reports/MultFolOps.h"
+#include "reports/MultFolU.h"
+
+using namespace kvl;
+using kvltest::OnNextModal;
+
+class MultFolTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString previous_;
+
+    static void AddFolder(int number, const char* name, bool deleted = false) {
+        d4appendBlank(dbFolders);
+        FolderBuffer = {number, QString::fromLatin1(name)};
+        StoreFolderRecord();
+        if (deleted) d4delete(dbFolders);
+        d4refresh(dbFolders);
+    }
+
+    // Shows the dialog, lets act choose, and gives the folders chosen.
+    static std::vector<int> Choose(const std::function<void(TMultFol*)>& act) {
+        TMultFol dialog;
+        OnNextModal<TMultFol>(act);
+        return dialog.ChooseFolders();
+    }
+
+  private slots:
+    void initTestCase() {
+        NewDataSetOptions options;
+        QString message;
+        QVERIFY(CreateDataSet(dir_.path(), options, &message));
+        previous_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        cb = code4initP();
+        OpenFolders();
+        AddFolder(12, "Rentals");
+        AddFolder(8, "Sold", /*deleted=*/true);
+        AddFolder(5, "Office");
+    }
+
+    void cleanupTestCase() {
+        code4initUndoP(cb);
+        cb = nullptr;
+        QDir::setCurrent(previous_);
+    }
+
+    void listsTheLiveFoldersAndRunTakesTheSelectedOnes() {
+        const std::vector<int> chosen = Choose([](TMultFol* d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Select Folder(s) to Include"));
+            QCOMPARE(d->size(), QSize(282, 337));
+            QCOMPARE(d->ListBox1->count(), 2);
+            QCOMPARE(d->ListBox1->item(0)->text().left(13), QStringLiteral("   5 - Office"));
+            QCOMPARE(d->ListBox1->item(1)->text().left(14), QStringLiteral("  12 - Rentals"));
+            QVERIFY(d->ListBox1->selectedItems().isEmpty());
+            // Plain clicks add to the selection.
+            for (int row : {1, 0}) {
+                const QRect place = d->ListBox1->visualItemRect(d->ListBox1->item(row));
+                QTest::mouseClick(d->ListBox1->viewport(), Qt::LeftButton, {}, place.center());
+            }
+            QTest::mouseClick(d->BtnRun, Qt::LeftButton);
+        });
+        QCOMPARE(chosen, (std::vector<int>{5, 12}));
+        QCOMPARE(FolderSelection, chosen);
+    }
+
+    void allSelectsEveryFolderWithoutClosing() {
+        const std::vector<int> chosen = Choose([](TMultFol* d) {
+            QTest::mouseClick(d->BtnAll, Qt::LeftButton);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->ListBox1->selectedItems().size(), 2);
+            QTest::mouseClick(d->BtnRun, Qt::LeftButton);
+        });
+        QCOMPARE(chosen, (std::vector<int>{5, 12}));
+    }
+
+    void runWithoutASelectionOrCancelChoosesNone() {
+        QVERIFY(Choose([](TMultFol* d) { QTest::mouseClick(d->BtnRun, Qt::LeftButton); }).empty());
+        QVERIFY(Choose([](TMultFol* d) {
+                    d->BtnAll->click();
+                    QTest::mouseClick(d->BtnCancel, Qt::LeftButton);
+                }).empty());
+        QVERIFY(Choose([](TMultFol* d) { d->close(); }).empty());
+    }
+};
+
+QTEST_MAIN(MultFolTest)
+#include "MultFolTest.moc"
