@@ -88,6 +88,36 @@ TEST(ReportPaint, TheViewerDrawsTheRowsInViewWithUnderlinesAndThePageBreakRule) 
     EXPECT_FALSE(RowBandHasInk(image, 4 * m.lh + 1, 400 - 4 * m.lh - 1));
 }
 
+TEST(ReportPaint, LinesAndImagesAreDrawnOnTheirColumns) {
+    kvltest::TempDir dir;
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    const QString file = QString::fromStdString(dir.file("logo.png"));
+    ASSERT_TRUE(picture.save(file));
+    kvl::ReportGrid grid;
+    grid.reset(40, 4);
+    Row(grid, {QStringLiteral("V05"), QStringLiteral("H0110")});
+    Row(grid, {QStringLiteral("IC20") + file, QStringLiteral("IL30missing.png")});
+
+    QImage image(800, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const kvl::ReportMetrics m = kvl::MeasureReport(ReportFontForTest(), &image, 40, 800);
+    kvl::ReportImages images;
+    kvl::PaintReportRows(painter, grid, m, 0, 2, 800, images);
+    painter.end();
+
+    auto x = [&](int column) { return column * m.cw + m.left; };
+    EXPECT_EQ(DarkPixels(image, 0, x(1), x(10)), x(10) - x(1) + 1);  // H at the row's top
+    EXPECT_EQ(DarkPixels(image, m.lh / 2, 0, 799), 1);               // V, one line high
+    EXPECT_LT(qGray(image.pixel(x(5), m.lh / 2)), 128);
+    // The picture is centred on column 20, unscaled, its top at the row's.
+    EXPECT_EQ(DarkPixels(image, m.lh + 5, 0, 799), 20);
+    EXPECT_LT(qGray(image.pixel(x(20) - 10, m.lh)), 128);
+    EXPECT_EQ(DarkPixels(image, m.lh + 10, 0, 799), 0);
+    EXPECT_EQ(images.takeFailures(), QStringList{QStringLiteral("missing.png")});
+}
+
 TEST(ReportPaint, TheScreenFontShrinksToFitButNotBelowEightPoints) {
     QImage image(300, 100, QImage::Format_RGB32);
     const QFont fitted = kvl::FitReportFont(ReportFontForTest(), &image, 40, 300, 8);
