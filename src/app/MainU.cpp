@@ -273,9 +273,8 @@ void TFormMain::RefillFolderList() {
     if (FolderCBox->hasFocus()) setFocus();
 }
 
-// The Report Generation tab.
+// The Report Generation tab. A report's button or entry is disabled until its builder exists.
 
-// Operations of later work; their buttons are disabled until the windows they show exist.
 void TFormMain::BtnGLRptClick() {
     RunReportEntry("general-ledger");
 }

@@ -2,7 +2,7 @@
 // exists, and the charts of accounts run from both menus into the viewer.
 #include <QMenu>
 
-#include "AppFixture.h"
+#include "common/AppFixture.h"
 #include "common/NextModal.h"
 #include "reports/MultFolU.h"
 #include "reports/ReportGrid.h"

@@ -6,15 +6,17 @@ Layers, lowest first: engine -> data -> screen and each folder's operations -> w
  - data/ includes engine/ and data/; of Qt only QtCore.
  - screen/ includes engine/, data/ and screen/.
  - A window folder's operations (the files of its kvl_<folder>_ops library) include engine/,
-   data/ and operations of any folder; of Qt only QtCore.
+   data/ and operations of any folder; of Qt only QtCore and QtGui (the reports paint their
+   pages on printers, PDF files and images), never Qt Widgets.
  - A window folder's windows include engine/, data/, screen/, their own folder and the operations
    of other folders, never another folder's windows, app/ or cli/.
- - cli/ includes engine/, data/, cli/ and operations; of Qt only QtCore.
+ - cli/ includes engine/, data/, cli/ and operations; of Qt only QtCore and QtGui (a PDF report
+   is drawn on the offscreen platform).
  - app/ may include anything.
-And kvl-cli, when given, needs no Qt library but QtCore (its dynamic section names no Qt Widgets,
-Qt Gui or Qt Print Support).
+And kvl-cli, when given, links no widgets (its dynamic section names no Qt Widgets or Qt Print
+Support).
 
-Usage: check_layers.py --src DIR --ops-list FILE --qtcore DIR [--cli BINARY]
+Usage: check_layers.py --src DIR --ops-list FILE --qtcore DIR [--qtgui DIR] [--cli BINARY]
 The ops list names the operations' files relative to DIR, one a line; a header counts as an
 operation when its .cpp does. Exit 0 when the layers hold, 1 with one line per fault.
 """
@@ -27,7 +29,7 @@ import sys
 
 BASE = {"engine", "data", "screen", "cli", "app"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
-FORBIDDEN_IN_CLI = ("libQt6Widgets", "libQt6Gui", "libQt6PrintSupport")
+FORBIDDEN_IN_CLI = ("libQt6Widgets", "libQt6PrintSupport")
 
 
 def is_ops(path, ops):
@@ -55,18 +57,25 @@ def allowed(folder, ops_file, target, target_path, ops):
     return target == "screen" or target == folder
 
 
-def qt_allowed(folder, ops_file, header, qtcore):
+def in_module(header, module, include_dir):
+    if header.startswith(module + "/"):
+        return True
+    return bool(include_dir) and "/" not in header and os.path.isfile(
+        os.path.join(include_dir, header))
+
+
+def qt_allowed(folder, ops_file, header, qtcore, qtgui=None):
     """Whether a file of folder may include the Qt header <header>."""
     if folder == "engine":
         return False
-    if folder in ("data", "cli") or ops_file:
-        if header.startswith("QtCore/"):
-            return True
-        return "/" not in header and os.path.isfile(os.path.join(qtcore, header))
+    if folder == "data":
+        return in_module(header, "QtCore", qtcore)
+    if folder == "cli" or ops_file:
+        return in_module(header, "QtCore", qtcore) or in_module(header, "QtGui", qtgui)
     return True
 
 
-def check_sources(src, ops, qtcore):
+def check_sources(src, ops, qtcore, qtgui=None):
     faults = []
     for folder in sorted(os.listdir(src)):
         root = os.path.join(src, folder)
@@ -77,11 +86,11 @@ def check_sources(src, ops, qtcore):
                 if not name.endswith((".h", ".cpp")):
                     continue
                 path = os.path.relpath(os.path.join(dirpath, name), src)
-                faults += check_file(src, path, folder, is_ops(path, ops), ops, qtcore)
+                faults += check_file(src, path, folder, is_ops(path, ops), ops, qtcore, qtgui)
     return faults
 
 
-def check_file(src, path, folder, ops_file, ops, qtcore):
+def check_file(src, path, folder, ops_file, ops, qtcore, qtgui=None):
     faults = []
     kind = "operation" if ops_file else ("file" if folder in BASE else "window")
     with open(os.path.join(src, path), encoding="utf-8", errors="replace") as f:
@@ -97,8 +106,8 @@ def check_file(src, path, folder, ops_file, ops, qtcore):
                     if not allowed(folder, ops_file, target, header, ops):
                         faults.append('%s: %s of %s/ includes "%s"' % (where, kind, folder, header))
             elif bracket == "<" and re.match(r"Q[A-Za-z]", header):
-                if not qt_allowed(folder, ops_file, header, qtcore):
-                    what = "Qt" if folder == "engine" else "a Qt header outside QtCore"
+                if not qt_allowed(folder, ops_file, header, qtcore, qtgui):
+                    what = "Qt" if folder == "engine" else "a Qt header it may not use"
                     faults.append("%s: %s of %s/ includes %s <%s>" % (where, kind, folder, what, header))
     return faults
 
@@ -119,8 +128,8 @@ def read_ops(path):
         return {line.strip() for line in f if line.strip()}
 
 
-def check(src, ops_list, qtcore, cli=None):
-    faults = check_sources(src, read_ops(ops_list), qtcore)
+def check(src, ops_list, qtcore, cli=None, qtgui=None):
+    faults = check_sources(src, read_ops(ops_list), qtcore, qtgui)
     if cli:
         faults += check_cli(cli)
     return faults
@@ -131,12 +140,13 @@ def main():
     parser.add_argument("--src", required=True)
     parser.add_argument("--ops-list", required=True)
     parser.add_argument("--qtcore", required=True, help="the QtCore include directory")
+    parser.add_argument("--qtgui", help="the QtGui include directory")
     parser.add_argument("--cli", help="the kvl-cli binary")
     args = parser.parse_args()
     if not os.path.isfile(os.path.join(args.qtcore, "QString")):
         print("%s is not the QtCore include directory" % args.qtcore, file=sys.stderr)
         return 2
-    faults = check(args.src, args.ops_list, args.qtcore, args.cli)
+    faults = check(args.src, args.ops_list, args.qtcore, args.cli, args.qtgui)
     for fault in faults:
         print(fault)
     if faults:
