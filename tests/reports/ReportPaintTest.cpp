@@ -159,20 +159,4 @@ TEST(ReportPaint, APdfHasAPageForEachEjectAndTheRowsAsText) {
     }
 }
 
-TEST(ReportPaint, APdfThatCannotBeWrittenGivesNoPages) {
-    kvl::ReportGrid grid;
-    grid.reset(40, 2);
-    Row(grid, {QStringLiteral("L00x")});
-    kvl::ReportImages images;
-    EXPECT_EQ(kvl::WriteReportPdf(grid, QStringLiteral("/nonexistent-dir/x.pdf"),
-                                  ReportFontForTest(), images),
-              0);
-}
-
-TEST(ReportPaint, LinesPerPageComeFromThePageHeightLessSix) {
-    QImage page(850, 1100, QImage::Format_RGB32);
-    const int lh = QFontMetrics(ReportFontForTest(), &page).height();
-    EXPECT_EQ(kvl::LinesPerPageOn(page, ReportFontForTest()), 1100 / lh - 6);
-}
-
 }  // namespace

@@ -85,19 +85,4 @@ TEST_F(RptChartTest, AnEmptyChartHasNoData) {
     EXPECT_EQ(messages.shown[0].kind, MsgKind::Information);
 }
 
-TEST_F(RptChartTest, APageBreakRepeatsTheHeaderWithTheCurrentSection) {
-    OpenExpenseAccounts();
-    for (int n = 1; n <= 40; ++n) AddAccount(n, QStringLiteral("Account %1").arg(n), n <= 35);
-    ctx.linesPerPage = 30;
-    EXPECT_EQ(BuildExpenseChart(ctx), ReportResult::Presented);
-    const QStringList lines = Lines(ctx.presented[0]);
-    // 7 header rows and 23 accounts fill page 1; the EJECT row gives an empty line.
-    EXPECT_EQ(lines[29], Account(23, "Account 23"));
-    EXPECT_EQ(lines[30], QString());
-    EXPECT_TRUE(lines[31].startsWith(QStringLiteral("Page 2")));
-    EXPECT_EQ(lines[35], QStringLiteral("Deductible Accounts"));
-    EXPECT_EQ(lines[37], Header());
-    EXPECT_TRUE(lines.contains(Account(40, "Account 40")));
-}
-
 }  // namespace

@@ -180,22 +180,4 @@ TEST_F(RptUtilTest, AmountsAreThirteenWideWithTheLocaleSeparatorsAndSummedInCent
     EXPECT_EQ(FormatCents(123456), QStringLiteral("     1.234,56"));
 }
 
-TEST_F(RptUtilTest, TheFiscalYearStartComesFromTheSettings) {
-    Settings.fyMonth = 7;
-    Settings.fyDay = 15;
-    EXPECT_EQ(FiscalYearStart(QDate(2026, 7, 14)), QDate(2025, 7, 15));
-    EXPECT_EQ(FiscalYearStart(QDate(2026, 7, 15)), QDate(2026, 7, 15));
-    Settings.fyMonth = 1;
-    Settings.fyDay = 1;
-}
-
-TEST_F(RptUtilTest, EndReportLeavesNothing) {
-    Begin(40);
-    AddRows(3);
-    EndReport();
-    EXPECT_EQ(LastRow(), -1);
-    EXPECT_TRUE(TitleLines.isEmpty());
-    EXPECT_TRUE(ColumnStops.isEmpty());
-}
-
 }  // namespace
