@@ -154,4 +154,12 @@ ReportResult BuildProfitReport(ReportContext& ctx, ProfitPeriod period) {
     return ShowReport(ctx);
 }
 
+ReportResult BuildWeeklyProfit(ReportContext& ctx) {
+    return BuildProfitReport(ctx, ProfitPeriod::Weekly);
+}
+
+ReportResult BuildMonthlyProfit(ReportContext& ctx) {
+    return BuildProfitReport(ctx, ProfitPeriod::Monthly);
+}
+
 }  // namespace kvl

@@ -15,5 +15,7 @@ namespace kvl {
 enum class ProfitPeriod { Weekly, Monthly };
 
 ReportResult BuildProfitReport(ReportContext& ctx, ProfitPeriod period);
+ReportResult BuildWeeklyProfit(ReportContext& ctx);
+ReportResult BuildMonthlyProfit(ReportContext& ctx);
 
 }  // namespace kvl
