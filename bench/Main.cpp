@@ -1,10 +1,11 @@
 // kvl-bench [--records N] [--repeat R] [--json FILE]
 //
-// Generates N expense records in a fresh temporary directory and runs eight workloads through the
-// table engine (as the program runs them) and through SQLite (default settings, same rows, same
-// disk, same process), checks that both sides computed the same results, and prints the median
-// seconds of each side, their ratio, the ratio of the scans to a raw read of the table file, and
-// the engine's peak resident memory. Each repetition starts from an empty data set.
+// Generates N expense records (and N/4 income records for the reports) in a fresh temporary
+// directory and runs its workloads through the table engine and the report builders (as the
+// program runs them) and through SQLite (default settings, same rows, same disk, same process),
+// checks that both sides computed the same results, and prints the median seconds of each side,
+// their ratio, the ratio of the scans to a raw read of the table file, and the engine's peak
+// resident memory. Each repetition starts from an empty data set.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "EngineSide.h"
 #include "Measure.h"
 #include "Raw.h"
+#include "ReportBench.h"
 #include "ReportSide.h"
 #include "SqliteSide.h"
 #include "data/ProgramExit.h"
@@ -29,8 +31,9 @@
 namespace bench {
 namespace {
 
-const char* const kWorkloads[] = {"load",     "reindex", "summary", "browse",
-                                  "picklist", "seek",    "pack"};
+const char* const kWorkloads[] = {"load",     "reindex",       "summary",       "browse",
+                                  "picklist", "seek",          "ledger-report", "profit-report",
+                                  "pack"};
 const char* const kScans[] = {"summary", "browse", "picklist", "seek"};
 
 struct Options {
@@ -99,7 +102,8 @@ class Run {
           samples_(samples),
           engineFirst_(engineFirst),
           engine_(books),
-          sqlite_(books) {}
+          sqlite_(books),
+          reports_(books) {}
 
     void all() {
         engine_.prepare();
@@ -141,12 +145,28 @@ class Run {
         samples_.reports.push_back(RunReports(books_));
         samples_.reportPeakMb = std::max(samples_.reportPeakMb, PeakRssMb());
 
+        reports_.prepare("bench.sqlite");
+        std::vector<LedgerLine> el, sl;
+        both(
+            "ledger-report", [&] { return reports_.engineLedger(el); },
+            [&] { return reports_.sqliteLedger(sl); });
+        Agree("ledger-report", el, sl);
+
+        std::vector<ProfitLine> ep, sp;
+        both(
+            "profit-report", [&] { return reports_.engineProfit(ep); },
+            [&] { return reports_.sqliteProfit(sp); });
+        Agree("profit-report", ep, sp);
+
         engine_.markDeleted();
         both(
             "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
         Agree("pack", engine_.totals(), sqlite_.totals());
 
-        if (plans_.empty()) plans_ = sqlite_.plans();
+        if (plans_.empty()) {
+            plans_ = sqlite_.plans();
+            for (const std::string& plan : reports_.plans()) plans_.push_back(plan);
+        }
     }
 
     const std::vector<std::string>& plans() const { return plans_; }
@@ -175,6 +195,7 @@ class Run {
     bool engineFirst_;
     EngineSide engine_;
     SqliteSide sqlite_;
+    ReportBench reports_;
     std::vector<std::string> plans_;
 };
 
@@ -308,16 +329,16 @@ int Main(int argc, char** argv) {
     for (const char* w : kWorkloads) peak = std::max(peak, samples.enginePeakMb[w]);
     for (const char* w : kScans) scanPeak = std::max(scanPeak, samples.enginePeakMb[w]);
 
-    std::printf("\n%-9s %10s %10s %14s %11s %15s\n", "workload", "engine s", "SQLite s",
+    std::printf("\n%-14s %10s %10s %14s %11s %15s\n", "workload", "engine s", "SQLite s",
                 "engine/SQLite", "engine/raw", "engine peak MB");
     for (const char* w : kWorkloads) {
         const bool scan = std::strcmp(w, "summary") == 0 || std::strcmp(w, "browse") == 0 ||
                           std::strcmp(w, "picklist") == 0;
-        std::printf("%-9s %10.3f %10.3f %14.2f %11s %15.1f\n", w, engine[w], sqlite[w],
+        std::printf("%-14s %10.3f %10.3f %14.2f %11s %15.1f\n", w, engine[w], sqlite[w],
                     engine[w] / sqlite[w], scan ? Fixed(engine[w] / raw, 2).c_str() : "",
                     samples.enginePeakMb[w]);
     }
-    std::printf("%-9s %10.3f\n", "raw", raw);
+    std::printf("%-14s %10.3f\n", "raw", raw);
     std::printf("\nengine peak resident memory: %.1f MB (%.1f MB while scanning)\n", peak,
                 scanPeak);
     if (samples.peakIsLifetime)
@@ -326,9 +347,10 @@ int Main(int argc, char** argv) {
             "whole process's peak, SQLite's side and the raw read included)\n");
     const GridFigures grid = MeasureGrid(books.records());
     PrintReports(samples, grid, books.records());
-    std::printf("SQLite query plans:\n  summary: %s\n  browse:  %s\n  seek:    %s\n",
-                plans.size() > 0 ? plans[0].c_str() : "", plans.size() > 1 ? plans[1].c_str() : "",
-                plans.size() > 2 ? plans[2].c_str() : "");
+    std::printf("SQLite query plans:\n");
+    const char* const planNames[] = {"summary", "browse", "seek", "ledger rows", "profit sums"};
+    for (size_t i = 0; i < plans.size() && i < std::size(planNames); ++i)
+        std::printf("  %-12s %s\n", (std::string(planNames[i]) + ":").c_str(), plans[i].c_str());
 
     if (!options.json.empty()) {
         std::ofstream out(options.json, std::ios::trunc);
