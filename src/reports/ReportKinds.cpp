@@ -2,6 +2,8 @@
 
 #include "data/dbFiles.h"
 #include "reports/RptChart.h"
+#include "reports/RptLedger.h"
+#include "reports/RptProfit.h"
 
 namespace kvl {
 
@@ -40,9 +42,9 @@ const std::vector<ReportKind>& ReportKinds() {
         {"income-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
         {"expense-account-detail", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 'E'},
         {"income-account-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 'I'},
-        {"general-ledger", nullptr, {T::Folders, T::Expenses, T::Income}, true, 0},
-        {"weekly-profit", nullptr, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
-        {"monthly-profit", nullptr, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
+        {"general-ledger", BuildGeneralLedger, {T::Folders, T::Expenses, T::Income}, true, 0},
+        {"weekly-profit", BuildWeeklyProfit, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
+        {"monthly-profit", BuildMonthlyProfit, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
         {"expense-chart", BuildExpenseChart, {T::ExpenseAccounts}, false, 0},
         {"income-chart", BuildIncomeChart, {T::IncomeAccounts}, false, 0},
     };
