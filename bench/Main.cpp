@@ -1,11 +1,12 @@
-// kvl-bench [--records N] [--repeat R] [--json FILE]
+// kvl-bench [--records N] [--repeat R] [--json FILE] [--only NAME]
 //
-// Generates N expense records (and N/4 income records for the reports) in a fresh temporary
-// directory and runs its workloads through the table engine and the report builders (as the
-// program runs them) and through SQLite (default settings, same rows, same disk, same process),
-// checks that both sides computed the same results, and prints the median seconds of each side,
-// their ratio, the ratio of the scans to a raw read of the table file, and the engine's peak
-// resident memory. Each repetition starts from an empty data set.
+// Generates N expense records (and N/4 income records for the ledger and profit reports) in a
+// fresh temporary directory and runs each workload through the table engine and the report
+// builders (as the program runs them) and through SQLite (default settings, same rows, same disk,
+// same process), checks that both sides computed the same results, and prints the median seconds
+// of each side, their ratio, the ratio of the scans to a raw read of the table file, the reports'
+// building and writing apart, and the engine's peak resident memory. Each repetition starts from
+// an empty data set.
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "EngineSide.h"
 #include "Measure.h"
 #include "Raw.h"
+#include "DetailBench.h"
 #include "ReportBench.h"
 #include "ReportSide.h"
 #include "SqliteSide.h"
@@ -31,23 +33,33 @@
 namespace bench {
 namespace {
 
-const char* const kWorkloads[] = {"load",     "reindex",       "summary",       "browse",
-                                  "picklist", "seek",          "ledger-report", "profit-report",
-                                  "pack"};
+const char* const kWorkloads[] = {"load",           "reindex",       "summary",       "browse",
+                                  "picklist",       "seek",          "summary-report",
+                                  "detail-report",  "ledger-report", "profit-report", "pack"};
+const char* const kReports[] = {"summary-report", "detail-report"};
 const char* const kScans[] = {"summary", "browse", "picklist", "seek"};
 
 struct Options {
     long records = 1000000;
     int repeat = 3;
     std::string json;
+    std::string only;  // empty: every workload
 };
+
+bool KnownWorkload(const std::string& name) {
+    for (const char* w : kWorkloads)
+        if (name == w) return true;
+    return false;
+}
 
 [[noreturn]] void Usage(int code) {
     std::fprintf(code ? stderr : stdout,
-                 "usage: kvl-bench [--records N] [--repeat R] [--json FILE]\n"
+                 "usage: kvl-bench [--records N] [--repeat R] [--json FILE] [--only NAME]\n"
                  "  --records N  expense records to generate (default 1000000)\n"
                  "  --repeat R   runs of every workload; medians are reported (default 3)\n"
-                 "  --json FILE  also write the results to FILE as JSON\n");
+                 "  --json FILE  also write the results to FILE as JSON\n"
+                 "  --only NAME  run only that workload (with the load and the raw read, which\n"
+                 "               it needs), e.g. detail-report; no JSON, no report workload\n");
     std::exit(code);
 }
 
@@ -66,6 +78,9 @@ Options Parse(int argc, char** argv) {
                 o.repeat = std::stoi(value());
             } else if (a == "--json") {
                 o.json = value();
+            } else if (a == "--only") {
+                o.only = value();
+                if (!KnownWorkload(o.only)) Usage(2);
             } else if (a == "--help" || a == "-h") {
                 Usage(0);
             } else {
@@ -75,13 +90,15 @@ Options Parse(int argc, char** argv) {
             Usage(2);
         }
     }
-    if (o.records < 1 || o.repeat < 1) Usage(2);
+    if (o.records < 1 || o.repeat < 1 || (!o.only.empty() && !o.json.empty())) Usage(2);
     return o;
 }
 
+// 0 for a workload that did not run.
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
+    if (n == 0) return 0;
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
@@ -93,16 +110,21 @@ struct Samples {
     std::vector<double> raw;
     std::vector<ReportFigures> reports;
     double reportPeakMb = 0;
+    // The report workloads' building and writing, apart.
+    std::map<std::string, std::vector<double>> build, write;
+    std::map<std::string, double> gridMb;
 };
 
 class Run {
   public:
-    Run(const Books& books, Samples& samples, bool engineFirst)
+    Run(const Books& books, Samples& samples, bool engineFirst, const std::string& only)
         : books_(books),
           samples_(samples),
           engineFirst_(engineFirst),
+          only_(only),
           engine_(books),
           sqlite_(books),
+          details_(books),
           reports_(books) {}
 
     void all() {
@@ -113,57 +135,97 @@ class Run {
             "load", [&] { return engine_.load(); }, [&] { return sqlite_.load(); });
         Agree("load", engine_.totals(), sqlite_.totals());
 
-        both(
-            "reindex", [&] { return engine_.reindex(); }, [&] { return sqlite_.reindex(); });
-        Agree("reindex", engine_.totals(), sqlite_.totals());
+        if (runs("reindex")) {
+            both(
+                "reindex", [&] { return engine_.reindex(); }, [&] { return sqlite_.reindex(); });
+            Agree("reindex", engine_.totals(), sqlite_.totals());
+        }
 
         TableTotals raw;
         samples_.raw.push_back(RawRead("EXP5.dbf", raw));
         Agree("raw read", raw, sqlite_.totals());
 
         std::vector<SummaryRow> es, ss;
-        both(
-            "summary", [&] { return engine_.summary(es); }, [&] { return sqlite_.summary(ss); });
-        Agree("summary", es, ss);
+        if (runs("summary")) {
+            both(
+                "summary", [&] { return engine_.summary(es); },
+                [&] { return sqlite_.summary(ss); });
+            Agree("summary", es, ss);
+        }
 
-        std::vector<long> eb, sb;
-        both(
-            "browse", [&] { return engine_.browse(eb); }, [&] { return sqlite_.browse(sb); });
-        Agree("browse", eb, sb);
+        if (runs("browse")) {
+            std::vector<long> eb, sb;
+            both(
+                "browse", [&] { return engine_.browse(eb); }, [&] { return sqlite_.browse(sb); });
+            Agree("browse", eb, sb);
+        }
 
-        PickShowing ep, sp;
-        both(
-            "picklist", [&] { return engine_.picklist(ep); }, [&] { return sqlite_.picklist(sp); });
-        Agree("picklist", ep, sp);
+        if (runs("picklist")) {
+            PickShowing ep, sp;
+            both(
+                "picklist", [&] { return engine_.picklist(ep); },
+                [&] { return sqlite_.picklist(sp); });
+            Agree("picklist", ep, sp);
+        }
 
-        SeekTotals ek, sk;
-        both(
-            "seek", [&] { return engine_.seek(ek); }, [&] { return sqlite_.seek(sk); });
-        Agree("seek", ek, sk);
+        if (runs("seek")) {
+            SeekTotals ek, sk;
+            both(
+                "seek", [&] { return engine_.seek(ek); }, [&] { return sqlite_.seek(sk); });
+            Agree("seek", ek, sk);
+        }
 
-        if (!RestartPeakRss()) samples_.peakIsLifetime = true;
-        samples_.reports.push_back(RunReports(books_));
-        samples_.reportPeakMb = std::max(samples_.reportPeakMb, PeakRssMb());
+        if (only_.empty()) {
+            if (!RestartPeakRss()) samples_.peakIsLifetime = true;
+            samples_.reports.push_back(RunReports(books_));
+            samples_.reportPeakMb = std::max(samples_.reportPeakMb, PeakRssMb());
+        }
 
-        reports_.prepare("bench.sqlite");
-        std::vector<LedgerLine> el, sl;
-        both(
-            "ledger-report", [&] { return reports_.engineLedger(el); },
-            [&] { return reports_.sqliteLedger(sl); });
-        Agree("ledger-report", el, sl);
+        if (runs("summary-report")) {
+            std::vector<SummaryRow> er, sr;
+            both(
+                "summary-report",
+                [&] { return report("summary-report", details_.summaryReport(er)); },
+                [&] { return details_.summaryQuery(sr); });
+            Agree("summary-report", er, sr);
+            if (runs("summary")) Agree("summary-report against summary", er, es);
+        }
 
-        std::vector<ProfitLine> ep, sp;
-        both(
-            "profit-report", [&] { return reports_.engineProfit(ep); },
-            [&] { return reports_.sqliteProfit(sp); });
-        Agree("profit-report", ep, sp);
+        if (runs("detail-report")) {
+            DetailTotals ed, sd;
+            both(
+                "detail-report", [&] { return report("detail-report", details_.detailReport(ed)); },
+                [&] { return details_.detailQuery(sd); });
+            Agree("detail-report", ed, sd);
+            if (ed.records != books_.records())
+                throw std::runtime_error("the detail report does not list every record");
+        }
 
-        engine_.markDeleted();
-        both(
-            "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
-        Agree("pack", engine_.totals(), sqlite_.totals());
+        if (runs("ledger-report") || runs("profit-report")) reports_.prepare("bench.sqlite");
+        if (runs("ledger-report")) {
+            std::vector<LedgerLine> el, sl;
+            both(
+                "ledger-report", [&] { return reports_.engineLedger(el); },
+                [&] { return reports_.sqliteLedger(sl); });
+            Agree("ledger-report", el, sl);
+        }
 
-        if (plans_.empty()) {
+        if (runs("profit-report")) {
+            std::vector<ProfitLine> ep, sp;
+            both(
+                "profit-report", [&] { return reports_.engineProfit(ep); },
+                [&] { return reports_.sqliteProfit(sp); });
+            Agree("profit-report", ep, sp);
+        }
+
+        if (runs("pack")) {
+            engine_.markDeleted();
+            both(
+                "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
+            Agree("pack", engine_.totals(), sqlite_.totals());
+        }
+
+        if (plans_.empty() && only_.empty()) {
             plans_ = sqlite_.plans();
             for (const std::string& plan : reports_.plans()) plans_.push_back(plan);
         }
@@ -172,6 +234,13 @@ class Run {
     const std::vector<std::string>& plans() const { return plans_; }
 
   private:
+    double report(const char* name, const ReportTiming& t) {
+        samples_.build[name].push_back(t.build);
+        samples_.write[name].push_back(t.write);
+        samples_.gridMb[name] = std::max(samples_.gridMb[name], t.gridMb);
+        return t.total;
+    }
+
     template <class E, class S>
     void both(const char* name, E engine, S sqlite) {
         auto runEngine = [&] {
@@ -190,11 +259,16 @@ class Run {
         }
     }
 
+    // Whether the workload runs: every one, or the one asked for and the load.
+    bool runs(const char* name) const { return only_.empty() || only_ == name; }
+
     const Books& books_;
     Samples& samples_;
     bool engineFirst_;
+    std::string only_;
     EngineSide engine_;
     SqliteSide sqlite_;
+    DetailBench details_;
     ReportBench reports_;
     std::vector<std::string> plans_;
 };
@@ -299,7 +373,7 @@ int Main(int argc, char** argv) {
             fs::create_directory(dir);
             fs::current_path(dir);
             {
-                Run run(books, samples, rep % 2 == 0);
+                Run run(books, samples, rep % 2 == 0, options.only);
                 run.all();
                 if (plans.empty()) plans = run.plans();
             }
@@ -332,6 +406,7 @@ int Main(int argc, char** argv) {
     std::printf("\n%-14s %10s %10s %14s %11s %15s\n", "workload", "engine s", "SQLite s",
                 "engine/SQLite", "engine/raw", "engine peak MB");
     for (const char* w : kWorkloads) {
+        if (samples.engine[w].empty()) continue;
         const bool scan = std::strcmp(w, "summary") == 0 || std::strcmp(w, "browse") == 0 ||
                           std::strcmp(w, "picklist") == 0;
         std::printf("%-14s %10.3f %10.3f %14.2f %11s %15.1f\n", w, engine[w], sqlite[w],
@@ -339,12 +414,23 @@ int Main(int argc, char** argv) {
                     samples.enginePeakMb[w]);
     }
     std::printf("%-14s %10.3f\n", "raw", raw);
+    std::printf("\nreports (the engine's side: built to the grid, then written as plain text):\n");
+    std::map<std::string, double> build, write;
+    for (const char* w : kReports) {
+        if (samples.build[w].empty()) continue;
+        build[w] = Median(samples.build[w]);
+        write[w] = Median(samples.write[w]);
+        std::printf(
+            "  %-14s build %.3f s, text %.3f s, grid %.1f MB, (all but the text)/raw %.2f\n", w,
+            build[w], write[w], samples.gridMb[w], (engine[w] - write[w]) / raw);
+    }
     std::printf("\nengine peak resident memory: %.1f MB (%.1f MB while scanning)\n", peak,
                 scanPeak);
     if (samples.peakIsLifetime)
         std::printf(
             "  (the peak could not be restarted before each workload: these figures are the "
             "whole process's peak, SQLite's side and the raw read included)\n");
+    if (!options.only.empty()) return 0;
     const GridFigures grid = MeasureGrid(books.records());
     PrintReports(samples, grid, books.records());
     std::printf("SQLite query plans:\n");
@@ -366,6 +452,9 @@ int Main(int argc, char** argv) {
             << ", \"summary_vs_raw\": " << Fixed(engine["summary"] / raw, 4)
             << ", \"browse_vs_raw\": " << Fixed(engine["browse"] / raw, 4)
             << ", \"picklist_vs_raw\": " << Fixed(engine["picklist"] / raw, 4)
+            << ", \"detail_report_text_s\": " << Fixed(write["detail-report"], 6)
+            << ", \"detail_report_without_text_vs_raw\": "
+            << Fixed((engine["detail-report"] - write["detail-report"]) / raw, 4)
             << ", \"engine_peak_rss_mb\": " << Fixed(peak, 1) << "}\n";
         if (!out) {
             std::fprintf(stderr, "kvl-bench: cannot write %s\n", options.json.c_str());

@@ -82,12 +82,13 @@ std::vector<int> LiveFolders() {
 
 // The record number of account `number` in the chart; -1 when the chart has no such account.
 long FindAccount(char chart, int number) {
-    DATA4* table = chart == 'E' ? dbExpenseAccounts : dbIncomeAccounts;
-    FIELD4* field = chart == 'E' ? fAccNo : fIAccNo;
     if (chart == 'E')
         OpenExpenseAccounts();
     else
         OpenIncomeAccounts();
+    // The handles are bound by the open.
+    DATA4* table = chart == 'E' ? dbExpenseAccounts : dbIncomeAccounts;
+    FIELD4* field = chart == 'E' ? fAccNo : fIAccNo;
     long record = -1;
     if (SeekText(table, PadNumber(number, 4)) == r4success && f4int(field) == number &&
         !d4deleted(table))

@@ -1,6 +1,7 @@
 #include "data/CodeBase.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -143,6 +144,28 @@ int d4refresh(DATA4* d) {
 int d4flush(DATA4* d) {
     return d->flush();
 }
+
+long d4tagCount(DATA4* d, const char* from, const char* through) {
+    TAG4* tag = d->selected();
+    if (!tag) return 0;
+    if (const int rc = d->refresh(); rc < 0) return rc;
+    xb::NtxIndex& index = tag->index();
+    const std::string_view last(through ? through : "");
+    long count = 0;
+    int rc = index.seek(from ? from : "");
+    for (; rc == r4success || rc == r4after; rc = index.next()) {
+        if (index.key().substr(0, last.size()) > last) break;
+        ++count;
+    }
+    // The tag's cursor has moved: the table finds its record's entry again at its next move.
+    d->select(tag);
+    if (rc < 0) {
+        d->engine().raise(rc, tag->path() + ": damaged index");
+        return rc;
+    }
+    return count;
+}
+
 FIELD4* d4field(DATA4* d, const char* name) {
     return d->field(name ? name : "");
 }
@@ -164,6 +187,11 @@ int i4create(DATA4* d, const char* group, const TAG4INFO* tags) {
 const char* f4str(FIELD4* f) {
     StrBuffer().assign(f->raw());
     return StrBuffer().c_str();
+}
+
+std::string_view f4view(FIELD4* f) {
+    const std::string_view raw = f->raw();
+    return raw.substr(0, std::min(raw.size(), raw.find('\0')));
 }
 
 int f4int(FIELD4* f) {

@@ -9,6 +9,8 @@
 // (ProgramExit.h), so tests can catch it.
 #pragma once
 
+#include <string_view>
+
 #include "engine/Engine.h"
 #include "engine/Status.h"
 
@@ -65,11 +67,19 @@ int d4refresh(DATA4* d);
 // d4refresh, then the table's header and every tag's changed pages: once it returns, the record and
 // its keys are in the files (the system's cache of them) and a death of the process loses neither.
 int d4flush(DATA4* d);
+// The entries of the selected tag from the first whose key is not below `from` up to the last
+// whose key, over the length of `through`, is not greater than it: counted on the tag alone, no
+// record read. The table stays on its record and its next skip continues from there. Negative,
+// with the code pending, on a damaged tag.
+long d4tagCount(DATA4* d, const char* from, const char* through);
 FIELD4* d4field(DATA4* d, const char* name);
 int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
 
 // The raw text of the field at full width, valid until the next f4str call.
 const char* f4str(FIELD4* f);
+// The same text as f4str (up to a NUL byte, as a C string ends) without copying it: valid while
+// the table stays on its record. For loops that read every record.
+std::string_view f4view(FIELD4* f);
 int f4int(FIELD4* f);
 long f4long(FIELD4* f);
 int f4double2(FIELD4* f, double* out);

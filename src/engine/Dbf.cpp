@@ -244,6 +244,7 @@ void DbfFile::setCache(size_t blockRecords, size_t blocks) {
     hand_ = 0;
     lastSlot_ = SIZE_MAX;
     lastMissBlock_ = UINT32_MAX;
+    wholeBlock_ = UINT32_MAX;
     singleRecno_ = 0;
 }
 
@@ -291,11 +292,17 @@ Status DbfFile::fetch(uint32_t recno, const char*& record) {
         record = single_.data();
         return Status::Ok();
     }
-    // A read next to the last miss is part of a scan: the whole block is read and kept. Any
-    // other read is a random access through an index: just the record.
+    // A read next to the last miss is part of a scan: the whole block is read and kept. So is a
+    // read a little ahead of or behind the block a scan read last: a walk in a tag's order meets
+    // the records entered late there, and reaches their block soon after. Any other read is a
+    // random access through an index: just the record.
+    const uint32_t reach = static_cast<uint32_t>(std::min<size_t>(kScanReach, maxBlocks_ / 4));
     const bool near =
-        lastMissBlock_ != UINT32_MAX &&
-        (number == lastMissBlock_ || number == lastMissBlock_ + 1 || number + 1 == lastMissBlock_);
+        (lastMissBlock_ != UINT32_MAX &&
+         (number == lastMissBlock_ || number == lastMissBlock_ + 1 ||
+          number + 1 == lastMissBlock_)) ||
+        (wholeBlock_ != UINT32_MAX &&
+         (number > wholeBlock_ ? number - wholeBlock_ : wholeBlock_ - number) <= reach);
     lastMissBlock_ = number;
     if (!near) {
         single_.resize(recLen_);
@@ -329,6 +336,7 @@ Status DbfFile::fetch(uint32_t recno, const char*& record) {
     b.referenced = false;
     slotOf_[number] = static_cast<uint32_t>(slot + 1);
     lastSlot_ = slot;
+    wholeBlock_ = number;
     record = &b.bytes[static_cast<size_t>(index) * recLen_];
     return Status::Ok();
 }

@@ -20,9 +20,12 @@
 // Reads go through a bounded cache of aligned blocks of whole records, so that a scan, in record
 // order or in the order of a tag whose records lie close together, costs one system call per block
 // rather than one per record, and so that a region read again (one account after another over the
-// same year) is read from memory. A read far from the previous one reads that record alone, so
-// random seeks read no wasted bytes. The cache holds what this handle wrote; it is not shared with
-// other handles or processes, each of which sees the file as it was when it read it.
+// same year) is read from memory. A read within 64 blocks (at most a quarter of the cache) of the
+// block a scan read last reads its whole block too, since a walk in a date tag's order meets the
+// records entered late there and reaches their block soon after. A read far from both reads that
+// record alone, so random seeks read no wasted bytes. The cache holds what this handle wrote; it
+// is not shared with other handles or processes, each of which sees the file as it was when it
+// read it.
 #pragma once
 
 #include <cstdint>
@@ -121,11 +124,13 @@ class DbfFile {
     std::vector<uint32_t> slotOf_;  // slot + 1 of each block number that is cached, else 0
     uint32_t blockRecords_ = 0;
     size_t maxBlocks_ = 0;
-    size_t hand_ = 0;                      // the clock hand that chooses the slot to reuse
-    size_t lastSlot_ = SIZE_MAX;           // the slot that served the last read
-    uint32_t lastMissBlock_ = UINT32_MAX;  // block of the last read that missed the cache
-    std::vector<char> single_;             // a record read alone
-    std::vector<char> stream_;             // records streamFirst_.. of a pass in record order
+    size_t hand_ = 0;                         // the clock hand that chooses the slot to reuse
+    size_t lastSlot_ = SIZE_MAX;              // the slot that served the last read
+    uint32_t lastMissBlock_ = UINT32_MAX;     // block of the last read that missed the cache
+    uint32_t wholeBlock_ = UINT32_MAX;        // block last read whole: where a scan stands
+    static constexpr size_t kScanReach = 64;  // blocks either side of it read whole, at most
+    std::vector<char> single_;                // a record read alone
+    std::vector<char> stream_;                // records streamFirst_.. of a pass in record order
     uint32_t streamFirst_ = 0, streamCount_ = 0;
     uint32_t singleRecno_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -165,6 +166,26 @@ double ParseNumber(std::string_view text) {
     }
     if (digits == 0 || i != s.size()) return 0.0;
 
+    // Up to 15 digits make an integer that a double holds exactly, and dividing it by an exact
+    // power of ten rounds once, as from_chars does: the usual field takes no general parse.
+    if (digits <= 15) {
+        const bool negative = s[0] == '-';
+        uint64_t whole = 0;
+        int decimals = -1;
+        for (size_t k = (s[0] == '+' || negative) ? 1 : 0; k < s.size(); ++k) {
+            if (s[k] == '.') {
+                decimals = 0;
+                continue;
+            }
+            whole = whole * 10 + static_cast<uint64_t>(s[k] - '0');
+            if (decimals >= 0) ++decimals;
+        }
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        double value = static_cast<double>(whole);
+        if (decimals > 0) value /= kPowers[decimals];
+        return negative ? -value : value;
+    }
     if (s[0] == '+') s.remove_prefix(1);
     double value = 0.0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);

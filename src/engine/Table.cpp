@@ -97,6 +97,10 @@ int Table::fail(int code, const std::string& message) {
 }
 
 char* Table::mutableRecord() {
+    if (originalStale_) {
+        original_ = record_;
+        originalStale_ = false;
+    }
     changed_ = true;
     return record_.data();
 }
@@ -172,7 +176,7 @@ int Table::load(long recno, bool inOrder) {
     if (Status s = inOrder ? dbf_->readInOrder(r, record_.data()) : dbf_->read(r, record_.data());
         !s)
         return fail(s.code, s.message);
-    original_ = record_;
+    originalStale_ = true;
     recno_ = recno;
     changed_ = false;
     eof_ = bof_ = false;
@@ -182,6 +186,7 @@ int Table::load(long recno, bool inOrder) {
 int Table::atEof() {
     record_.assign(dbf_->recordLength(), ' ');
     original_ = record_;
+    originalStale_ = false;
     changed_ = false;
     recno_ = recCount() + 1;
     eof_ = true;
@@ -215,6 +220,7 @@ int Table::writeBack() {
         }
         pendingAppend_ = false;
         original_ = record_;
+        originalStale_ = false;
         changed_ = false;
         tagSynced_ = false;
         if (!first) return fail(first.code, first.message);
@@ -389,6 +395,7 @@ int Table::appendBlank() {
     if (dbf_->readOnly()) return fail(e4write, path_ + ": table is open read-only");
     record_.assign(dbf_->recordLength(), ' ');
     original_ = record_;
+    originalStale_ = false;
     pendingAppend_ = true;
     changed_ = true;
     recno_ = static_cast<long>(dbf_->recordCount()) + 1;

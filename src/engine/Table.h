@@ -150,6 +150,9 @@ class Table {
     std::vector<std::unique_ptr<Field>> fieldHandles_;
     Tag* selected_ = nullptr;
     std::string record_, original_;  // current image and its image as last read or written
+    // original_ is still to be copied from record_, unchanged since it was read: a walk that only
+    // reads copies each record once.
+    bool originalStale_ = false;
     long recno_ = 0;
     bool changed_ = false;
     bool pendingAppend_ = false;  // recno_ is a new record not yet in the file

@@ -13,7 +13,7 @@ constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
 constexpr std::size_t kCellLimit = 0xFFFF;
 
 // Cuts UTF-8 text to at most limit bytes without splitting a character.
-std::size_t CutUtf8(const QByteArray& text, std::size_t limit) {
+std::size_t CutUtf8(QByteArrayView text, std::size_t limit) {
     std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(text.size()), limit);
     if (n == static_cast<std::size_t>(text.size())) return n;
     while (n > 0 && (static_cast<unsigned char>(text.at(static_cast<qsizetype>(n))) & 0xC0) == 0x80)
@@ -32,6 +32,9 @@ void ReportGrid::reset(int width, int columns) {
 void ReportGrid::clear() {
     std::vector<RowRef>().swap(rows_);
     std::vector<Block>().swap(blocks_);
+    std::string().swap(text_);
+    std::string().swap(scratch_);
+    utf8_ = QByteArray();
     width_ = 0;
     columns_ = 0;
 }
@@ -76,14 +79,36 @@ char* ReportGrid::place(std::size_t bytes, RowRef* ref) {
 
 void ReportGrid::set(int row, int column, QStringView text) {
     if (row < 0 || row >= rows() || column < 0 || column >= columns_) return;
-    const QByteArray utf8 = text.toUtf8();
-    const std::size_t newLength = CutUtf8(utf8, kCellLimit);
+    // Most texts are ASCII: their bytes are their UTF-16 units, no conversion needed.
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    std::string& ascii = text_;
+    ascii.clear();
+    bool isAscii = true;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            isAscii = false;
+            break;
+        }
+        ascii += static_cast<char>(c.unicode());
+    }
+    if (isAscii) {
+        bytes = ascii.data();
+        size = ascii.size();
+    } else {
+        utf8_ = text.toUtf8();
+        bytes = utf8_.constData();
+        size = static_cast<std::size_t>(utf8_.size());
+    }
+    const std::size_t newLength =
+        CutUtf8(QByteArrayView(bytes, static_cast<qsizetype>(size)), kCellLimit);
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
     const char* old = segment(ref);
     if (!old && newLength == 0) return;
 
     // The row as it will be: lengths, then the cells in order.
-    std::string updated(2 * static_cast<std::size_t>(columns_), '\0');
+    std::string& updated = scratch_;
+    updated.assign(2 * static_cast<std::size_t>(columns_), '\0');
     bool anyText = false;
     const char* oldText = old ? old + 2 * columns_ : nullptr;
     for (int c = 0; c < columns_; ++c) {
@@ -92,7 +117,7 @@ void ReportGrid::set(int row, int column, QStringView text) {
             c == column ? static_cast<std::uint16_t>(newLength) : oldLength;
         std::memcpy(updated.data() + 2 * c, &length, sizeof length);
         if (c == column)
-            updated.append(utf8.constData(), newLength);
+            updated.append(bytes, newLength);
         else if (oldLength)
             updated.append(oldText, oldLength);
         if (oldText) oldText += oldLength;
@@ -116,6 +141,29 @@ void ReportGrid::set(int row, int column, QStringView text) {
     std::memcpy(target, updated.data(), updated.size());
 }
 
+void ReportGrid::setRow(int row, const QByteArrayView* cells, int count) {
+    if (row < 0 || row >= rows()) return;
+    count = std::clamp(count, 0, columns_);
+    const std::size_t table = 2 * static_cast<std::size_t>(columns_);
+    std::size_t text = 0;
+    for (int c = 0; c < count; ++c) text += CutUtf8(cells[c], kCellLimit);
+    RowRef& ref = rows_[static_cast<std::size_t>(row)];
+    if (text == 0) {
+        ref = {kEmptyRow, 0};
+        return;
+    }
+    char* target = place(table + text, &ref);
+    std::memset(target, 0, table);
+    char* out = target + table;
+    for (int c = 0; c < count; ++c) {
+        const std::size_t n = CutUtf8(cells[c], kCellLimit);
+        const auto length = static_cast<std::uint16_t>(n);
+        std::memcpy(target + 2 * c, &length, sizeof length);
+        std::memcpy(out, cells[c].data(), n);
+        out += n;
+    }
+}
+
 QByteArrayView ReportGrid::cellUtf8(int row, int column) const {
     if (row < 0 || row >= rows() || column < 0 || column >= columns_) return {};
     const char* seg = segment(rows_[static_cast<std::size_t>(row)]);
@@ -123,6 +171,21 @@ QByteArrayView ReportGrid::cellUtf8(int row, int column) const {
     const char* text = seg + 2 * columns_;
     for (int c = 0; c < column; ++c) text += lengthAt(seg, c);
     return QByteArrayView(text, lengthAt(seg, column));
+}
+
+void ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
+    const char* seg =
+        row >= 0 && row < rows() ? segment(rows_[static_cast<std::size_t>(row)]) : nullptr;
+    const char* text = seg ? seg + 2 * columns_ : nullptr;
+    for (int c = 0; c < columns_; ++c) {
+        if (!seg) {
+            cells[c] = {};
+            continue;
+        }
+        const std::uint16_t length = lengthAt(seg, c);
+        cells[c] = QByteArrayView(text, length);
+        text += length;
+    }
 }
 
 QString ReportGrid::cell(int row, int column) const {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace kvl {
@@ -39,8 +40,13 @@ class ReportGrid {
     // Rows and columns out of range are ignored by set and read as empty.
     void set(int row, int column, QStringView text);
     QString cell(int row, int column) const;
+    // Sets the first `count` cells of the row from UTF-8 texts and empties the others, in one
+    // placement: what a builder that writes a row for every record uses instead of set.
+    void setRow(int row, const QByteArrayView* cells, int count);
     // The cell's UTF-8 bytes, valid until the grid next changes.
     QByteArrayView cellUtf8(int row, int column) const;
+    // Every cell of the row at once, as cellUtf8 gives them, into cells[0 .. columns()).
+    void rowUtf8(int row, QByteArrayView* cells) const;
 
     // Bytes held for the cells and the row table, capacity included.
     std::size_t memoryUsed() const;
@@ -66,6 +72,9 @@ class ReportGrid {
     int columns_ = 0;
     std::vector<RowRef> rows_;
     std::vector<Block> blocks_;
+    // set's text (ASCII, or else UTF-8) and the row it rewrites, kept to avoid allocating.
+    std::string text_, scratch_;
+    QByteArray utf8_;
 };
 
 }  // namespace kvl

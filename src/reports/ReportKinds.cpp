@@ -4,6 +4,8 @@
 #include "reports/RptChart.h"
 #include "reports/RptLedger.h"
 #include "reports/RptProfit.h"
+#include "reports/RptDetail.h"
+#include "reports/RptSummary.h"
 
 namespace kvl {
 
@@ -36,12 +38,12 @@ void Open(ReportTable table) {
 const std::vector<ReportKind>& ReportKinds() {
     // clang-format off
     static const std::vector<ReportKind> kinds = {
-        {"expense-summary", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
-        {"income-summary", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
-        {"expense-detail", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
-        {"income-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
-        {"expense-account-detail", nullptr, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 'E'},
-        {"income-account-detail", nullptr, {T::Folders, T::Income, T::IncomeAccounts}, true, 'I'},
+        {"expense-summary", BuildExpenseSummary, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
+        {"income-summary", BuildIncomeSummary, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
+        {"expense-detail", BuildExpenseDetail, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 0},
+        {"income-detail", BuildIncomeDetail, {T::Folders, T::Income, T::IncomeAccounts}, true, 0},
+        {"expense-account-detail", BuildExpenseAccountDetail, {T::Folders, T::Expenses, T::ExpenseAccounts}, true, 'E'},
+        {"income-account-detail", BuildIncomeAccountDetail, {T::Folders, T::Income, T::IncomeAccounts}, true, 'I'},
         {"general-ledger", BuildGeneralLedger, {T::Folders, T::Expenses, T::Income}, true, 0},
         {"weekly-profit", BuildWeeklyProfit, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},
         {"monthly-profit", BuildMonthlyProfit, {T::Folders, T::Expenses, T::Income, T::ExpenseAccounts, T::IncomeAccounts}, true, 0},

@@ -1,6 +1,9 @@
 #include "reports/RptUtil.h"
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <vector>
 
 #include "data/Clock.h"
 #include "data/EntryRules.h"
@@ -21,6 +24,55 @@ int PageNo = 0;
 int PageLine = -1;
 int LinesPerPage = kLinesWithoutPrinter;
 QString ReportDateFormat;
+
+namespace {
+
+// The page header's cells as UTF-8, made once a report and again only when the builder changes
+// what they are made of (W, the titles, the header rows): a detail report has a page for every
+// thirty records or so.
+struct PageHeaderCells {
+    QString today;  // in the short date format, taken when the report begins
+    int width = -1;
+    QByteArray dateCell;
+    QStringList titles;
+    std::vector<QByteArray> titleCells;
+    std::vector<QStringList> headerRows;
+    std::vector<std::vector<QByteArray>> headerCells;
+    std::vector<QByteArrayView> row;  // the cells of one row being placed
+
+    void refresh() {
+        if (width != W) {
+            width = W;
+            dateCell = (QLatin1Char('R') + ColumnText(W) + today).toUtf8();
+            titles.clear();
+            titleCells.clear();
+        }
+        if (titles != TitleLines || titleCells.size() != static_cast<size_t>(TitleLines.size())) {
+            titles = TitleLines;
+            titleCells.clear();
+            for (const QString& title : titles)
+                titleCells.push_back((QLatin1Char('C') + ColumnText(W / 2) + title).toUtf8());
+        }
+        if (headerRows != HeaderRows) {
+            headerRows = HeaderRows;
+            headerCells.clear();
+            for (const QStringList& header : headerRows) {
+                std::vector<QByteArray> cells;
+                for (const QString& cell : header) cells.push_back(cell.toUtf8());
+                headerCells.push_back(std::move(cells));
+            }
+        }
+    }
+    // Places cells (at most N) in the last row at once.
+    void place(std::initializer_list<QByteArrayView> cells) {
+        row.assign(cells);
+        Grid.setRow(LastRow(), row.data(), static_cast<int>(row.size()));
+    }
+};
+
+PageHeaderCells HeaderCells;
+
+}  // namespace
 
 QString ColumnText(int column) {
     return QString::number(column).rightJustified(2, QLatin1Char(' '));
@@ -74,6 +126,8 @@ void BeginReport(int linesPerPage) {
     ColumnStops = QStringList(std::max(N - 1, 0), QString());
     TitleLines.clear();
     SectionLine.clear();
+    HeaderCells = {};
+    HeaderCells.today = DateToShortText(Today());
 }
 
 void NewLine() {
@@ -108,10 +162,14 @@ void UnderlineLastRow() {
 }
 
 void AddTitles() {
-    for (const QString& title : TitleLines) {
+    HeaderCells.refresh();
+    for (const QByteArray& title : HeaderCells.titleCells) {
         NewLine();
-        SetCell(LastRow(), 0, QLatin1Char('C') + ColumnText(W / 2) + title);
-        SetFlags(LastRow(), QStringLiteral("B"));
+        HeaderCells.row.assign(static_cast<size_t>(std::max(N, 1)), QByteArrayView());
+        HeaderCells.row.front() = title;
+        HeaderCells.row.back() = "B";
+        if (N == 1) HeaderCells.row.front() = "B";
+        Grid.setRow(LastRow(), HeaderCells.row.data(), static_cast<int>(HeaderCells.row.size()));
     }
 }
 
@@ -122,10 +180,13 @@ void AddSectionLine() {
 }
 
 void AddColumnHeaders() {
+    HeaderCells.refresh();
     NewLine();
-    for (const QStringList& header : HeaderRows) {
+    for (const std::vector<QByteArray>& header : HeaderCells.headerCells) {
         NewLine();
-        for (int c = 0; c < N && c < header.size(); ++c) SetCell(LastRow(), c, header.at(c));
+        HeaderCells.row.assign(header.begin(), header.end());
+        Grid.setRow(LastRow(), HeaderCells.row.data(),
+                    std::min(N, static_cast<int>(HeaderCells.row.size())));
     }
 }
 
@@ -139,8 +200,12 @@ bool CheckPage(int linesNeeded, bool withHeaders) {
     }
     PageLine = 0;
     NewLine();
-    SetCell(LastRow(), 0, QStringLiteral("L00Page ") + QString::number(PageNo));
-    SetCell(LastRow(), 1, QLatin1Char('R') + ColumnText(W) + DateToShortText(Today()));
+    HeaderCells.refresh();
+    const QByteArray page = "L00Page " + QByteArray::number(PageNo);
+    if (N > 1)
+        HeaderCells.place({page, HeaderCells.dateCell});
+    else
+        HeaderCells.place({page});
     NewLine();
     AddTitles();
     AddSectionLine();
@@ -154,6 +219,7 @@ void EndReport() {
     TitleLines.clear();
     ColumnStops.clear();
     SectionLine.clear();
+    HeaderCells = {};
 }
 
 void StartRow(int linesNeeded) {

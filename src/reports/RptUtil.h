@@ -70,8 +70,9 @@ void NewLine();
 int LastRow();  // -1 while the report has no row
 // Starts a new page (returning true) when there is none yet or linesNeeded exceeds the lines
 // per page: the old page's last row underlined (withHeaders) and an EJECT row, then the page
-// header: "Page n" and today's date, a blank row, the titles, a blank row, the section line, and
-// (withHeaders) a blank row and the header rows.
+// header: "Page n" and today's date (as BeginReport found it, the same on every page), a blank
+// row, the titles, a blank row, the section line, and (withHeaders) a blank row and the header
+// rows.
 bool CheckPage(int linesNeeded, bool withHeaders);
 void AddTitles();
 void AddSectionLine();    // a blank row, then the section line at column 0

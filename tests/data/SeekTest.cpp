@@ -74,6 +74,16 @@ TEST_F(SeekTest, DateAloneOnEDate) {
     EXPECT_EQ(Walk(kvl::dbExpenses), (std::vector<long>{4, 2, 5, 3, 1}));
 }
 
+TEST_F(SeekTest, AFieldViewIsTheFieldTextWithoutACopy) {
+    d4tagSelect(kvl::dbExpenses, kvl::tagEDate);
+    ASSERT_EQ(kvl::SeekText(kvl::dbExpenses, kvl::DateToKey(QDate(2026, 1, 1))), 0);
+    EXPECT_EQ(f4view(kvl::fExpDate), std::string_view(f4str(kvl::fExpDate)));
+    EXPECT_EQ(f4view(kvl::fExpDate), "20260101");
+    f4assign(kvl::fPayTo, "ab");
+    EXPECT_EQ(f4view(kvl::fPayTo), std::string(f4str(kvl::fPayTo)));
+    EXPECT_EQ(f4view(kvl::fPayTo).substr(0, 3), "ab ");
+}
+
 TEST_F(SeekTest, DeletedRecordIsInvisibleThroughEveryTagYetCountedAndReachable) {
     ASSERT_EQ(d4go(kvl::dbExpenses, 3), 0);
     d4delete(kvl::dbExpenses);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -206,6 +209,23 @@ TEST(ExprTest, ParseNumber) {
     EXPECT_EQ(ParseNumber("****"), 0.0);
     EXPECT_EQ(ParseNumber("1 2"), 0.0);
     EXPECT_EQ(ParseNumber("inf"), 0.0);
+}
+
+TEST(ExprTest, ParseNumberGivesTheCorrectlyRoundedValueOfEveryShortDecimal) {
+    uint64_t state = 12345;
+    auto next = [&] { return state = state * 6364136223846793005ULL + 1442695040888963407ULL; };
+    for (int n = 0; n < 20000; ++n) {
+        const int digits = 1 + static_cast<int>(next() >> 60) % 16;
+        std::string text;
+        for (int d = 0; d < digits; ++d) text += static_cast<char>('0' + (next() >> 33) % 10);
+        const int point = static_cast<int>((next() >> 40) % (digits + 1));
+        text.insert(static_cast<size_t>(point), ".");
+        if (next() & 1) text.insert(0, "-");
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected, std::chars_format::fixed);
+        const double got = ParseNumber(text);
+        EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text;
+    }
 }
 
 TEST(ExprTest, DtosIsCcyymmddAndBlankStaysBlank) {

@@ -88,6 +88,19 @@ TEST(ReportExport, OnlyTextCellsCountAndLinesEndInCrLfAsUtf8) {
     EXPECT_EQ(out.data(), expected);
 }
 
+TEST(ReportExport, PlacesCountCharactersAndOddStopsReadAsTheirNumberOrZero) {
+    kvl::ReportGrid grid;
+    grid.reset(40, 2);
+    Row(grid, {QStringLiteral("R05\U0001F600x")});  // a character beyond the basic plane
+    Row(grid, {QStringLiteral("R 7ab")});
+    Row(grid, {QStringLiteral("Cé5x")});  // the stop is no number: column 0
+    Row(grid, {QStringLiteral("R9")});
+    EXPECT_EQ(ExportLine(grid, 0, ExportFormat::AsciiText), QStringLiteral("   \U0001F600x"));
+    EXPECT_EQ(ExportLine(grid, 1, ExportFormat::AsciiText), QStringLiteral("     ab"));
+    EXPECT_EQ(ExportLine(grid, 2, ExportFormat::AsciiText), QStringLiteral("x"));
+    EXPECT_EQ(ExportLine(grid, 3, ExportFormat::AsciiText), QString(9, QLatin1Char(' ')));
+}
+
 TEST(ReportExport, AFileIsReplacedOrReportedWhenItCannotBeCreated) {
     kvltest::TempDir dir;
     RecordedMessages messages;

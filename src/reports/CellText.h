@@ -1,0 +1,41 @@
+// Cell texts made straight as UTF-8 bytes, for the reports that write a row for every record: the
+// same texts that FormatCents, ReportDate(KeyToDate(stored date)), QString::number and a field's
+// FieldText (trimmed or not) give, without a QString for each. A writer takes the regional
+// separators and ReportDateFormat when it is made, so it is made after BeginReport. Each call
+// appends to out; unusual input (a stored date that is not eight digits, a text beyond ASCII)
+// takes the general routines, so the result never differs from theirs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvl {
+
+class CellText {
+  public:
+    CellText();
+
+    // "%13.2n" of cents / 100, exactly, with the locale's separators.
+    void amount(std::string& out, long long cents) const;
+    // A stored date (CCYYMMDD, blank for none) in the report date format; nothing for no date.
+    void date(std::string& out, std::string_view stored) const;
+    static void number(std::string& out, long value);
+    // Whether a stored date names a real day, as a valid KeyToDate of it would.
+    static bool isDay(std::string_view stored);
+    // A field's Windows-1252 bytes as its text, all of it or trimmed.
+    static void text(std::string& out, std::string_view field);
+    static void trimmed(std::string& out, std::string_view field);
+
+  private:
+    // A date is its template (the format's literals, UTF-8, and room for the digits) with the
+    // stored text's digits copied in.
+    struct DateCopy {
+        std::size_t at, from, length;  // in the template, in the stored CCYYMMDD text
+    };
+    std::string decimal_, thousands_;  // UTF-8, one character each
+    std::string dateTemplate_;
+    std::vector<DateCopy> dateCopies_;
+};
+
+}  // namespace kvl

@@ -1,0 +1,22 @@
+// The detail reports: the expense or income records of the report period in the selected folders,
+// in date order (expenses of one day by account number), with their total; over all accounts or,
+// in the account variants, over the one account that ctx.ChooseAccount names. An expense with a
+// memo takes a second row for it. Called with FOLDER, the account table (ACC or ACCI) and the
+// record table (EXP5 or INC5) open.
+//
+// The account variants build nothing, silently, when the choice is negative (the pick list's
+// Exit), and also when it is 0 (the pick list's New, or the list closed without a choice) or names
+// no live account: there is no account to report on, and the user, who dismissed the list, is
+// asked nothing further, as with Cancel in the folder dialog.
+#pragma once
+
+#include "reports/ReportContext.h"
+
+namespace kvl {
+
+ReportResult BuildExpenseDetail(ReportContext& ctx);
+ReportResult BuildIncomeDetail(ReportContext& ctx);
+ReportResult BuildExpenseAccountDetail(ReportContext& ctx);
+ReportResult BuildIncomeAccountDetail(ReportContext& ctx);
+
+}  // namespace kvl

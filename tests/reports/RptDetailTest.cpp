@@ -1,0 +1,97 @@
+// The expense and income details and their account variants, checked on their exported text.
+#include <gtest/gtest.h>
+
+#include "PeriodReportFixture.h"
+#include "common/QStringPrint.h"
+#include "reports/RptDetail.h"
+
+namespace {
+
+using namespace kvl;
+using DetailTest = kvltest::PeriodReportTest;
+
+TEST_F(DetailTest, ExpensesOfThePeriodByDateAndAccountWithMemoRowsAndTheirTotal) {
+    Expense(QDate(2026, 6, 1), 10, 7.00, "After");  // after Through
+    Expense(QDate(2026, 5, 31), 10, 1234.50, "Landlord", "  May rent  ", 1001);
+    Expense(QDate(2026, 5, 1), 20, 12.34, "Paper Co");
+    Expense(QDate(2026, 5, 1), 10, 0.66, "  Bank  ", "fee");
+    Expense(QDate(2026, 4, 30), 10, 9.00, "Before");  // before From
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    const QString expected =
+        "Page 1                                                      6/15/26\n\n"
+        "                   Office Expense Detail Report\n"
+        "                    for 5/1/26 through 5/31/26\n\n\n\n"
+        "Date       Check No Acnt  Paid to / Memo                     Amount\n"
+        "05/01/26          0   10  Bank                                 0.66\n"
+        "                          fee\n"
+        "05/01/26          0   20  Paper Co                            12.34\n"
+        "05/31/26       1001   10  Landlord                         1,234.50\n"
+        "                          May rent\n"
+        "TOTAL EXPENSES                                             1,247.50\n";
+    EXPECT_EQ(text(), QString(expected).replace("\n", "\r\n"));
+}
+
+TEST_F(DetailTest, EveryExpenseReservesTwoLinesAtThePageCheck) {
+    for (int i = 0; i < 52; ++i) Expense(QDate(2026, 5, 2), 10, 1.00);
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    const QStringList lines = Lines(text());
+    // Eight header lines and 51 expenses; the 52nd would fit one line but not two.
+    EXPECT_TRUE(lines.at(58).startsWith(QStringLiteral("05/02/26")));
+    EXPECT_EQ(lines.at(59), QString());
+    EXPECT_TRUE(lines.at(60).startsWith(QStringLiteral("Page 2")));
+    EXPECT_TRUE(lines.at(68).startsWith(QStringLiteral("05/02/26")));
+}
+
+TEST_F(DetailTest, TheProgressCountsEveryRecordOfThePeriodInAnyFolder) {
+    AddFolder(2, QStringLiteral("Shop"));
+    for (int i = 0; i < 4; ++i) Expense(QDate(2026, 5, 3 + i), 10, 1 << i, "P", {}, 0, 1 + i % 2);
+    ctx.folderChoices = {{2}};
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show Building Report", "set 25", "set 50",
+                                                         "set 75", "set 100", "hide"}));
+    const QStringList lines = Lines(text());
+    EXPECT_EQ(lines.at(2).trimmed(), QStringLiteral("Shop Expense Detail Report"));
+    EXPECT_EQ(lines.last(), QStringLiteral("TOTAL EXPENSES") + QString(48, ' ') + "10.00");
+}
+
+TEST_F(DetailTest, TheAccountVariantTitlesAndListsTheChosenAccountOnly) {
+    AddAccount(10, QStringLiteral("Rent  "));
+    AddAccount(20, QStringLiteral("Supplies"));
+    Expense(QDate(2026, 5, 2), 10, 5.00, "Landlord");
+    Expense(QDate(2026, 5, 3), 20, 6.00, "Paper Co");
+    ctx.account = AccountRecord(dbExpenseAccounts, fAccNo, 10);
+    ASSERT_EQ(BuildExpenseAccountDetail(ctx), ReportResult::Presented);
+    EXPECT_EQ(ctx.accountQuestions.back(), 'E');
+    EXPECT_EQ(Lines(text()).at(2).trimmed(), QStringLiteral("Office Rent Expense Detail Report"));
+    EXPECT_TRUE(text().contains(QStringLiteral("Landlord")));
+    EXPECT_FALSE(text().contains(QStringLiteral("Paper Co")));
+    for (long choice : {0L, -1L}) {  // New or a closed list; Exit
+        ctx.account = choice;
+        EXPECT_EQ(BuildExpenseAccountDetail(ctx), ReportResult::NotRun);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(DetailTest, AnAccountWithoutRecordsInThePeriodGivesNoReport) {
+    AddIncomeAccount(3, QStringLiteral("Interest"), true);
+    AddIncome(QDate(2026, 4, 30), 3, 1, 5.00);
+    ctx.account = AccountRecord(dbIncomeAccounts, fIAccNo, 3);
+    EXPECT_EQ(BuildIncomeAccountDetail(ctx), ReportResult::NoData);
+    EXPECT_EQ(ctx.accountQuestions.back(), 'I');
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Report contains no data."));
+}
+
+TEST_F(DetailTest, IncomeKeepsItsDescriptionsTrailingBlanksAndIncludesArchivedRecords) {
+    AddIncome(QDate(2026, 5, 31), 4, 1, 80.00, "Mowing", true);
+    AddIncome(QDate(2026, 5, 1), 3, 1, 1000.00, "Hedges");
+    ASSERT_EQ(BuildIncomeDetail(ctx), ReportResult::Presented);
+    const QStringList tabs = Lines(tsv());
+    const QString blanks(24, ' ');
+    EXPECT_EQ(tabs.at(8), "05/01/26\t3\tHedges" + blanks + "\t     1,000.00");
+    EXPECT_EQ(tabs.at(9), "05/31/26\t4\tMowing" + blanks + "\t        80.00");
+    EXPECT_EQ(tabs.at(10), QStringLiteral("Total\t\t\t     1,080.00"));
+    EXPECT_EQ(Lines(text()).at(10), "Total" + QString(54, ' ') + "     1,080.00");
+}
+
+}  // namespace
