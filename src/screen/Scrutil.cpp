@@ -27,10 +27,10 @@ void SetAmountColour(TMaskEdit* field) {
     field->setPalette(palette);
 }
 
-void AmountFieldKeyPress(TMaskEdit* field, QKeyEvent* event, bool* swallow) {
-    SetAmountColour(field);
-    const QChar decimal = RegionalSettings().decimalPoint;
-    if (event->text() != QString(decimal)) return;
+namespace {
+
+// The field's text in the entry format "%9.2f", or the toolkit's conversion error box.
+std::optional<QString> NormalizedAmountField(TMaskEdit* field) {
     const QString text = field->programText();
     const std::optional<QString> normal = NormalizeAmountText(text, QStringLiteral("%9.2f"));
     if (!normal) {
@@ -38,6 +38,18 @@ void AmountFieldKeyPress(TMaskEdit* field, QKeyEvent* event, bool* swallow) {
         compact.remove(QLatin1Char(' '));
         ShowMessage(MsgKind::Error,
                     QStringLiteral("'%1' is not a valid floating point value").arg(compact));
+    }
+    return normal;
+}
+
+}  // namespace
+
+void AmountFieldKeyPress(TMaskEdit* field, QKeyEvent* event, bool* swallow) {
+    SetAmountColour(field);
+    const QChar decimal = RegionalSettings().decimalPoint;
+    if (event->text() != QString(decimal)) return;
+    const std::optional<QString> normal = NormalizedAmountField(field);
+    if (!normal) {
         *swallow = true;
         return;
     }
@@ -48,16 +60,8 @@ void AmountFieldKeyPress(TMaskEdit* field, QKeyEvent* event, bool* swallow) {
 }
 
 void AmountFieldExit(TMaskEdit* field) {
-    const QString text = field->programText();
-    const std::optional<QString> normal = NormalizeAmountText(text, QStringLiteral("%9.2f"));
-    if (!normal) {
-        QString compact = text;
-        compact.remove(QLatin1Char(' '));
-        ShowMessage(MsgKind::Error,
-                    QStringLiteral("'%1' is not a valid floating point value").arg(compact));
-    } else {
+    if (const std::optional<QString> normal = NormalizedAmountField(field))
         field->setProgramText(*normal);
-    }
     SetAmountColour(field);
 }
 
