@@ -12,6 +12,7 @@ PACKAGES=(
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   xvfb xauth
   clang libclang-rt-14-dev
+  help2man bash-completion
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

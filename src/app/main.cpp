@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "accounts/AccountU.h"
 #include "accounts/FolderU.h"
@@ -24,19 +25,44 @@
 #include "reports/ReportU.h"
 #include "screen/MessageBoxes.h"
 
+namespace {
+
+void Usage(std::FILE* out) {
+    std::fputs(
+        "Usage: kvl [DIR]\n"
+        "Kelvane Talvarin: bookkeeping for the small business.\n"
+        "Runs the program on the data tables in DIR, which it makes the current directory, or\n"
+        "in the current directory. Create a data set with 'kvl-cli new DIR'.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help  print this help and exit\n"
+        "  --version   print the version and exit\n",
+        out);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered before the window system is reached, so that they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("kvl " KVL_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            Usage(stdout);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KVL"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KVL_APP_ID));
 
     const QStringList args = QApplication::arguments();
     if (args.size() > 2 || (args.size() == 2 && args.at(1).startsWith(QLatin1Char('-')))) {
-        std::fprintf(stderr,
-                     "usage: kvl [DIR]\n  Runs Kelvane Talvarin on the data tables in DIR "
-                     "(default: the current directory).\n");
-        return args.size() == 2 &&
-                       (args.at(1) == QLatin1String("--help") || args.at(1) == QLatin1String("-h"))
-                   ? 0
-                   : 2;
+        Usage(stderr);
+        return 2;
     }
 
     kvl::TMessageBoxSink boxes;

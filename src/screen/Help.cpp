@@ -1,7 +1,9 @@
 #include "screen/Help.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
@@ -132,9 +134,18 @@ QString HelpFile::html(const QString& id) const {
     return html;
 }
 
+QString FindHelpFile(const QString& programDir) {
+    const QString beside = programDir + QStringLiteral("/Kvl.hlp");
+    if (QFileInfo::exists(beside)) return beside;
+    // Relative to the program, so that a staged or unpacked installation finds its own file.
+    const QString installed =
+        QDir::cleanPath(programDir + QStringLiteral("/" KVL_DATA_FROM_BIN "/Kvl.hlp"));
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
 QString HelpFilePath() {
     if (!PathOverride().isEmpty()) return PathOverride();
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Kvl.hlp");
+    return FindHelpFile(QCoreApplication::applicationDirPath());
 }
 
 void SetHelpFilePath(const QString& path) {

@@ -1,5 +1,5 @@
-// The program's help: the file "Kvl.hlp" beside the program, in the format its own first lines
-// describe, and the window that shows one topic of it.
+// The program's help: the file "Kvl.hlp" beside the program or where it is installed, in the
+// format its own first lines describe, and the window that shows one topic of it.
 //
 // ShowHelpTopic(n) and ShowHelpContents() bring up the one help window at that topic, reading the
 // file on first use. A missing topic or an unreadable file is said in the window itself; nothing
@@ -38,8 +38,11 @@ class HelpFile {
     QList<HelpTopic> topics_;
 };
 
-// Beside the program unless set (tests point it at the source tree).
+// The file beside the program if it is there (the build tree), else the one installed with it
+// (share/kelvane-talvarin/ beside bin/); set, it is the file given (tests use the source tree's).
 QString HelpFilePath();
+// The same choice for a program in programDir; beside it when neither exists.
+QString FindHelpFile(const QString& programDir);
 void SetHelpFilePath(const QString& path);
 
 class THelpWindow : public QDialog {

@@ -1,5 +1,7 @@
 // The help file as shipped and the help window that shows it.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -97,6 +99,21 @@ class HelpTest : public QObject {
         ShowHelpContents();
         QVERIFY(
             HelpWindow()->Browser->toPlainText().contains(QStringLiteral("Help is not available")));
+    }
+
+    // An installed program finds the file in its data directory; one beside it comes first.
+    void installedHelpFileIsFoundFromTheProgramsDirectory() {
+        QTemporaryDir root;
+        const QString bin = root.filePath(QStringLiteral("usr/bin"));
+        const QString installed =
+            QDir::cleanPath(bin + QStringLiteral("/" KVL_DATA_FROM_BIN "/Kvl.hlp"));
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QDir().mkpath(QFileInfo(installed).path()));
+        QCOMPARE(FindHelpFile(bin), bin + QStringLiteral("/Kvl.hlp"));
+        QVERIFY(QFile::copy(QStringLiteral(KVL_HELP_SOURCE), installed));
+        QCOMPARE(FindHelpFile(bin), installed);
+        QVERIFY(QFile::copy(QStringLiteral(KVL_HELP_SOURCE), bin + QStringLiteral("/Kvl.hlp")));
+        QCOMPARE(FindHelpFile(bin), bin + QStringLiteral("/Kvl.hlp"));
     }
 };
 

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The bash completion of kvl-cli against kvl-cli itself: it offers every command, and for each
+# command exactly the options that command's --help names; -d completes directories.
+# Usage: CompletionTest.sh COMPLETION_FILE KVL_CLI
+set -uo pipefail
+completion=$1
+cli=$2
+if [[ ! -r /usr/share/bash-completion/bash_completion ]]; then
+    echo "SKIP: bash-completion is not installed (Debian package bash-completion)"
+    exit 77
+fi
+# shellcheck disable=SC1091
+source /usr/share/bash-completion/bash_completion
+# shellcheck disable=SC1090
+source "$completion"
+failures=0
+
+complete_line() {  # the words offered for the command line "$1" (completing its last word)
+    read -ra COMP_WORDS <<<"$1"
+    [[ $1 == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMP_LINE=$1
+    COMP_POINT=${#1}
+    COMPREPLY=()
+    _kvl_cli kvl-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf '%s\n' "${COMPREPLY[@]}" | sort -u | tr '\n' ' '
+}
+
+expect() {  # expect LINE WANTED: the words offered for LINE are WANTED (sorted, space-separated)
+    local got
+    got=$(complete_line "$1")
+    if [[ $got != "$2" ]]; then
+        echo "FAIL: '$1' offers '$got', expected '$2'"
+        failures=$((failures + 1))
+    fi
+}
+
+commands=$(complete_line "kvl-cli " | tr ' ' '\n' | grep -v '^-' | tr '\n' ' ')
+expect "kvl-cli " "$(printf '%s\n' $commands -h --help --version | sort -u | tr '\n' ' ')"
+[[ -n $commands ]] || { echo "FAIL: no command offered"; failures=$((failures + 1)); }
+for command in $commands; do
+    if ! help=$("$cli" "$command" --help 2>&1); then
+        echo "FAIL: kvl-cli $command --help fails"
+        failures=$((failures + 1))
+        continue
+    fi
+    named=$( (grep -oE '(^|[^A-Za-z0-9-])-{1,2}[a-z][a-z-]*' <<<"$help" | sed -E 's/^[^-]*//'
+        printf '%s\n' -h --help) | sort -u | tr '\n' ' ')
+    expect "kvl-cli $command -" "$named"
+done
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/books" "$scratch/backup"
+touch "$scratch/notes"
+cd "$scratch" || exit 1
+expect "kvl-cli check -d " "backup books "
+expect "kvl-cli new b" "backup books "
+expect "kvl-cli dump E" "EXP5 "
+
+if ((failures)); then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "completion agrees with kvl-cli"
