@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the project needs to build, run, test, benchmark and fuzz.
+# Installs every Debian 12 package the project needs to build, run, test, benchmark and fuzz, and
+# to build, check and take screenshots for its Debian package.
 # Runs apt-get as root, or through sudo when not root.
 set -euo pipefail
 SUDO=""
@@ -12,7 +13,9 @@ PACKAGES=(
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   xvfb xauth
   clang libclang-rt-14-dev
-  help2man bash-completion
+  help2man bash-completion desktop-file-utils appstream lintian dpkg-dev
+  xdotool imagemagick
+  cups printer-driver-cups-pdf poppler-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
