@@ -1,5 +1,6 @@
-// kvl [DIR]: the desktop program, working on the data tables in DIR (made the current directory)
-// or in the current directory.
+// kvl [--launcher] [DIR]: the desktop program, working on the data tables in DIR (made the current
+// directory) or in the current directory. Started from the applications menu (--launcher, no DIR)
+// it first asks which data to open or create.
 #include <QApplication>
 #include <QDir>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
 #include "app/About.h"
+#include "app/DataChoiceU.h"
 #include "app/DriveDirU.h"
 #include "app/MainU.h"
 #include "data/Messages.h"
@@ -29,12 +31,15 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fputs(
-        "Usage: kvl [DIR]\n"
+        "Usage: kvl [--launcher] [DIR]\n"
         "Kelvane Talvarin: bookkeeping for the small business.\n"
         "Runs the program on the data tables in DIR, which it makes the current directory, or\n"
         "in the current directory. Create a data set with 'kvl-cli new DIR'.\n"
         "\n"
         "Options:\n"
+        "  --launcher  as started from the applications menu: without DIR, first offer the\n"
+        "              data used last, data in another directory, or new data (empty or\n"
+        "              with a sample business) in a directory of the user's choice\n"
         "  -h, --help  print this help and exit\n"
         "  --version   print the version and exit\n",
         out);
@@ -59,7 +64,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("KVL"));
     QGuiApplication::setDesktopFileName(QStringLiteral(KVL_APP_ID));
 
-    const QStringList args = QApplication::arguments();
+    QStringList args = QApplication::arguments();
+    const bool launcher = args.removeAll(QStringLiteral("--launcher")) > 0;
     if (args.size() > 2 || (args.size() == 2 && args.at(1).startsWith(QLatin1Char('-')))) {
         Usage(stderr);
         return 2;
@@ -67,9 +73,17 @@ int main(int argc, char** argv) {
 
     kvl::TMessageBoxSink boxes;
     kvl::SetMessageSink(&boxes);
-    if (args.size() == 2 && !QDir::setCurrent(args.at(1))) {
+    QString dataDir = args.value(1);
+    // From a terminal the current directory is the data's, or the start says it is not; from the
+    // menu there is no such directory, so the user is asked.
+    if (launcher && dataDir.isEmpty()) {
+        kvl::TDataChoice choice;
+        if (choice.exec() != QDialog::Accepted) return 0;
+        dataDir = choice.Chosen;
+    }
+    if (!dataDir.isEmpty() && !QDir::setCurrent(dataDir)) {
         kvl::ShowMessage(kvl::MsgKind::Warning,
-                         QStringLiteral("Cannot open the data directory %1.").arg(args.at(1)));
+                         QStringLiteral("Cannot open the data directory %1.").arg(dataDir));
         return 2;
     }
 
@@ -102,6 +116,7 @@ int main(int argc, char** argv) {
         delete formMain;
         return 1;
     }
+    kvl::RememberDataDirectory(QDir::currentPath());
     formMain->show();
     const int code = QApplication::exec();
     kvl::SetProgressSink(nullptr);

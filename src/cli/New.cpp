@@ -7,15 +7,11 @@
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "data/DirLock.h"
 #include "data/NewDataSet.h"
 
 namespace kvl::cli {
 
 namespace {
-
-// Without a name of their own, the sample books carry the sample firm's.
-const char* const kSampleName = "Harbor Lane Landscaping";
 
 struct NewOptions {
     std::string dir;
@@ -31,7 +27,7 @@ int RunNew(const NewOptions& given) {
     if (given.named)
         options.userName = QString::fromLocal8Bit(given.name.c_str());
     else if (options.sample)
-        options.userName = QString::fromLatin1(kSampleName);
+        options.userName = SampleBusinessName();  // without a name of their own
 
     if (!QDir().mkpath(dir)) {
         Complain(
@@ -39,13 +35,8 @@ int RunNew(const NewOptions& given) {
             QStringLiteral("cannot create the directory %1").arg(QDir::toNativeSeparators(dir)));
         return 2;
     }
-    DirLock lock;
-    if (!lock.acquire(dir)) {
-        Complain("new", lock.error());
-        return 2;
-    }
     QString message;
-    if (!CreateDataSet(dir, options, &message)) {
+    if (!CreateDataSetLocked(dir, options, &message)) {
         Complain("new", message);
         return 2;
     }

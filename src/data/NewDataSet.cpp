@@ -13,6 +13,7 @@
 #include "data/Clock.h"
 #include "data/CodeBase.h"
 #include "data/DbUtil.h"
+#include "data/DirLock.h"
 #include "data/TableLayouts.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
@@ -328,6 +329,25 @@ bool CreateDataSet(const QString& dir, const NewDataSetOptions& options, QString
         if (closed < 0) return undo(engine.errorMessage());
     }
     return true;
+}
+
+bool CreateDataSetLocked(const QString& dir, const NewDataSetOptions& options, QString* message) {
+    if (!QDir().mkpath(dir)) {
+        if (message)
+            *message =
+                QStringLiteral("Cannot create the directory %1").arg(QDir::toNativeSeparators(dir));
+        return false;
+    }
+    DirLock lock;
+    if (!lock.acquire(dir)) {
+        if (message) *message = lock.error();
+        return false;
+    }
+    return CreateDataSet(dir, options, message);
+}
+
+QString SampleBusinessName() {
+    return QStringLiteral("Harbor Lane Landscaping");
 }
 
 }  // namespace kvl

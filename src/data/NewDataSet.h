@@ -22,4 +22,11 @@ struct NewDataSetOptions {
 // Creates dir when needed, then the data set. False with the reason in *message.
 bool CreateDataSet(const QString& dir, const NewDataSetOptions& options, QString* message);
 
+// The same, holding dir's lock meanwhile so that no other writer starts on tables being made:
+// what kvl-cli new and the program's first start from the menu run.
+bool CreateDataSetLocked(const QString& dir, const NewDataSetOptions& options, QString* message);
+
+// The user name the sample books carry when none is given.
+QString SampleBusinessName();
+
 }  // namespace kvl

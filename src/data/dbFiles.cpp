@@ -1,5 +1,6 @@
 #include "data/dbFiles.h"
 
+#include <QFile>
 #include <string>
 
 #include "data/DbUtil.h"
@@ -165,10 +166,15 @@ int SeekText(DATA4* table, const QString& key) {
 }
 
 bool CheckDataFiles() {
+    return CheckDataFilesIn(QStringLiteral("."));
+}
+
+bool CheckDataFilesIn(const QString& dir) {
     static const char* const kFiles[] = {"KVL1.dbf",   "ACC.dbf",  "EXP5.dbf",
                                          "FOLDER.dbf", "INC5.dbf", "ACCI.dbf"};
+    const std::string base = QFile::encodeName(dir).toStdString();
     for (const char* name : kFiles) {
-        if (!xb::FileExists(xb::ResolvePath(".", name))) return false;
+        if (!xb::FileExists(xb::ResolvePath(base, name))) return false;
     }
     return true;
 }

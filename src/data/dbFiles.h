@@ -121,6 +121,8 @@ extern SettingsRecord Settings;
 
 // True when all six table files exist in the current directory (names matched ignoring case).
 bool CheckDataFiles();
+// The same for dir.
+bool CheckDataFilesIn(const QString& dir);
 
 // Shows "Unable to open file <fileName>" and ends the program.
 [[noreturn]] void FailOpen(const QString& fileName);

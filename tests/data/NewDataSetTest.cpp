@@ -8,6 +8,7 @@
 #include "Support.h"
 #include "data/Check.h"
 #include "data/DbUtil.h"
+#include "data/DirLock.h"
 #include "data/TableLayouts.h"
 #include "engine/Engine.h"
 
@@ -65,6 +66,20 @@ TEST_F(NewDataSetTest, CreatesTheDirectoryWhenNeeded) {
     QString message;
     ASSERT_TRUE(kvl::CreateDataSet(nested, {}, &message)) << message.toStdString();
     EXPECT_TRUE(QFile::exists(nested + QStringLiteral("/EXP5.dbf")));
+}
+
+TEST_F(NewDataSetTest, LockedCreationWaitsForNoOtherWriter) {
+    const QString books = QString::fromStdString(file("books"));
+    ASSERT_TRUE(QDir().mkpath(books));
+    kvl::DirLock other;
+    ASSERT_TRUE(other.acquire(books));
+    QString message;
+    EXPECT_FALSE(kvl::CreateDataSetLocked(books, {}, &message));
+    EXPECT_TRUE(message.contains(books)) << message.toStdString();
+    EXPECT_FALSE(QFile::exists(books + QStringLiteral("/EXP5.dbf")));
+    other.release();
+    ASSERT_TRUE(kvl::CreateDataSetLocked(books, {}, &message)) << message.toStdString();
+    EXPECT_TRUE(kvl::CheckDataFilesIn(books));
 }
 
 TEST_F(NewDataSetTest, SampleBusinessCoversTheCurrentMonthAndTwoYears) {

@@ -1,0 +1,62 @@
+// The first window of a start from the applications menu, where no data directory is given: open
+// the data used last, open the data in another directory, or create new data, empty or with the
+// sample business, in a directory the user picks, through the same creation as kvl-cli new.
+//
+// exec() returns Accepted with Chosen set to a directory that holds the six tables, or Rejected
+// when the user leaves. A directory without the tables, or a creation that fails, is said in a
+// warning and the window stays. The directory used last lives in the user's settings:
+// RememberDataDirectory is called after every start that got through start-up, LastDataDirectory
+// reads it (empty when there is none).
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kvl {
+
+class TDataChoice : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TDataChoice(QWidget* parent = nullptr);
+
+    QString Chosen;
+
+    QLabel* Label1;
+    QPushButton* BtnLast;
+    QLabel* LabelLast;
+    QPushButton* BtnOpen;
+    QLabel* LabelName;
+    QLineEdit* EditName;
+    QPushButton* BtnNewEmpty;
+    QPushButton* BtnNewSample;
+    QPushButton* BtnExit;
+    // The directory chooser, created once and shown for each pick; a cancelled pick leaves this
+    // window as it was.
+    QFileDialog* DirDialog;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // What the directory being picked is for.
+    enum class Pick { Open, NewEmpty, NewSample };
+
+    void FormShow();
+    void BtnLastClick();
+    void BtnOpenClick();
+    void BtnNewClick(bool sample);
+    void DirDialogAccepted();
+    void pickDirectory(const QString& caption, Pick pick);
+
+    Pick pick_ = Pick::Open;
+};
+
+QString LastDataDirectory();
+void RememberDataDirectory(const QString& dir);
+
+}  // namespace kvl
