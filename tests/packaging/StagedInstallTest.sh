@@ -15,6 +15,9 @@ if ((gui)); then
     expected+=(usr/bin/kvl usr/share/kelvane-talvarin/Kvl.hlp
         usr/share/applications/org.kelvane.Talvarin.desktop
         usr/share/metainfo/org.kelvane.Talvarin.metainfo.xml)
+    for size in 16 22 24 32 48 64 128 256; do
+        expected+=("usr/share/icons/hicolor/${size}x$size/apps/org.kelvane.Talvarin.png")
+    done
 fi
 if ((man)); then
     expected+=(usr/share/man/man1/kvl-cli.1.gz)
