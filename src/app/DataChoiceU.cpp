@@ -10,10 +10,10 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-#include "screen/Icons.h"
 #include "data/Messages.h"
 #include "data/NewDataSet.h"
 #include "data/dbFiles.h"
+#include "screen/Icons.h"
 
 namespace kvl {
 
@@ -24,6 +24,14 @@ const QString kLastKey = QStringLiteral("LastDataDirectory");
 // ~/.config/kelvane-talvarin/kvl.conf on Linux.
 QSettings UserSettings() {
     return QSettings(QStringLiteral("kelvane-talvarin"), QStringLiteral("kvl"));
+}
+
+// A directory in the user's home is shown from there, as a shell would: ~/kvl-books.
+QString ShownPath(const QString& dir) {
+    const QString home = QDir::homePath();
+    if (dir.startsWith(home + QLatin1Char('/')))
+        return QDir::toNativeSeparators(QStringLiteral("~") + dir.mid(home.size()));
+    return QDir::toNativeSeparators(dir);
 }
 
 }  // namespace
@@ -85,8 +93,14 @@ TDataChoice::TDataChoice(QWidget* parent) : QDialog(parent) {
     auto* exitRow = new QHBoxLayout;
     exitRow->addStretch();
     exitRow->addWidget(BtnExit);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(DrawPicture(Picture::App, 48));
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(Image1);
+    heading->addWidget(Label1, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addLayout(heading);
     layout->addSpacing(8);
     layout->addLayout(grid);
     layout->addSpacing(8);
@@ -109,7 +123,7 @@ void TDataChoice::showEvent(QShowEvent* event) {
 void TDataChoice::FormShow() {
     Chosen.clear();
     const QString last = LastDataDirectory();
-    const QString shown = QDir::toNativeSeparators(last);
+    const QString shown = ShownPath(last);
     const bool usable = !last.isEmpty() && CheckDataFilesIn(last);
     if (last.isEmpty())
         LabelLast->setText(QStringLiteral("No data has been opened yet."));

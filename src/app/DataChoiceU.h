@@ -26,6 +26,7 @@ class TDataChoice : public QDialog {
 
     QString Chosen;
 
+    QLabel* Image1;
     QLabel* Label1;
     QPushButton* BtnLast;
     QLabel* LabelLast;
