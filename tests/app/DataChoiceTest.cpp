@@ -55,12 +55,6 @@ class DataChoiceTest : public QObject {
 
     void init() { QSettings(QStringLiteral("kelvane-talvarin"), QStringLiteral("kvl")).clear(); }
 
-    void theDirectoryIsRememberedInTheUsersSettings() {
-        QCOMPARE(LastDataDirectory(), QString());
-        RememberDataDirectory(root_.filePath(QStringLiteral("books")));
-        QCOMPARE(LastDataDirectory(), root_.filePath(QStringLiteral("books")));
-    }
-
     void dataUsedLastIsOfferedFirst() {
         const QString books = MakeBooks(root_.filePath(QStringLiteral("last")));
         RememberDataDirectory(books);
