@@ -1,15 +1,27 @@
 # Writes the gzipped manual page OUTPUT of PROGRAM with help2man from its --help and --version.
-# With COMMANDS (names separated by commas), a COMMANDS section holds each command's own --help;
-# SEE_ALSO (pages separated by commas, e.g. kvl-cli(1)) fills the SEE ALSO section.
-# cmake -DHELP2MAN=... -DPROGRAM=... -DDESCRIPTION=... [-DCOMMANDS=a,b] [-DSEE_ALSO=p(1)]
+# With WITH_COMMANDS set, a COMMANDS section holds the own --help of each command that the
+# program's --help lists under "Commands:"; SEE_ALSO (pages separated by commas, e.g. kvl-cli(1))
+# fills the SEE ALSO section.
+# cmake -DHELP2MAN=... -DPROGRAM=... -DDESCRIPTION=... [-DWITH_COMMANDS=ON] [-DSEE_ALSO=p(1)]
 #       -DOUTPUT=x.1.gz -P ManPage.cmake
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(page ${OUTPUT} NAME_WLE)
 get_filename_component(dir ${OUTPUT} DIRECTORY)
 set(include_file ${dir}/${page}.include)
 set(include_text "")
-if(COMMANDS)
-  string(REPLACE "," ";" commands "${COMMANDS}")
+if(WITH_COMMANDS)
+  execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+  string(REGEX MATCH "\nCommands:\n(([ ]+[^\n]*\n)+)" section "${help}")
+  string(REPLACE "\n" ";" lines "${CMAKE_MATCH_1}")
+  set(commands)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^  ([a-z][a-z-]*)")
+      list(APPEND commands ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  if(NOT status EQUAL 0 OR NOT commands)
+    message(FATAL_ERROR "${PROGRAM} --help lists no commands")
+  endif()
   get_filename_component(program_name ${PROGRAM} NAME)
   string(APPEND include_text "[COMMANDS]\n")
   foreach(command IN LISTS commands)
