@@ -37,7 +37,7 @@ expect() {  # expect LINE WANTED: the words offered for LINE are WANTED (sorted,
 }
 
 # The commands are those kvl-cli --help lists under "Commands:".
-commands=$("$cli" --help | sed -n '/^Commands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
+commands=$("$cli" --help | sed -n '/^Commands:/,/^$/p' | awk '/^  [a-z]/ { print $1 }')
 [[ -n $commands ]] || { echo "FAIL: kvl-cli --help lists no command"; failures=$((failures + 1)); }
 expect "kvl-cli " "$(printf '%s\n' $commands -h --help --version | sort -u | tr '\n' ' ')"
 for command in $commands; do
