@@ -5,7 +5,7 @@
 # Usage: CompletionTest.sh COMPLETION_FILE KVL_CLI
 set -uo pipefail
 completion=$1
-cli=$2
+cli=$(realpath "$2")
 if [[ ! -r /usr/share/bash-completion/bash_completion ]]; then
     echo "SKIP: bash-completion is not installed (Debian package bash-completion)"
     exit 77
@@ -59,6 +59,8 @@ cd "$scratch" || exit 1
 expect "kvl-cli check -d " "backup books "
 expect "kvl-cli new b" "backup books "
 expect "kvl-cli dump E" "EXP5 "
+expect "kvl-cli report --format " "pdf tsv txt "
+PATH=$(dirname "$cli"):$PATH expect "kvl-cli report income-s" "income-summary "
 
 if ((failures)); then
     echo "$failures failure(s)"
