@@ -208,17 +208,32 @@ bool OpenFolders() {
     return true;
 }
 
+void BindExpenseFields(DATA4* table) {
+    dbExpenses = table;
+    fExpDate = d4field(table, "ExpDate");
+    fCheckNo = d4field(table, "CheckNo");
+    fExpAccNo = d4field(table, "AccNo");
+    fExpFolNo = d4field(table, "FolNo");
+    fPayTo = d4field(table, "PayTo");
+    fAmount = d4field(table, "Amount");
+    fEMemo = d4field(table, "EMemo");
+    fExpArchive = d4field(table, "Archive");
+}
+
+void BindIncomeFields(DATA4* table) {
+    dbIncome = table;
+    fIncAcc = d4field(table, "IncAcc");
+    fIncImp = d4field(table, "IncImp");
+    fIncDate = d4field(table, "IncDate");
+    fIncDesc = d4field(table, "IncDesc");
+    fIncAmt = d4field(table, "IncAmt");
+    fIncFolNo = d4field(table, "FolNo");
+    fIncArchive = d4field(table, "Archive");
+}
+
 bool OpenExpenses() {
     const TableLayout& layout = ExpenseLayout();
-    dbExpenses = OpenTable(layout);
-    fExpDate = d4field(dbExpenses, "ExpDate");
-    fCheckNo = d4field(dbExpenses, "CheckNo");
-    fExpAccNo = d4field(dbExpenses, "AccNo");
-    fExpFolNo = d4field(dbExpenses, "FolNo");
-    fPayTo = d4field(dbExpenses, "PayTo");
-    fAmount = d4field(dbExpenses, "Amount");
-    fEMemo = d4field(dbExpenses, "EMemo");
-    fExpArchive = d4field(dbExpenses, "Archive");
+    BindExpenseFields(OpenTable(layout));
     CheckBound(layout);
     tagEDate = d4tag(dbExpenses, layout.tags[0].lookupName);
     CheckTag(layout.tags[0], tagEDate);
@@ -231,14 +246,7 @@ bool OpenExpenses() {
 
 bool OpenIncome() {
     const TableLayout& layout = IncomeLayout();
-    dbIncome = OpenTable(layout);
-    fIncAcc = d4field(dbIncome, "IncAcc");
-    fIncImp = d4field(dbIncome, "IncImp");
-    fIncDate = d4field(dbIncome, "IncDate");
-    fIncDesc = d4field(dbIncome, "IncDesc");
-    fIncAmt = d4field(dbIncome, "IncAmt");
-    fIncFolNo = d4field(dbIncome, "FolNo");
-    fIncArchive = d4field(dbIncome, "Archive");
+    BindIncomeFields(OpenTable(layout));
     CheckBound(layout);
     tagIncDate = d4tag(dbIncome, layout.tags[0].lookupName);
     CheckTag(layout.tags[0], tagIncDate);

@@ -133,6 +133,10 @@ bool OpenFolders();
 bool OpenExpenses();
 bool OpenIncome();
 bool OpenSettings();  // the table alone, at its first record
+// Points dbExpenses or dbIncome and the table's field handles at table, an EXP5 or INC5 opened
+// elsewhere (a staged copy); a missing field leaves e4fieldName pending. The tags are not bound.
+void BindExpenseFields(DATA4* table);
+void BindIncomeFields(DATA4* table);
 
 // Loading reads every field of the current record into the buffer; storing assigns every field of
 // the current record from it (the engine writes the record when the table moves, refreshes or

@@ -1,0 +1,25 @@
+// Archiving and de-archiving without a window: the range the dialog proposes and the walk that
+// marks every expense and income record of a date range as archived ("T") or not ("F").
+//
+// The mark only keeps records out of the pick lists; reports read them all. ArchiveRange opens EXP5
+// and INC5 itself and leaves no table open. It writes the mark in place, record by record: a walk
+// cut short leaves part of the range marked, and running it again completes it.
+#pragma once
+
+#include <QDate>
+
+namespace kvl {
+
+// The last complete fiscal year before today: through the day before the current fiscal year's
+// start, from the start of the year before. The fiscal year starts on month fyMonth, day fyDay.
+void LastCompleteFiscalYear(const QDate& today, int fyMonth, int fyDay, QDate* from,
+                            QDate* through);
+
+// Both dates pass the century window (as stored dates do). Every record dated from..through (both
+// inclusive) gets the mark, whether or not it had it; records without a date and records marked
+// deleted (which the tags hide) are left alone. Both tables are walked in date order with the
+// progress box "Archiving Data", also when the range is empty or From is after Through. Returns
+// the number of records in the range.
+long ArchiveRange(bool archive, const QDate& from, const QDate& through);
+
+}  // namespace kvl
