@@ -53,19 +53,6 @@ std::string StagePath(const std::string& name) {
     return std::string(kStagingDir) + "/" + name;
 }
 
-void ClearStaging() {
-    if (DIR* d = ::opendir(kStagingDir)) {
-        std::vector<std::string> names;
-        while (dirent* e = ::readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        ::closedir(d);
-        for (const std::string& n : names) xb::RemoveFile(StagePath(n));
-        ::rmdir(kStagingDir);
-    }
-}
-
 xb::Status CopyFile(const std::string& from, int to, const std::string& toName) {
     const int in = xb::OpenFile(from, O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -184,6 +171,19 @@ bool PutInPlace(const TableLayout& layout, QString* failure) {
 }
 
 }  // namespace
+
+void ClearStaging() {
+    if (DIR* d = ::opendir(kStagingDir)) {
+        std::vector<std::string> names;
+        while (dirent* e = ::readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        ::closedir(d);
+        for (const std::string& n : names) xb::RemoveFile(StagePath(n));
+        ::rmdir(kStagingDir);
+    }
+}
 
 bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure) {
     const Kind kind = KindOf(which);

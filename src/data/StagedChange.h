@@ -9,7 +9,7 @@
 // rename leaves the table as it was; a crash after it leaves the changed table. A tag still marked
 // is refused by the engine and rebuilt from whichever table is in place by the start-up rebuild,
 // as after an interrupted pack. A staging directory left by a crash holds nothing the program
-// reads, and the next staged change clears it.
+// reads; the start-up rebuild and the next staged change clear it.
 //
 // Whatever happens, the live table is opened again afterwards by its open routine (OpenExpenses or
 // OpenIncome), so the caller's handles are valid as before. The edit must not touch other tables;
@@ -30,5 +30,8 @@ enum class StagedTable { Expenses, Income };
 // up, with the engine's pending error (if any) as the reason. True when the change is in place;
 // false when nothing was changed, with the reason in *failure.
 bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure);
+
+// Removes the staging directory of the current directory with everything in it, if there is one.
+void ClearStaging();
 
 }  // namespace kvl

@@ -6,7 +6,7 @@
 // exact) and imports of one of two payment files over the same range, each import followed by
 // the pack, saying on a pipe what it begins ("B ...") and what it completed ("C ..."). The parent
 // kills it with SIGKILL after a random delay and, after every kill, runs the start-up rebuild and
-// checks that every table is sound and that:
+// checks that every table is sound, that no staging directory is left, and that:
 //   - the account's expenses are all at their first amounts or all doubled, as the last completed
 //     change or the one in flight left them, and no other expense changed;
 //   - the live imported income is exactly the payments of one file (or none before the first
@@ -192,6 +192,7 @@ class TransferKillTest : public kvltest::TransferTest {
         kvl::RebuildIndexes(true);
         for (const kvl::TableCheck& c : kvl::CheckDataSet(dir_.path()))
             ASSERT_TRUE(c.ok()) << c.table << " after the start-up rebuild: " << c.faults[0];
+        ASSERT_FALSE(std::filesystem::exists(file(kvl::kStagingDir)));
     }
 
     // The state of the account's amounts: 0 first, 1 doubled; -1 for a mixture.
