@@ -36,7 +36,11 @@ using AddCommand = Command (*)(CLI::App& cli);
     X(AddRestoreCommand)    \
     X(AddUpgradeCommand)    \
     X(AddEraseCommand)      \
-    X(AddReportCommand)
+    X(AddReportCommand)     \
+    X(AddArchiveCommand)    \
+    X(AddDearchiveCommand)  \
+    X(AddRateChangeCommand) \
+    X(AddImportPaymentsCommand)
 
 #define KVL_CLI_DECLARE_COMMAND(add) Command add(CLI::App& cli);
 KVL_CLI_COMMANDS(KVL_CLI_DECLARE_COMMAND)

@@ -55,8 +55,7 @@ std::string StagePath(const std::string& name) {
 
 xb::Status CopyFile(const std::string& from, int to, const std::string& toName) {
     const int in = xb::OpenFile(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return xb::Status::Error(xb::e4open, from + ": " + std::strerror(errno));
+    if (in < 0) return xb::Status::Error(xb::e4open, from + ": " + std::strerror(errno));
     uint64_t size = 0;
     xb::Status s = xb::FileSize(in, size, from);
     std::vector<char> buffer(1 << 20);
@@ -89,16 +88,14 @@ bool BuildCopy(const Kind& kind, const std::function<bool()>& edit, QString* fai
     const TableLayout& layout = kind.layout;
     if (::mkdir(kStagingDir, 0755) != 0) {
         *failure = QStringLiteral("cannot create %1: %2")
-                       .arg(QString::fromLatin1(kStagingDir), QString::fromLocal8Bit(
-                                                                  std::strerror(errno)));
+                       .arg(QString::fromLatin1(kStagingDir),
+                            QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     const std::string livePath = xb::ResolvePath(".", layout.fileName);
     const std::string copyPath = StagePath(layout.fileName);
-    if (xb::Status s = xb::WriteBeside(copyPath,
-                                       [&](int fd, const std::string& tmp) {
-                                           return CopyFile(livePath, fd, tmp);
-                                       });
+    if (xb::Status s = xb::WriteBeside(
+            copyPath, [&](int fd, const std::string& tmp) { return CopyFile(livePath, fd, tmp); });
         !s) {
         *failure = Reason(s);
         return false;
@@ -159,10 +156,10 @@ bool PutInPlace(const TableLayout& layout, QString* failure) {
     bool tagsInPlace = xb::SyncDir(".").ok();
     for (const TagLayout& tag : layout.tags) {
         const std::string staged = xb::ResolvePath(kStagingDir, tag.fileName());
-        if (xb::RenameFile(staged, xb::ResolvePath(".", tag.fileName())) != 0)
-            tagsInPlace = false;
+        if (xb::RenameFile(staged, xb::ResolvePath(".", tag.fileName())) != 0) tagsInPlace = false;
     }
-    const std::string stagedGroup = xb::ResolvePath(kStagingDir, std::string(layout.group) + ".cgp");
+    const std::string stagedGroup =
+        xb::ResolvePath(kStagingDir, std::string(layout.group) + ".cgp");
     if (xb::RenameFile(stagedGroup, xb::ResolvePath(".", layout.groupFile)) != 0)
         tagsInPlace = false;
     tagsInPlace = xb::SyncDir(".").ok() && tagsInPlace;

@@ -106,7 +106,8 @@ std::optional<std::vector<Payment>> ReadPaymentFile(const QString& path) {
     if (!invoice) missing << QStringLiteral("IVNO");
     if (!missing.isEmpty()) {
         d4close(table);
-        NotPaymentFile(path, QStringLiteral("it has no %1 field.").arg(missing.join(QStringLiteral(", "))));
+        NotPaymentFile(
+            path, QStringLiteral("it has no %1 field.").arg(missing.join(QStringLiteral(", "))));
         return std::nullopt;
     }
     std::vector<Payment> payments;

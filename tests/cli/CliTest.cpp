@@ -71,7 +71,8 @@ TEST_F(CliTest, UsageErrorsExitTwoAndHelpExitsZero) {
     r = Cli({"--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.contains("check [-d DIR] [--repair]"));
-    for (const char* command : {"new", "reindex", "pack", "check"}) {
+    for (const char* command : {"new", "reindex", "pack", "check", "archive", "dearchive",
+                                "rate-change", "import-payments"}) {
         SCOPED_TRACE(command);
         r = Cli({command, "--help"});
         EXPECT_EQ(r.code, 0);

@@ -29,7 +29,7 @@ class ArchiveTest : public TransferTest {
         kvl::OpenExpenses();
         kvl::OpenIncome();
         AddExpense(QDate(2023, 12, 31), 1);
-        AddExpense(QDate(2024, 1, 1), 1);  // From
+        AddExpense(QDate(2024, 1, 1), 1);   // From
         AddExpense(QDate(2024, 6, 30), 2);  // Through
         AddExpense(QDate(2024, 7, 1), 1);
         AddExpense(QDate(), 1);  // no date

@@ -61,7 +61,8 @@ std::vector<PaymentRow> Payments(char file) {
     std::vector<PaymentRow> rows;
     const int count = file == 'A' ? 60 : 90;
     for (int i = 1; i <= count; ++i)
-        rows.push_back({kFrom.addDays(i * 3 % 365), i * 1.25, file + std::to_string(i), i % 9 == 0});
+        rows.push_back(
+            {kFrom.addDays(i * 3 % 365), i * 1.25, file + std::to_string(i), i % 9 == 0});
     return rows;
 }
 
@@ -111,7 +112,8 @@ class Child {
         } else {
             const std::string file = std::uniform_int_distribution<int>(0, 1)(rng_) ? "A" : "B";
             say("B I " + file);
-            const auto payments = kvl::ReadPaymentFile(QString::fromStdString("pmt" + file + ".dbf"));
+            const auto payments =
+                kvl::ReadPaymentFile(QString::fromStdString("pmt" + file + ".dbf"));
             if (!payments) throw std::runtime_error("payment file not read");
             kvl::OpenIncome();
             const kvl::ImportOutcome out = kvl::ImportPayments(*payments, {kFrom, kThrough, 3, 1});

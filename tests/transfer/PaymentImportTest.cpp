@@ -75,8 +75,8 @@ TEST_F(PaymentImportTest, ReplacesTheEarlierImportsOfTheRangeByItsPayments) {
 }
 
 TEST_F(PaymentImportTest, ARangeWithoutPaymentsStillRemovesItsEarlierImports) {
-    const kvl::ImportOutcome outcome = Import(QStringLiteral("pmt.dbf"), QDate(2026, 3, 2),
-                                              QDate(2026, 3, 14));
+    const kvl::ImportOutcome outcome =
+        Import(QStringLiteral("pmt.dbf"), QDate(2026, 3, 2), QDate(2026, 3, 14));
     EXPECT_EQ(outcome.removed, 1);
     EXPECT_EQ(outcome.added, 0);
     EXPECT_EQ(LiveIncome(), (QStringList{"Hand entered in range", "Earlier import before"}));
@@ -96,7 +96,8 @@ TEST_F(PaymentImportTest, AFileThatIsNotAPaymentFileIsRefusedAndChangesNothing) 
     } cases[] = {
         {"notes.dbf", "Unable to Open notes.dbf"},
         {"missing/pmt.dbf", "Unable to Open missing/pmt.dbf"},
-        {"other.dbf", "other.dbf\r\nis not a valid Ulvenir Payment file: it has no PAMT, IVNO field."},
+        {"other.dbf",
+         "other.dbf\r\nis not a valid Ulvenir Payment file: it has no PAMT, IVNO field."},
     };
     for (const auto& c : cases) {
         messages.shown.clear();
@@ -109,7 +110,8 @@ TEST_F(PaymentImportTest, AFileThatIsNotAPaymentFileIsRefusedAndChangesNothing) 
 }
 
 TEST_F(PaymentImportTest, APaymentTooLargeForAnIncomeAmountRefusesTheImport) {
-    WritePayments(file("big.dbf"), {{QDate(2026, 3, 2), 5, "1"}, {QDate(2026, 3, 3), 1234567.5, "2"}});
+    WritePayments(file("big.dbf"),
+                  {{QDate(2026, 3, 2), 5, "1"}, {QDate(2026, 3, 3), 1234567.5, "2"}});
     const kvl::ImportOutcome outcome = Import(QStringLiteral("big.dbf"));
     EXPECT_EQ(outcome.result, kvl::ChangeResult::Refused);
     ASSERT_EQ(messages.shown.size(), 1u);

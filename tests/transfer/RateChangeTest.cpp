@@ -16,12 +16,12 @@ class RateChangeTest : public TransferTest {
     void SetUp() override {
         TransferTest::SetUp();
         kvl::OpenExpenses();
-        AddExpense(QDate(2026, 1, 31), 7, 1, 99.00);   // before From
-        AddExpense(QDate(2026, 2, 1), 7, 2, 31.00);    // on From, another folder
-        AddExpense(QDate(2026, 3, 10), 8, 1, 50.00);   // another account
+        AddExpense(QDate(2026, 1, 31), 7, 1, 99.00);  // before From
+        AddExpense(QDate(2026, 2, 1), 7, 2, 31.00);   // on From, another folder
+        AddExpense(QDate(2026, 3, 10), 8, 1, 50.00);  // another account
         AddExpense(QDate(2026, 3, 10), 7, 1, 10.00);
-        AddExpense(QDate(2026, 4, 30), 7, 1, 20.00);   // on Through
-        AddExpense(QDate(2026, 5, 1), 7, 1, 40.00);    // the day after Through
+        AddExpense(QDate(2026, 4, 30), 7, 1, 20.00);  // on Through
+        AddExpense(QDate(2026, 5, 1), 7, 1, 40.00);   // the day after Through
         code4close(kvl::cb);
     }
 
@@ -29,7 +29,8 @@ class RateChangeTest : public TransferTest {
                             QDate through = QDate(2026, 4, 30), int account = 7) {
         kvl::OpenExpenseAccounts();
         kvl::OpenExpenses();
-        const kvl::ChangeResult r = kvl::ApplyRateChange({oldRate, newRate, from, through, account});
+        const kvl::ChangeResult r =
+            kvl::ApplyRateChange({oldRate, newRate, from, through, account});
         EXPECT_NE(kvl::dbExpenses, nullptr);
         code4close(kvl::cb);
         return r;
