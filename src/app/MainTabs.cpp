@@ -222,7 +222,6 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
 
-    for (QToolButton* b : {BtnImport, BtnRateChange}) b->setEnabled(false);
 }
 
 void TFormMain::buildReportTab() {
@@ -417,7 +416,6 @@ void TFormMain::buildMaintenanceTab() {
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
     connect(BtnHelpMaint, &QToolButton::clicked, this, [] { ShowHelpTopic(400); });
 
-    for (QToolButton* b : {BtnArchive, BtnDeArchive}) b->setEnabled(false);
 }
 
 void TFormMain::buildMenus() {

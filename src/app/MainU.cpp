@@ -42,6 +42,9 @@
 #include "screen/MaskEdit.h"
 #include "screen/Scrutil.h"
 #include "screen/Setup.h"
+#include "transfer/ArchiveU.h"
+#include "transfer/PmtImportU.h"
+#include "transfer/RateChangeU.h"
 
 namespace kvl {
 
@@ -210,9 +213,24 @@ void TFormMain::BtnExpenseClick() {
     if (PickExpForm && ExpenseForm) RunExpenseCycle(*PickExpForm, *ExpenseForm);
 }
 
-// Operations of later work; their buttons are disabled until the windows they show exist.
-void TFormMain::BtnImportClick() {}
-void TFormMain::BtnRateChangeClick() {}
+void TFormMain::BtnImportClick() {
+    if (!PmtImportForm) return;
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    PmtImportForm->exec();
+    code4close(cb);
+    if (PackNeeded) PackAll();
+    PackNeeded = false;
+}
+
+void TFormMain::BtnRateChangeClick() {
+    if (!RateChangeForm) return;
+    OpenExpenseAccounts();
+    OpenExpenses();
+    RateChangeForm->exec();
+    code4close(cb);
+}
 
 void TFormMain::BtnAccountIClick() {
     if (PickAccForm && AccountForm) RunAccountCycle('I', *PickAccForm, *AccountForm);
@@ -371,10 +389,6 @@ void TFormMain::MaskEdit4Exit() {
 // data/Erase.h, data/Upgrade.h, shared with kvl-cli): the handlers choose the directory, run them
 // and refresh the folder list they may have changed.
 
-// Operations of later work; their buttons are disabled until the windows they show exist.
-void TFormMain::BtnArchiveClick() {}
-void TFormMain::BtnDeArchiveClick() {}
-
 void TFormMain::BtnBackupClick() {
     const QString dir = ChooseDirectory(QStringLiteral("Choose Backup Drive & Directory"),
                                         QStringLiteral("Backup"));
@@ -419,6 +433,18 @@ void TFormMain::BtnUpgradeClick() {
         RunUpgrade(dir);
     }
     MarkFolderListStale();
+}
+
+void TFormMain::BtnArchiveClick() {
+    if (!ArchiveForm) return;
+    ArchiveForm->ArchiveMode = true;
+    ArchiveForm->exec();
+}
+
+void TFormMain::BtnDeArchiveClick() {
+    if (!ArchiveForm) return;
+    ArchiveForm->ArchiveMode = false;
+    ArchiveForm->exec();
 }
 
 void TFormMain::BtnReIndexClick() {

@@ -26,6 +26,9 @@
 #include "reports/MultFolU.h"
 #include "reports/ReportU.h"
 #include "screen/MessageBoxes.h"
+#include "transfer/ArchiveU.h"
+#include "transfer/PmtImportU.h"
+#include "transfer/RateChangeU.h"
 
 namespace {
 
@@ -108,6 +111,9 @@ int main(int argc, char** argv) {
     kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
     kvl::MultFolForm = new kvl::TMultFol(formMain);
     kvl::DriveDirForm = new kvl::TDriveDir(formMain);
+    kvl::ArchiveForm = new kvl::TArchive(formMain);
+    kvl::RateChangeForm = new kvl::TRateChange(formMain);
+    kvl::PmtImportForm = new kvl::TPmtImport(formMain->PackNeeded, formMain);
     kvl::ReportForm = new kvl::TReportF(formMain);
     kvl::SetProgressSink(formMain);
 

@@ -39,6 +39,8 @@ long MarkTable(DATA4* table, FIELD4* archiveField, const std::function<QDate()>&
 
 void LastCompleteFiscalYear(const QDate& today, int fyMonth, int fyDay, QDate* from,
                             QDate* through) {
+    // A settings record without a sound fiscal-year start counts the calendar year.
+    if (!FiscalMonthValid(fyMonth) || !FiscalDayValid(fyMonth, fyDay)) fyMonth = fyDay = 1;
     const int start = FiscalYearStart(today, fyMonth, fyDay).year();
     *through = QDate(start, fyMonth, fyDay).addDays(-1);
     *from = QDate(start - 1, fyMonth, fyDay);

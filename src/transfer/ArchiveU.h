@@ -1,0 +1,48 @@
+// The archive dialog in both directions: ArchiveMode, set by the main window before each showing,
+// chooses archiving (true) or de-archiving (false), the texts shown and the mark written. Each
+// showing proposes the last complete fiscal year; OK checks both dates, hides the dialog, marks the
+// range (transfer/ArchiveOps.h, which opens and closes the entries tables) and closes it. Cancel
+// closes it without any change.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace kvl {
+
+class TMaskEdit;
+
+class TArchive : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TArchive(QWidget* parent = nullptr);
+
+    bool ArchiveMode = true;
+
+    QLabel* Label1;
+    TMaskEdit* MaskEdit1;
+    QLabel* Label2;
+    TMaskEdit* MaskEdit2;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+    QPushButton* BtnHelp;
+
+    void FormShow();
+    void MaskEdit1Exit();
+    void MaskEdit2Exit();
+    void BtnOKClick();
+    void BtnCancelClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // Leaving a date field refused its text: an OK pressed on the way out does not act.
+    bool dateRefused_ = false;
+};
+
+extern TArchive* ArchiveForm;
+
+}  // namespace kvl

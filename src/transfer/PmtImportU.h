@@ -1,0 +1,66 @@
+// The payment import dialog. The main window opens INC5, FOLDER and ACCI before showing it,
+// closes all tables afterwards and packs when the flag the dialog was made with is set. Each
+// showing lists the income accounts and the folders (or says there are none and disables Import),
+// proposes the payment file and the period from the current fiscal year's start to today. The
+// browse step takes the folder the file dialog ends in and accepts it only when it holds pmt.dbf.
+// Import checks the file and the fields, hides the dialog for the import itself
+// (transfer/PaymentImportOps.h) and closes it; when the import was refused or failed the dialog
+// is shown again, with nothing changed.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kvl {
+
+class TDropDownList;
+class TMaskEdit;
+
+class TPmtImport : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TPmtImport(bool& packNeeded, QWidget* parent = nullptr);
+
+    // Shows the dialog modally, again after an import that did not go through.
+    int exec() override;
+
+    QString PaymentFilePath;
+
+    QPushButton* BtnBrowse;
+    QLineEdit* Edit1;
+    QLabel* Label1;
+    TMaskEdit* MaskEdit1;
+    QLabel* Label2;
+    TMaskEdit* MaskEdit2;
+    QLabel* Label3;
+    TDropDownList* ComboBox1;
+    QLabel* Label4;
+    TDropDownList* ComboBox2;
+    QPushButton* BtnImport;
+    QPushButton* BtnCancel;
+    QPushButton* BtnHelp;
+
+    void FormShow();
+    void BtnBrowseClick();
+    void MaskEdit1Exit();
+    void MaskEdit2Exit();
+    void BtnImportClick();
+    void BtnCancelClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool& packNeeded_;
+    bool showAgain_ = false;
+    // Leaving a date field refused its text: an Import pressed on the way out does not act.
+    bool dateRefused_ = false;
+};
+
+extern TPmtImport* PmtImportForm;
+
+}  // namespace kvl

@@ -1,0 +1,58 @@
+// The rate change dialog. The main window opens ACC and EXP5 before showing it and closes all
+// tables afterwards. Each showing lists the expense accounts (or says there are none and disables
+// Apply) and proposes rates of 1 and the period from 1 January to today; Apply reads the fields
+// (a value that does not convert: "Data Conversion Error") and runs the change with its checks
+// (transfer/RateChangeOps.h), closing the dialog when the change is made and staying open when it
+// was refused or could not be written. The dialog and its help button lead to help topic 540.
+#pragma once
+
+#include <QDialog>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+
+namespace kvl {
+
+class TDropDownList;
+class TMaskEdit;
+
+class TRateChange : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TRateChange(QWidget* parent = nullptr);
+
+    QLabel* Notes;
+    QLabel* Label1;
+    TDropDownList* ComboBox1;
+    QLabel* Label2;
+    TMaskEdit* MaskEdit1;
+    QLabel* Label3;
+    TMaskEdit* MaskEdit2;
+    QLabel* Label4;
+    TMaskEdit* MaskEdit3;
+    QLabel* Label5;
+    TMaskEdit* MaskEdit4;
+    QPushButton* BtnApply;
+    QPushButton* BtnCancel;
+    QPushButton* BitBtn1;
+
+    void FormShow();
+    void MaskEdit1KeyPress(QKeyEvent* event, bool* swallow);
+    void MaskEdit2KeyPress(QKeyEvent* event, bool* swallow);
+    void MaskEdit3Exit();
+    void MaskEdit4Exit();
+    void BtnApplyClick();
+    void BtnCancelClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // Leaving a date field refused its text: an Apply pressed on the way out does not act.
+    bool dateRefused_ = false;
+};
+
+extern TRateChange* RateChangeForm;
+
+}  // namespace kvl
