@@ -11,7 +11,7 @@
 #include "data/Progress.h"
 #include "data/StagedChange.h"
 #include "data/dbFiles.h"
-#include "engine/Expr.h"
+#include "engine/NumberText.h"
 #include "engine/Files.h"
 
 namespace kvl {

@@ -8,7 +8,7 @@
 #include "data/Messages.h"
 #include "data/StagedChange.h"
 #include "data/dbFiles.h"
-#include "engine/Expr.h"
+#include "engine/NumberText.h"
 
 namespace kvl {
 
