@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "data/Maintenance.h"
 #include "data/TableLayouts.h"
 #include "data/dbFiles.h"
 #include "engine/Files.h"
@@ -128,6 +127,18 @@ bool BuildCopy(const Kind& kind, const std::function<bool()>& edit, QString* fai
     return true;
 }
 
+// Builds the live table's group afresh where it is, leaving the other open tables alone. A failure
+// leaves the marked tags to the start-up rebuild.
+void RebuildInPlace(const TableLayout& layout) {
+    StagingSettings settings;
+    if (DATA4* table = d4open(cb, layout.name)) {
+        const std::vector<TAG4INFO> tags = TagInfoList(layout);
+        i4create(table, layout.group, tags.data());
+        d4close(table);
+    }
+    code4errorCode(cb, 0);
+}
+
 // Puts the staged copy in place. False, with every live file as it was, when the table could not
 // be replaced; once it is, a tag that cannot be moved in is rebuilt where it is.
 bool PutInPlace(const TableLayout& layout, QString* failure) {
@@ -163,7 +174,7 @@ bool PutInPlace(const TableLayout& layout, QString* failure) {
     if (xb::RenameFile(stagedGroup, xb::ResolvePath(".", layout.groupFile)) != 0)
         tagsInPlace = false;
     tagsInPlace = xb::SyncDir(".").ok() && tagsInPlace;
-    if (!tagsInPlace) RebuildTableIndex(layout);
+    if (!tagsInPlace) RebuildInPlace(layout);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "Fixture.h"
 #include "data/EntryRules.h"
+#include "data/Maintenance.h"
 #include "engine/Files.h"
 #include "transfer/RateChangeOps.h"
 
@@ -123,6 +124,39 @@ TEST_F(RateChangeTest, AFullDiskAtAnyStageChangesNothingAndKeepsTheTablesOpen) {
         EXPECT_EQ(r, kvl::ChangeResult::Failed);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_TRUE(messages.shown[0].text.startsWith("The rate change could not be saved: "));
+        ASSERT_EQ(Cents(), before_);
+    }
+}
+
+TEST_F(RateChangeTest, RefusedRenamesLeaveTheAmountsAllBeforeOrAllAfter) {
+    const std::vector<long> after{9900, 6200, 5000, 2000, 4000, 4000};
+    for (int renames = 0;; ++renames) {
+        SCOPED_TRACE("renames " + std::to_string(renames));
+        kvl::OpenExpenseAccounts();
+        kvl::OpenExpenses();
+        xb::FaultPlan plan;
+        plan.renames = renames;
+        xb::InstallFaultPlan(plan);
+        kvl::ChangeResult r = kvl::ChangeResult::Failed;
+        bool ended = false;
+        try {
+            r = kvl::ApplyRateChange({1, 2, QDate(2026, 2, 1), QDate(2026, 4, 30), 7});
+        } catch (const kvl::ProgramEnded&) {
+            // The table was replaced but its tags could not be: the next start mends them.
+            ended = true;
+        }
+        xb::RemoveFaultPlan();
+        code4close(kvl::cb);
+        kvl::RebuildIndexes(true);
+        ExpectSound();
+        const std::vector<long> cents = Cents();
+        if (r == kvl::ChangeResult::Failed && !ended) {
+            ASSERT_EQ(cents, before_);
+            continue;
+        }
+        ASSERT_EQ(cents, after);
+        if (!ended) break;
+        EXPECT_EQ(Apply(2, 1), kvl::ChangeResult::Done);
         ASSERT_EQ(Cents(), before_);
     }
 }
