@@ -1,20 +1,20 @@
 // A change to the expense or income table that a crash leaves complete or absent.
 //
-// The change is made on a copy. The live table is closed and copied into the staging directory
-// (kStagingDir, inside the data directory, so that a rename can move files out of it); the
-// program's handles (dbExpenses or dbIncome and their fields) are bound to the copy, and the edit
-// runs there through the engine and the program's buffer routines. The copy's index group is then
-// built from its records, the live tags are marked as being changed, the copy replaces the live
-// table in one rename, and its tags and group file replace the live ones. A crash before that
-// rename leaves the table as it was; a crash after it leaves the changed table. A tag still marked
-// is refused by the engine and rebuilt from whichever table is in place by the start-up rebuild,
-// as after an interrupted pack. A staging directory left by a crash holds nothing the program
-// reads; the start-up rebuild and the next staged change clear it.
+// The change is made on a copy, through the staged replacement of data/Replacement.h. The live
+// table is closed and copied into the staging directory; the program's handles (dbExpenses or
+// dbIncome and their fields) are bound to the copy, and the edit runs there through the engine and
+// the program's buffer routines. The copy's index group is built beside it, and the copy with its
+// tag and group files replaces the live ones together: before the replacement's commit record
+// nothing in the data directory has changed, and after it the start-up (or the next writing
+// kvl-cli command) finishes whatever renames a crash cut short. So after a crash the table is
+// wholly as before or wholly as after the change, with index files that describe it.
 //
-// Whatever happens, the live table is opened again afterwards by its open routine (OpenExpenses or
-// OpenIncome), so the caller's handles are valid as before. The edit must not touch other tables;
-// they may stay open. A failure of the engine or the file system before the rename leaves every
-// live file as it was and is returned, never ending the program.
+// Whatever happens short of that, the live table is opened again afterwards by its open routine
+// (OpenExpenses or OpenIncome), so the caller's handles are valid as before. The edit must not
+// touch other tables; they may stay open. A failure before the commit record leaves every live
+// file as it was and is returned. A failure after it (a rename refused part way) leaves the change
+// to be finished at the next start: the program says so and ends, as nothing can be trusted to
+// describe the table until then.
 #pragma once
 
 #include <QString>
@@ -22,16 +22,11 @@
 
 namespace kvl {
 
-inline constexpr const char* kStagingDir = ".kvlstage";
-
 enum class StagedTable { Expenses, Income };
 
 // Runs edit on a staged copy of the table and puts the result in place. edit returns false to give
 // up, with the engine's pending error (if any) as the reason. True when the change is in place;
 // false when nothing was changed, with the reason in *failure.
 bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure);
-
-// Removes the staging directory of the current directory with everything in it, if there is one.
-void ClearStaging();
 
 }  // namespace kvl

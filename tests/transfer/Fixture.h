@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "data/Check.h"
-#include "data/StagedChange.h"
+#include "data/Replacement.h"
 #include "data/Support.h"
 #include "engine/Engine.h"
 

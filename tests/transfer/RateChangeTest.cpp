@@ -142,7 +142,7 @@ TEST_F(RateChangeTest, RefusedRenamesLeaveTheAmountsAllBeforeOrAllAfter) {
         try {
             r = kvl::ApplyRateChange({1, 2, QDate(2026, 2, 1), QDate(2026, 4, 30), 7});
         } catch (const kvl::ProgramEnded&) {
-            // The table was replaced but its tags could not be: the next start mends them.
+            // Committed but not finished: the next start finishes the replacement.
             ended = true;
         }
         xb::RemoveFaultPlan();
