@@ -1,13 +1,11 @@
-// The program as the transfer window tests meet it: a sample data set (or an empty one) started
-// as the program starts it, the three transfer windows created as the program creates them, and
-// helpers that type as the user does and read the entries tables back.
+// The program as the transfer window tests meet it: the sample data set started as the program
+// starts it, the three transfer windows created as the program creates them, typing as the user
+// does, and the entries read back.
 #pragma once
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
 
 #include "common/AppFixture.h"
 #include "common/ModalScript.h"
@@ -20,21 +18,14 @@ namespace kvltest {
 
 class WindowsFixture : public kvl::test::AppFixture {
   public:
-    explicit WindowsFixture(bool sample = true)
-        : AppFixture(QStringLiteral("Test User"), QDate(2028, 2, 15), sample) {
+    WindowsFixture() : AppFixture(QStringLiteral("Test User"), QDate(2028, 2, 15), true) {
         kvl::SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
         started = start();
         kvl::ArchiveForm = archive = new kvl::TArchive(form);
         kvl::RateChangeForm = rateChange = new kvl::TRateChange(form);
         kvl::PmtImportForm = pmtImport = new kvl::TPmtImport(form->PackNeeded, form);
     }
-
-    ~WindowsFixture() {
-        kvl::CloseHelpWindow();
-        kvl::ArchiveForm = nullptr;
-        kvl::RateChangeForm = nullptr;
-        kvl::PmtImportForm = nullptr;
-    }
+    ~WindowsFixture() { kvl::CloseHelpWindow(); }
 
     static void type(QLineEdit* field, const QString& text) {
         field->setFocus(Qt::TabFocusReason);
@@ -42,33 +33,24 @@ class WindowsFixture : public kvl::test::AppFixture {
         QTest::keyClicks(field, text);
     }
 
-    // Every expense (or income) record: date, account, amount in cents, archived, deleted.
-    struct Entry {
-        QDate date;
-        int account;
-        long cents;
-        QString description;
-        bool archived, imported, deleted;
-    };
-    QList<Entry> entries(bool income) {
-        QList<Entry> all;
-        if (income) {
-            kvl::OpenIncome();
-            for (long r = 1; r <= d4recCountDo(kvl::dbIncome); ++r) {
-                d4go(kvl::dbIncome, r);
+    // "date account cents archived" of every expense, or the description of every live income.
+    QStringList records(bool income) {
+        QStringList all;
+        DATA4*& table = income ? kvl::dbIncome : kvl::dbExpenses;
+        income ? kvl::OpenIncome() : kvl::OpenExpenses();
+        for (long r = 1; r <= d4recCountDo(table); ++r) {
+            d4go(table, r);
+            if (income && !d4deleted(table)) {
                 kvl::LoadIncomeRecord();
-                const kvl::IncomeRecord& i = kvl::IncomeBuffer;
-                all.append({i.date, i.account, std::lround(i.amount * 100), i.description.trimmed(),
-                            i.archived, i.imported, d4deleted(kvl::dbIncome) != 0});
-            }
-        } else {
-            kvl::OpenExpenses();
-            for (long r = 1; r <= d4recCountDo(kvl::dbExpenses); ++r) {
-                d4go(kvl::dbExpenses, r);
+                all << kvl::IncomeBuffer.description.trimmed();
+            } else if (!income) {
                 kvl::LoadExpenseRecord();
                 const kvl::ExpenseRecord& e = kvl::ExpenseBuffer;
-                all.append({e.date, e.account, std::lround(e.amount * 100), e.payTo.trimmed(),
-                            e.archived, false, d4deleted(kvl::dbExpenses) != 0});
+                all << QString("%1 %2 %3 %4")
+                           .arg(e.date.toString(Qt::ISODate))
+                           .arg(e.account)
+                           .arg(qRound64(e.amount * 100))
+                           .arg(e.archived);
             }
         }
         code4close(kvl::cb);
