@@ -159,7 +159,7 @@ void ReportGrid::setRow(int row, const QByteArrayView* cells, int count) {
         const std::size_t n = CutUtf8(cells[c], kCellLimit);
         const auto length = static_cast<std::uint16_t>(n);
         std::memcpy(target + 2 * c, &length, sizeof length);
-        std::memcpy(out, cells[c].data(), n);
+        if (n > 0) std::memcpy(out, cells[c].data(), n);  // an empty view may have no data
         out += n;
     }
 }
