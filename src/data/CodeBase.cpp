@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -203,6 +204,25 @@ long f4long(FIELD4* f) {
 int f4double2(FIELD4* f, double* out) {
     *out = f->number();
     return 0;
+}
+long long f4cents(FIELD4* f) {
+    const std::string_view t = f->raw();
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ') ++i;
+    const bool negative = i < t.size() && t[i] == '-';
+    if (negative) ++i;
+    const std::size_t first = i;
+    long long cents = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && i - first < 13; ++i)
+        cents = cents * 10 + (t[i] - '0');
+    // Exactly two decimals after at least one digit; up to 15 digits the double the general parse
+    // makes times 100 rounds back to these cents.
+    if (i > first && i + 3 == t.size() && t[i] == '.' && t[i + 1] >= '0' && t[i + 1] <= '9' &&
+        t[i + 2] >= '0' && t[i + 2] <= '9') {
+        cents = cents * 100 + (t[i + 1] - '0') * 10 + (t[i + 2] - '0');
+        return negative ? -cents : cents;
+    }
+    return std::llround(f->number() * 100.0);
 }
 int f4true(FIELD4* f) {
     return f->truth() ? 1 : 0;

@@ -83,6 +83,9 @@ std::string_view f4view(FIELD4* f);
 int f4int(FIELD4* f);
 long f4long(FIELD4* f);
 int f4double2(FIELD4* f, double* out);
+// The value in whole cents, as llround of f4double2's value times 100 gives it; the usual text of
+// an amount (blanks, a sign, digits, a point and two decimals) is read without the general parse.
+long long f4cents(FIELD4* f);
 int f4true(FIELD4* f);
 void f4assign(FIELD4* f, const char* text);
 void f4assignInt(FIELD4* f, int value);

@@ -44,9 +44,14 @@ int Digits(std::string_view text) {
     return v;
 }
 
-void Append(std::string& out, const QString& text) {
+char* Put(char* out, const char* bytes, std::size_t n) {
+    std::memcpy(out, bytes, n);
+    return out + n;
+}
+
+char* Put(char* out, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    return Put(out, utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 }  // namespace
@@ -77,34 +82,41 @@ CellText::CellText()
     }
 }
 
-void CellText::amount(std::string& out, long long cents) const {
+char* CellText::amount(char* out, long long cents) const {
     // Made from the right: two decimals, the point, the whole part in groups of three, the sign.
-    char reversed[96];
-    int n = 0, characters = 0;
+    char reversed[kAmountRoom];
+    char* p = reversed + sizeof reversed;
+    int characters = 0;
     auto put = [&](const std::string& separator) {
-        for (auto it = separator.rbegin(); it != separator.rend(); ++it) reversed[n++] = *it;
+        p -= separator.size();
+        std::memcpy(p, separator.data(), separator.size());
         ++characters;
-    };
-    auto digit = [&](unsigned long long& v) {
-        reversed[n++] = static_cast<char>('0' + v % 10);
-        ++characters;
-        v /= 10;
     };
     unsigned long long v = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
                                      : static_cast<unsigned long long>(cents);
-    digit(v);
-    digit(v);
+    auto digit = [&] {
+        *--p = static_cast<char>('0' + v % 10);
+        ++characters;
+        v /= 10;
+    };
+    digit();
+    digit();
     put(decimal_);
     for (int group = 0; group == 0 || v != 0; ++group) {
         if (group > 0 && group % 3 == 0) put(thousands_);
-        digit(v);
+        digit();
     }
     if (cents < 0) {
-        reversed[n++] = '-';
+        *--p = '-';
         ++characters;
     }
-    if (characters < 13) out.append(static_cast<std::size_t>(13 - characters), ' ');
-    while (n > 0) out += reversed[--n];
+    if (characters < 13) {
+        std::memset(out, ' ', static_cast<std::size_t>(13 - characters));
+        out += 13 - characters;
+    }
+    const std::size_t n = static_cast<std::size_t>(reversed + sizeof reversed - p);
+    std::memcpy(out, p, n);
+    return out + n;
 }
 
 namespace {
@@ -119,12 +131,9 @@ QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-}  // namespace
-
-bool CellText::isDay(std::string_view stored) {
-    if (!EightDigits(stored)) return KeyToDate(Latin1(stored)).isValid();
-    // QDate's rule, made here because a detail asks it for every record: the Gregorian calendar,
-    // no year 0.
+// Whether eight stored digits name a real day. QDate's rule, made here because a detail asks it
+// for every record: the Gregorian calendar, no year 0.
+bool DigitsNameADay(std::string_view stored) {
     const int year = Digits(stored.substr(0, 4)), month = Digits(stored.substr(4, 2)),
               day = Digits(stored.substr(6, 2));
     if (year == 0 || month < 1 || month > 12 || day < 1) return false;
@@ -133,43 +142,46 @@ bool CellText::isDay(std::string_view stored) {
     return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-void CellText::date(std::string& out, std::string_view stored) const {
-    if (!EightDigits(stored)) {
-        Append(out, ReportDate(KeyToDate(Latin1(stored))));
-        return;
-    }
-    if (!isDay(stored)) return;
-    const std::size_t at = out.size();
-    out += dateTemplate_;
+}  // namespace
+
+bool CellText::isDay(std::string_view stored) {
+    if (!EightDigits(stored)) return KeyToDate(Latin1(stored)).isValid();
+    return DigitsNameADay(stored);
+}
+
+char* CellText::date(char* out, std::string_view stored) const {
+    if (!EightDigits(stored)) return Put(out, ReportDate(KeyToDate(Latin1(stored))));
+    if (!DigitsNameADay(stored)) return out;
+    std::memcpy(out, dateTemplate_.data(), dateTemplate_.size());
     for (const DateCopy& copy : dateCopies_)
-        std::memcpy(out.data() + at + copy.at, stored.data() + copy.from, copy.length);
+        std::memcpy(out + copy.at, stored.data() + copy.from, copy.length);
+    return out + dateTemplate_.size();
 }
 
-void CellText::number(std::string& out, long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+char* CellText::number(char* out, long value) {
+    return std::to_chars(out, out + kNumberRoom, value).ptr;
 }
 
-void CellText::text(std::string& out, std::string_view field) {
-    if (Ascii(field))
-        out.append(field);
-    else
-        out += xb::Cp1252ToUtf8(field);
+char* CellText::text(char* out, std::string_view field) {
+    if (Ascii(field)) return Put(out, field.data(), field.size());
+    const std::string utf8 = xb::Cp1252ToUtf8(field);
+    return Put(out, utf8.data(), utf8.size());
 }
 
-void CellText::trimmed(std::string& out, std::string_view field) {
-    std::string_view inner = field;
-    while (inner.size() >= 8 && Word(inner.data() + inner.size() - 8) == kBlanks)
-        inner.remove_suffix(8);
-    while (!inner.empty() && AsciiSpace(inner.back())) inner.remove_suffix(1);
-    while (!inner.empty() && AsciiSpace(inner.front())) inner.remove_prefix(1);
-    if (Ascii(inner)) {
-        out.append(inner);
-        return;
-    }
+bool CellText::trimmedAscii(std::string_view field, std::string_view* inner) {
+    std::string_view t = field;
+    while (t.size() >= 8 && Word(t.data() + t.size() - 8) == kBlanks) t.remove_suffix(8);
+    while (!t.empty() && AsciiSpace(t.back())) t.remove_suffix(1);
+    while (!t.empty() && AsciiSpace(t.front())) t.remove_prefix(1);
+    *inner = t;
+    return Ascii(t);
+}
+
+char* CellText::trimmed(char* out, std::string_view field) {
+    std::string_view inner;
+    if (trimmedAscii(field, &inner)) return Put(out, inner.data(), inner.size());
     // Beyond ASCII a blank may be a no-break space, which trimming removes too.
-    Append(out, QString::fromStdString(xb::Cp1252ToUtf8(field)).trimmed());
+    return Put(out, QString::fromStdString(xb::Cp1252ToUtf8(field)).trimmed());
 }
 
 }  // namespace kvl

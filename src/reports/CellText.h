@@ -2,10 +2,12 @@
 // same texts that FormatCents, ReportDate(KeyToDate(stored date)), QString::number and a field's
 // FieldText (trimmed or not) give, without a QString for each. A writer takes the regional
 // separators and ReportDateFormat when it is made, so it is made after BeginReport. Each call
-// appends to out; unusual input (a stored date that is not eight digits, a text beyond ASCII)
-// takes the general routines, so the result never differs from theirs.
+// writes at out and returns the end of what it wrote, never more than its room; unusual input (a
+// stored date that is not eight digits, a text beyond ASCII) takes the general routines, so the
+// result never differs from theirs.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,15 +19,23 @@ class CellText {
     CellText();
 
     // "%13.2n" of cents / 100, exactly, with the locale's separators.
-    void amount(std::string& out, long long cents) const;
+    char* amount(char* out, long long cents) const;
     // A stored date (CCYYMMDD, blank for none) in the report date format; nothing for no date.
-    void date(std::string& out, std::string_view stored) const;
-    static void number(std::string& out, long value);
+    char* date(char* out, std::string_view stored) const;
+    static char* number(char* out, long value);
     // Whether a stored date names a real day, as a valid KeyToDate of it would.
     static bool isDay(std::string_view stored);
     // A field's Windows-1252 bytes as its text, all of it or trimmed.
-    static void text(std::string& out, std::string_view field);
-    static void trimmed(std::string& out, std::string_view field);
+    static char* text(char* out, std::string_view field);
+    static char* trimmed(char* out, std::string_view field);
+    // The field trimmed of blanks at both ends when it is ASCII; false otherwise.
+    static bool trimmedAscii(std::string_view field, std::string_view* inner);
+
+    // The most bytes each writer adds.
+    static constexpr std::size_t kAmountRoom = 48;
+    std::size_t dateRoom() const { return dateTemplate_.size() + 16; }
+    static constexpr std::size_t kNumberRoom = 24;
+    static std::size_t textRoom(std::size_t fieldLength) { return 3 * fieldLength; }
 
   private:
     // A date is its template (the format's literals, UTF-8, and room for the digits) with the

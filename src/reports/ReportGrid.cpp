@@ -60,16 +60,19 @@ std::size_t ReportGrid::segmentSize(const char* seg) const {
     return size;
 }
 
+void ReportGrid::reserve(std::size_t bytes) {
+    if (!blocks_.empty() && blocks_.back().size - blocks_.back().used >= bytes) return;
+    std::size_t size =
+        blocks_.empty() ? kFirstBlock : std::min(blocks_.back().size * 2, kLargestBlock);
+    size = std::max(size, bytes);
+    Block block;
+    block.bytes.reset(new char[size]);
+    block.size = size;
+    blocks_.push_back(std::move(block));
+}
+
 char* ReportGrid::place(std::size_t bytes, RowRef* ref) {
-    if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes) {
-        std::size_t size =
-            blocks_.empty() ? kFirstBlock : std::min(blocks_.back().size * 2, kLargestBlock);
-        size = std::max(size, bytes);
-        Block block;
-        block.bytes.reset(new char[size]);
-        block.size = size;
-        blocks_.push_back(std::move(block));
-    }
+    reserve(bytes);
     Block& block = blocks_.back();
     ref->block = static_cast<std::uint32_t>(blocks_.size() - 1);
     ref->offset = static_cast<std::uint32_t>(block.used);
@@ -162,6 +165,31 @@ void ReportGrid::setRow(int row, const QByteArrayView* cells, int count) {
         if (n > 0) std::memcpy(out, cells[c].data(), n);  // an empty view may have no data
         out += n;
     }
+}
+
+char* ReportGrid::beginRow(std::size_t room) {
+    const std::size_t table = 2 * static_cast<std::size_t>(columns_);
+    reserve(table + room);
+    Block& block = blocks_.back();
+    return block.bytes.get() + block.used + table;
+}
+
+void ReportGrid::endRow(int row, const std::uint16_t* lengths, int count) {
+    if (row < 0 || row >= rows() || blocks_.empty()) return;
+    count = std::clamp(count, 0, columns_);
+    Block& block = blocks_.back();
+    char* target = block.bytes.get() + block.used;
+    std::size_t text = 0;
+    for (int c = 0; c < count; ++c) text += lengths[c];
+    RowRef& ref = rows_[static_cast<std::size_t>(row)];
+    if (text == 0) {
+        ref = {kEmptyRow, 0};
+        return;
+    }
+    std::memcpy(target, lengths, 2 * static_cast<std::size_t>(count));
+    std::memset(target + 2 * count, 0, 2 * static_cast<std::size_t>(columns_ - count));
+    ref = {static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.used)};
+    block.used += 2 * static_cast<std::size_t>(columns_) + text;
 }
 
 QByteArrayView ReportGrid::cellUtf8(int row, int column) const {

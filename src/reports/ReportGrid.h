@@ -43,6 +43,13 @@ class ReportGrid {
     // Sets the first `count` cells of the row from UTF-8 texts and empties the others, in one
     // placement: what a builder that writes a row for every record uses instead of set.
     void setRow(int row, const QByteArrayView* cells, int count);
+    // Writing a row in place, for the builders that write a row for every record: beginRow
+    // reserves room for cells of at most `room` bytes in all and returns where the first cell's
+    // text goes, the others following it; endRow makes them the row's cells, given their lengths
+    // in column order (count at most columns(), each length at most 65,535, their sum at most the
+    // room). Only appendRow may change the grid in between. A row not ended is simply not placed.
+    char* beginRow(std::size_t room);
+    void endRow(int row, const std::uint16_t* lengths, int count);
     // The cell's UTF-8 bytes, valid until the grid next changes.
     QByteArrayView cellUtf8(int row, int column) const;
     // Every cell of the row at once, as cellUtf8 gives them, into cells[0 .. columns()).
@@ -66,6 +73,8 @@ class ReportGrid {
     const char* segment(const RowRef& ref) const;
     std::size_t segmentSize(const char* segment) const;
     std::uint16_t lengthAt(const char* segment, int column) const;
+    // Makes the last block hold at least `bytes` more.
+    void reserve(std::size_t bytes);
     char* place(std::size_t bytes, RowRef* ref);
 
     int width_ = 0;

@@ -22,49 +22,39 @@ struct Account {
     QString name;  // trimmed
 };
 
-// The cells of one row, each its column's stop and value, made as UTF-8 and set at once: a detail
-// writes a row for every record of the period.
-class RowCells {
+// The cells of one row written straight into the grid, each its column's stop and then its
+// value: a detail writes a row for every record of the period.
+class RowOut {
   public:
-    explicit RowCells(const QStringList& stops) {
-        for (const QString& stop : stops) stops_.push_back(stop.toStdString());
-        ends_.resize(stops_.size());
-        starts_.resize(stops_.size());
-        cells_.resize(stops_.size());
+    RowOut(const std::vector<std::string>& stops, std::size_t valueRoom)
+        : stops_(stops), end_(Grid.beginRow(StopsRoom(stops) + valueRoom)) {}
+    // Starts the cell of the column (columns in increasing order; those skipped stay empty) with
+    // its stop and returns where its value goes; end gives where the value ends.
+    char* at(int column) {
+        for (; count_ < column; ++count_) lengths_[count_] = 0;
+        start_ = end_;
+        const std::string& stop = stops_[static_cast<std::size_t>(column)];
+        std::memcpy(end_, stop.data(), stop.size());
+        return end_ + stop.size();
     }
-    // The text of the column, its stop written: the value is appended to it. Columns are started
-    // in order; those not started stay empty.
-    std::string& at(int column) {
-        finish();
-        current_ = column;
-        starts_[column] = text_.size();
-        text_ += stops_[column];
-        return text_;
+    void end(char* valueEnd) {
+        lengths_[count_++] = static_cast<std::uint16_t>(valueEnd - start_);
+        end_ = valueEnd;
     }
-    // Writes the cells into the grid's last row and starts over.
-    void setLastRow() {
-        finish();
-        for (std::size_t c = 0; c < cells_.size(); ++c)
-            cells_[c] = QByteArrayView(text_.data() + starts_[c], ends_[c] - starts_[c]);
-        Grid.setRow(LastRow(), cells_.data(), static_cast<int>(cells_.size()));
-        clear();
-    }
-    void clear() {
-        text_.clear();
-        std::fill(starts_.begin(), starts_.end(), 0);
-        std::fill(ends_.begin(), ends_.end(), 0);
-        current_ = -1;
-    }
+    // Makes the cells the grid's last row.
+    void place() { Grid.endRow(LastRow(), lengths_, count_); }
 
   private:
-    void finish() {
-        if (current_ >= 0) ends_[current_] = text_.size();
+    static std::size_t StopsRoom(const std::vector<std::string>& stops) {
+        std::size_t room = 0;
+        for (const std::string& stop : stops) room += stop.size();
+        return room;
     }
-    std::vector<std::string> stops_;
-    std::vector<std::size_t> starts_, ends_;
-    std::vector<QByteArrayView> cells_;
-    std::string text_;
-    int current_ = -1;
+    const std::vector<std::string>& stops_;
+    char* start_ = nullptr;
+    char* end_;
+    std::uint16_t lengths_[8] = {};
+    int count_ = 0;
 };
 
 // What tells the expense and income details apart.
@@ -85,34 +75,41 @@ struct Detail {
     QStringList header;     // flags included
     int linesPerRecord;     // reserved by the page check of each record row and of the total
     const char* totalText;  // column 0 of the total row
-    // The record's row or rows, after the page check.
-    void (*writeRow)(RowCells& row, const CellText& text, long long cents);
+    // The record's row or rows, after the page check, given the stops as UTF-8.
+    void (*writeRow)(const std::vector<std::string>& stops, const CellText& text, long long cents);
 };
 
-void WriteExpenseRow(RowCells& row, const CellText& text, long long cents) {
-    text.date(row.at(0), f4view(fExpDate));
-    CellText::number(row.at(1), f4long(fCheckNo));
-    CellText::number(row.at(2), f4int(fExpAccNo));
-    CellText::trimmed(row.at(3), f4view(fPayTo));
-    text.amount(row.at(4), cents);
-    row.setLastRow();
-    std::string& memo = row.at(3);
-    const std::size_t before = memo.size();
-    CellText::trimmed(memo, f4view(fEMemo));
-    if (memo.size() > before) {
-        NewLine();
-        row.setLastRow();
-    } else {
-        row.clear();
-    }
+void WriteExpenseRow(const std::vector<std::string>& stops, const CellText& text,
+                     long long cents) {
+    const std::string_view date = f4view(fExpDate), payTo = f4view(fPayTo);
+    RowOut row(stops, text.dateRoom() + 2 * CellText::kNumberRoom +
+                          CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
+    row.end(text.date(row.at(0), date));
+    row.end(CellText::number(row.at(1), f4long(fCheckNo)));
+    row.end(CellText::number(row.at(2), f4int(fExpAccNo)));
+    row.end(CellText::trimmed(row.at(3), payTo));
+    row.end(text.amount(row.at(4), cents));
+    row.place();
+    const std::string_view memo = f4view(fEMemo);
+    RowOut memoRow(stops, CellText::textRoom(memo.size()));
+    char* value = memoRow.at(3);
+    char* valueEnd = CellText::trimmed(value, memo);
+    if (valueEnd == value) return;
+    memoRow.end(valueEnd);
+    NewLine();
+    memoRow.place();
 }
 
-void WriteIncomeRow(RowCells& row, const CellText& text, long long cents) {
-    text.date(row.at(0), f4view(fIncDate));
-    CellText::number(row.at(1), f4int(fIncAcc));
-    CellText::text(row.at(2), f4view(fIncDesc));
-    text.amount(row.at(3), cents);
-    row.setLastRow();
+void WriteIncomeRow(const std::vector<std::string>& stops, const CellText& text,
+                    long long cents) {
+    const std::string_view description = f4view(fIncDesc);
+    RowOut row(stops, text.dateRoom() + CellText::kNumberRoom +
+                          CellText::textRoom(description.size()) + CellText::kAmountRoom);
+    row.end(text.date(row.at(0), f4view(fIncDate)));
+    row.end(CellText::number(row.at(1), f4int(fIncAcc)));
+    row.end(CellText::text(row.at(2), description));
+    row.end(text.amount(row.at(3), cents));
+    row.place();
 }
 
 // The account the user picks; false when there is none to report on.
@@ -156,7 +153,8 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
         found >= 0 && found != r4eof ? d4tagCount(d.records, from.c_str(), through.c_str()) : 0;
 
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
-    RowCells row(d.stops);
+    std::vector<std::string> stops;
+    for (const QString& stop : d.stops) stops.push_back(stop.toStdString());
     const CellText text;
     long long total = 0;
     long walked = 0;
@@ -164,11 +162,9 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     for (int rc = found; inPeriod(rc); rc = d4skip(d.records, 1)) {
         if (FolderSelected(f4int(d.folder)) >= 0 &&
             (!account.chosen || f4int(d.account) == account.number)) {
-            double amount = 0;
-            f4double2(d.amount, &amount);
-            const long long cents = ToCents(amount);
+            const long long cents = f4cents(d.amount);
             StartRow(d.linesPerRecord);
-            d.writeRow(row, text, cents);
+            d.writeRow(stops, text, cents);
             total += cents;
         }
         ++walked;

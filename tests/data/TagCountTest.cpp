@@ -1,5 +1,9 @@
-// Counting a key range on a tag alone: live entries only, and the table's walk undisturbed.
+// Counting a key range on a tag alone, and the quick readings of numbers a report walk makes.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
 
 #include "Support.h"
 
@@ -28,6 +32,27 @@ TEST_F(TagCountTest, CountsTheDateRangeAndLeavesTheWalkWhereItWas) {
     EXPECT_EQ(d4recNo(kvl::dbExpenses), 2);
     ASSERT_EQ(d4skip(kvl::dbExpenses, 1), 0);
     EXPECT_EQ(d4recNo(kvl::dbExpenses), 5);  // 1 January, account 3 before account 7
+}
+
+// The quick readings of integers and cents give what the general parse gives, for every text.
+TEST_F(TagCountTest, IntegersAndCentsReadAsTheGeneralParseReadsThem) {
+    MakeDataSet();
+    ASSERT_TRUE(kvl::OpenExpenses());
+    AddExpense(QDate(2026, 1, 5), 7);
+    for (const char* text :
+         {"      1234.56", "   -0.05", "12", "  -17", "1234.5", "1.234", "  12.34  ", "+5.00",
+          "-", ".25", "1e3", "999999999999999", "9999999999999999", "99999999999999.99",
+          "9999999999999.99", "12-3.45", "", "   ", "\x01"}) {
+        // As a number field holds it, right-aligned, and with blanks after it.
+        const std::string rightAligned = std::string(30 - std::strlen(text), ' ') + text;
+        for (const std::string& stored : {rightAligned, std::string(text)}) {
+            f4assign(kvl::fPayTo, stored.c_str());
+            double number = 0;
+            f4double2(kvl::fPayTo, &number);
+            EXPECT_EQ(f4long(kvl::fPayTo), static_cast<long>(number)) << stored;
+            EXPECT_EQ(f4cents(kvl::fPayTo), std::llround(number * 100.0)) << stored;
+        }
+    }
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include "common/QStringPrint.h"
 #include "data/Clock.h"
@@ -15,10 +18,12 @@ namespace {
 
 using namespace kvl;
 
-QString Made(const std::function<void(std::string&)>& make) {
-    std::string out = "R50";
-    make(out);
-    return QString::fromStdString(out);
+// What a writer makes after a stop, in a buffer of just its room.
+QString Made(std::size_t room, const std::function<char*(char*)>& make) {
+    std::string out = "R50" + std::string(room, '\0');
+    const char* end = make(out.data() + 3);
+    EXPECT_LE(end, out.data() + out.size());
+    return QString::fromUtf8(out.data(), end - out.data());
 }
 
 TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
@@ -31,19 +36,24 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
         const CellText text;
         for (const long long cents : {0LL, 5LL, -5LL, 99LL, 100LL, -123456LL, 99999999LL,
                                       100000000LL, -1234567890123LL, 99999999999999LL})
-            EXPECT_EQ(Made([&](auto& out) { text.amount(out, cents); }), "R50" + FormatCents(cents))
+            EXPECT_EQ(Made(CellText::kAmountRoom, [&](char* out) { return text.amount(out, cents); }),
+                      "R50" + FormatCents(cents))
                 << cents;
         for (const char* stored : {"20260131", "19991231", "        ", "20260230", " 2026 1 5"})
-            EXPECT_EQ(Made([&](auto& out) { text.date(out, stored); }),
+            EXPECT_EQ(Made(text.dateRoom(), [&](char* out) { return text.date(out, stored); }),
                       "R50" + ReportDate(KeyToDate(stored)))
                 << stored;
         EndReport();
     }
-    EXPECT_EQ(Made([](auto& out) { CellText::trimmed(out, "\xA0 Caf\xE9\t "); }),
-              QStringLiteral("R50Café"));
-    EXPECT_EQ(Made([](auto& out) { CellText::trimmed(out, "  Paper Co  "); }), "R50Paper Co");
-    EXPECT_EQ(Made([](auto& out) { CellText::text(out, "Caf\xE9  "); }), "R50Café  ");
-    EXPECT_EQ(Made([](auto& out) { CellText::number(out, -1001); }), "R50-1001");
+    auto text = [](std::string_view field, char* (*make)(char*, std::string_view)) {
+        return Made(CellText::textRoom(field.size()), [&](char* out) { return make(out, field); });
+    };
+    EXPECT_EQ(text("\xA0 Caf\xE9\t ", CellText::trimmed), QStringLiteral("R50Café"));
+    EXPECT_EQ(text("  Paper Co  ", CellText::trimmed), "R50Paper Co");
+    EXPECT_EQ(text("\x80\x80\x80", CellText::trimmed), QStringLiteral("R50€€€"));
+    EXPECT_EQ(text("Caf\xE9  ", CellText::text), QStringLiteral("R50Café  "));
+    EXPECT_EQ(Made(CellText::kNumberRoom, [](char* out) { return CellText::number(out, LONG_MIN); }),
+              "R50" + QString::number(LONG_MIN));
 }
 
 TEST(CellText, ADayIsRealExactlyWhenQDateSaysSo) {
@@ -56,7 +66,7 @@ TEST(CellText, ADayIsRealExactlyWhenQDateSaysSo) {
             }
 }
 
-TEST(CellText, AWholeRowSetAtOnceReadsBackAsCellsSetOneByOne) {
+TEST(CellText, RowsSetAtOnceOrWrittenInPlaceReadBackAsCellsSetOneByOne) {
     ReportGrid grid;
     grid.reset(67, 6);
     grid.appendRow();
@@ -64,11 +74,26 @@ TEST(CellText, AWholeRowSetAtOnceReadsBackAsCellsSetOneByOne) {
     const QByteArrayView cells[] = {"L0005/01/26", "", "R24 10", "L26Caf\xC3\xA9"};
     grid.setRow(1, cells, 4);
     grid.setRow(0, cells, 0);
+    // In place: a row begun and left unplaced, then rows placed over a block boundary.
+    grid.beginRow(100);
+    for (int r = 2; r < 3000; ++r) {
+        char* text = grid.beginRow(64);
+        grid.appendRow();
+        const int n = std::snprintf(text, 64, "L00row %d", r);
+        std::memcpy(text + n, "R50x", 4);
+        const std::uint16_t lengths[] = {static_cast<std::uint16_t>(n), 0, 4};
+        grid.endRow(r, lengths, r % 7 == 0 ? 0 : 3);
+    }
     EXPECT_EQ(grid.cell(1, 0), QStringLiteral("L0005/01/26"));
     EXPECT_EQ(grid.cell(1, 1), QString());
     EXPECT_EQ(grid.cell(1, 3), QStringLiteral("L26Café"));
     EXPECT_EQ(grid.cell(1, 5), QString());
     EXPECT_EQ(grid.cell(0, 0), QString());
+    EXPECT_EQ(grid.cell(2999, 0), QStringLiteral("L00row 2999"));
+    EXPECT_EQ(grid.cell(2999, 2), QStringLiteral("R50x"));
+    EXPECT_EQ(grid.cell(2999, 5), QString());
+    EXPECT_EQ(grid.cell(2996, 0), QString());  // placed with no cells
+    EXPECT_EQ(grid.cell(2, 0), QStringLiteral("L00row 2"));
 }
 
 }  // namespace
