@@ -150,19 +150,10 @@ long d4tagCount(DATA4* d, const char* from, const char* through) {
     TAG4* tag = d->selected();
     if (!tag) return 0;
     if (const int rc = d->refresh(); rc < 0) return rc;
-    xb::NtxIndex& index = tag->index();
-    const std::string_view last(through ? through : "");
-    long count = 0;
-    int rc = index.seek(from ? from : "");
-    for (; rc == r4success || rc == r4after; rc = index.next()) {
-        if (index.key().substr(0, last.size()) > last) break;
-        ++count;
-    }
-    // The tag's cursor has moved: the table finds its record's entry again at its next move.
-    d->select(tag);
-    if (rc < 0) {
-        d->engine().raise(rc, tag->path() + ": damaged index");
-        return rc;
+    const long count = tag->index().count(from ? from : "", through ? through : "");
+    if (count < 0) {
+        d->engine().raise(static_cast<int>(count), tag->path() + ": damaged index");
+        return count;
     }
     return count;
 }

@@ -200,6 +200,20 @@ bool NtxIndex::positioned() const {
 uint32_t NtxIndex::recno() const {
     return impl_->curRec;
 }
+long NtxIndex::count(std::string_view from, std::string_view through) {
+    Impl& m = *impl_;
+    if (from.size() > m.keySize)
+        return m.fail(e4parm, "a seek key of " + std::to_string(from.size()) +
+                                  " bytes is longer than the keys of " + m.path);
+    through = through.substr(0, m.keySize);
+    Impl::Range range{reinterpret_cast<const uint8_t*>(from.data()), from.size(),
+                      reinterpret_cast<const uint8_t*>(through.data()), through.size(),
+                      m.fileEnd / ntx::kPage};
+    long total = 0;
+    if (int rc = m.countRange(m.root, range, false, false, 0, total)) return rc;
+    return total;
+}
+
 std::string_view NtxIndex::key() const {
     return impl_->curKey;
 }

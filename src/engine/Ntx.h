@@ -88,6 +88,10 @@ class NtxIndex {
     int seek(std::string_view key);
     // Moves to the entry (key, recno) or the first entry after it: r4success when found.
     int seekEntry(std::string_view key, uint32_t recno);
+    // The entries whose first from.size() bytes are not below from and whose first through.size()
+    // bytes are not above through, counted page by page without moving the cursor; a negative
+    // code on a damaged page.
+    long count(std::string_view from, std::string_view through);
     bool positioned() const;       // the cursor stands on an entry
     uint32_t recno() const;        // of the entry under the cursor
     std::string_view key() const;  // of the entry under the cursor

@@ -1,7 +1,10 @@
 // The index's page cache: pages are read on demand and checked as they are read, kept most
 // recently used first, and written back when they are evicted or flushed. New pages come from the
 // free list or the end of the file; freed pages go on the free list.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <vector>
 
@@ -12,7 +15,17 @@ namespace xb {
 
 using namespace ntx;
 
-int NtxIndex::Impl::checkPage(uint8_t* pg, uint32_t off) {
+namespace {
+
+// A walk in key order over a tree that was built or grew at its end meets its pages in file order,
+// a few apart where a split put a page elsewhere: a miss this close after the last one reads the
+// pages that follow with it.
+constexpr uint32_t kWalkGap = 4;
+constexpr size_t kReadAhead = 32;
+
+}  // namespace
+
+int NtxIndex::Impl::checkPage(uint8_t* pg, uint32_t off, bool mayRelay) {
     int n = Count(pg);
     if (n > maxItems)
         return fault("page " + Num(off) + " holds " + std::to_string(n) + " items, more than the " +
@@ -28,6 +41,7 @@ int NtxIndex::Impl::checkPage(uint8_t* pg, uint32_t off) {
         }
         used[s >> 6] |= uint64_t{1} << (s & 63);
     }
+    if (!canonical && !mayRelay) return e4index;
     if (!canonical) {
         const uint32_t start = ItemsStart(maxItems);
         std::array<uint16_t, kPage / 2> sorted;
@@ -120,19 +134,73 @@ void NtxIndex::Impl::adopt(CachedPage* p, uint32_t off) {
 
 int NtxIndex::Impl::load(uint32_t off, CachedPage*& out) {
     if (!pageInFile(off)) return fault("page offset " + Num(off) + " lies outside the file");
+    const bool walking = lastMiss != 0 && off > lastMiss && off - lastMiss <= kWalkGap * kPage;
+    size_t run = walking ? static_cast<size_t>(std::min<uint64_t>(kReadAhead, (fileEnd - off) / kPage))
+                         : 1;
     CachedPage* p;
     if (int rc = frame(p)) return rc;
-    if (Status s = ReadAt(fd, p->d, kPage, off, path); !s) {
-        spare.push_back(p);
-        return failStatus(s);
+    bool read = false;
+    if (run > 1) {
+        // Pages allocated but not yet written lie past the file's end: a read may come up short.
+        ahead.resize(run * kPage);
+        ssize_t got;
+        do {
+            got = ::pread(fd, ahead.data(), ahead.size(), static_cast<off_t>(off));
+        } while (got < 0 && errno == EINTR);
+        run = got > 0 ? static_cast<size_t>(got) / kPage : 0;
+        read = run > 0;
+        if (read) std::memcpy(p->d, ahead.data(), kPage);
     }
+    if (!read) {
+        run = 1;
+        if (Status s = ReadAt(fd, p->d, kPage, off, path); !s) {
+            spare.push_back(p);
+            return failStatus(s);
+        }
+    }
+    lastMiss = static_cast<uint32_t>(off + (run - 1) * kPage);
     if (int rc = checkPage(p->d, off)) {
         spare.push_back(p);
         return rc;
     }
     adopt(p, off);
     out = p;
+    if (run > 1) {
+        Pin pin(p);
+        keepAhead(off, run);
+    }
     return 0;
+}
+
+void NtxIndex::Impl::keepAhead(uint32_t off, size_t pages) {
+    const std::string error = lastError;
+    for (size_t i = 1; i < pages; ++i) {
+        const uint32_t at = static_cast<uint32_t>(off + i * kPage);
+        if (map.find(at)) continue;
+        CachedPage* p;
+        if (map.size() < limit && !spare.empty()) {
+            p = spare.back();
+            spare.pop_back();
+        } else if (map.size() < limit) {
+            frames.push_back(std::make_unique<CachedPage>());
+            p = frames.back().get();
+        } else {
+            // Only a clean page at the cold end makes room: nothing is written for a guess.
+            p = lru.prev;
+            if (p == &lru || p->pins != 0 || p->dirty) break;
+            unlink(p);
+            map.erase(p->off);
+        }
+        p->dirty = false;
+        p->pins = 0;
+        std::memcpy(p->d, ahead.data() + i * kPage, kPage);
+        if (checkPage(p->d, at, false) != 0) {
+            spare.push_back(p);
+            continue;
+        }
+        adopt(p, at);
+    }
+    lastError = error;
 }
 
 int NtxIndex::Impl::nextFree(uint32_t off, uint32_t& next) {

@@ -157,6 +157,28 @@ int NtxIndex::Impl::stepBackward() {
     return settleBackward();
 }
 
+int NtxIndex::Impl::countRange(uint32_t off, Range& range, bool above, bool below, int level,
+                               long& total) {
+    if (level >= kMaxDepth) return tooDeep();
+    if (range.pagesLeft-- == 0) return fault("a page is reached twice from the root");
+    CachedPage* p;
+    if (int rc = fetch(off, p)) return rc;
+    const int n = Count(p->d);
+    const int lo = above ? 0 : lowerBoundPrefix(p->d, range.from, range.fromLen);
+    const int hi = below ? n : upperBoundPrefix(p->d, range.through, range.throughLen);
+    if (hi < lo) return 0;  // the range is empty
+    total += hi - lo;
+    if (Child(p->d, 0) == 0) return 0;
+    // The children between lo and hi: the page may leave the cache while they are counted.
+    uint32_t children[kPage / 2];
+    for (int i = lo; i <= hi; ++i) children[i - lo] = Child(p->d, i);
+    for (int i = lo; i <= hi; ++i)
+        if (int rc = countRange(children[i - lo], range, above || i > lo, below || i < hi,
+                                level + 1, total))
+            return rc;
+    return 0;
+}
+
 int NtxIndex::Impl::refind() {
     findKey.assign(curKey);
     return seekEntry(reinterpret_cast<const uint8_t*>(findKey.data()), curRec);

@@ -46,6 +46,8 @@ struct NtxIndex::Impl {
     std::vector<std::unique_ptr<CachedPage>> frames;
     std::vector<CachedPage*> spare;
     size_t limit = 256;
+    uint32_t lastMiss = 0;  // the last page read from the file (of a run, the run's last)
+    std::vector<uint8_t> ahead;
 
     // Cursor. trail[0..depth) runs from the root; the last level's idx is the entry under the
     // cursor, the others' the child descended into.
@@ -92,7 +94,8 @@ struct NtxIndex::Impl {
     }
     // Checks a page read from disk and brings its offsets into slot order when another writer
     // left them otherwise.
-    int checkPage(uint8_t* pg, uint32_t off);
+    // mayRelay false: a page whose offsets need that is refused, with e4index and no message.
+    int checkPage(uint8_t* pg, uint32_t off, bool mayRelay = true);
     void buildSlotTable();
     void unlink(CachedPage* p) {
         p->prev->next = p->next;
@@ -120,8 +123,12 @@ struct NtxIndex::Impl {
         }
         return load(off, out);
     }
-    // Reads a page that is not in the cache.
+    // Reads a page that is not in the cache, and the pages after it when the misses walk the
+    // file forward.
     int load(uint32_t off, CachedPage*& out);
+    // Keeps the pages read along with the one asked for: those not cached, checked and needing no
+    // change, while a frame can be had without writing a page back.
+    void keepAhead(uint32_t off, size_t pages);
     // Reads the next-free pointer of a free page (which may sit dirty in the cache).
     int nextFree(uint32_t off, uint32_t& next);
     int checkFreeList();
@@ -161,6 +168,19 @@ struct NtxIndex::Impl {
         return lo;
     }
 
+    // First position whose key's first len bytes are above key.
+    int upperBoundPrefix(const uint8_t* pg, const uint8_t* key, size_t len) const {
+        int lo = 0, hi = ntx::Count(pg);
+        while (lo < hi) {
+            int mid = (lo + hi) / 2;
+            if (ntx::CompareKeys(ntx::KeyOf(pg, mid), key, len) <= 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+
     // ---- cursor (NtxCursor.cpp) --------------------------------------------------------------
     int tooDeep();
     int lose(int rc) {
@@ -187,6 +207,17 @@ struct NtxIndex::Impl {
     int refind();
     int next();
     int prev();
+    // Counting a key range: the entries of the subtree at off that lie in it are added to total.
+    // above and below say that the whole subtree is known to lie above the range's start or below
+    // its end; pagesLeft stops a damaged tree that reaches a page twice.
+    struct Range {
+        const uint8_t* from;
+        size_t fromLen;
+        const uint8_t* through;
+        size_t throughLen;
+        uint64_t pagesLeft;
+    };
+    int countRange(uint32_t off, Range& range, bool above, bool below, int level, long& total);
 
     // ---- changes (NtxChange.cpp) -------------------------------------------------------------
     int writeHeader(bool mark);

@@ -34,6 +34,13 @@ bool Ascii(std::string_view bytes) {
     return true;
 }
 
+// Whether every byte of the word is a decimal digit.
+bool DigitWord(std::uint64_t w) {
+    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ULL, kThrees = 0x3030303030303030ULL;
+    // A byte 0x30 to 0x39 stays below 0x40 when 6 is added; no byte carries into the next.
+    return (w & kHighNibbles) == kThrees && ((w + 0x0606060606060606ULL) & kHighNibbles) == kThrees;
+}
+
 bool AsciiSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -80,9 +87,39 @@ CellText::CellText()
         }
         i += run;
     }
+    if (dateTemplate_.size() <= sizeof datePattern_)
+        std::memcpy(datePattern_, dateTemplate_.data(), dateTemplate_.size());
 }
 
 char* CellText::amount(char* out, long long cents) const {
+    if (decimal_.size() == 1 && thousands_.size() == 1 && cents > -1000000000000LL &&
+        cents < 1000000000000LL) {
+        // One byte a separator, as most locales have, and at most 17 characters.
+        char made[24];
+        char* p = made + sizeof made;
+        unsigned long long v = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                         : static_cast<unsigned long long>(cents);
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+        *--p = decimal_[0];
+        for (int group = 0;; ++group) {
+            if (group == 3) {
+                *--p = thousands_[0];
+                group = 0;
+            }
+            *--p = static_cast<char>('0' + v % 10);
+            v /= 10;
+            if (v == 0) break;
+        }
+        if (cents < 0) *--p = '-';
+        const std::size_t n = static_cast<std::size_t>(made + sizeof made - p);
+        std::memset(out, ' ', 16);
+        char* start = n < 13 ? out + (13 - n) : out;
+        std::memcpy(start, p, n);
+        return start + n;
+    }
     // Made from the right: two decimals, the point, the whole part in groups of three, the sign.
     char reversed[kAmountRoom];
     char* p = reversed + sizeof reversed;
@@ -122,9 +159,7 @@ char* CellText::amount(char* out, long long cents) const {
 namespace {
 
 bool EightDigits(std::string_view stored) {
-    bool digits = stored.size() == 8;
-    for (const char c : stored) digits = digits && c >= '0' && c <= '9';
-    return digits;
+    return stored.size() == 8 && DigitWord(Word(stored.data()));
 }
 
 QString Latin1(std::string_view text) {
@@ -152,9 +187,16 @@ bool CellText::isDay(std::string_view stored) {
 char* CellText::date(char* out, std::string_view stored) const {
     if (!EightDigits(stored)) return Put(out, ReportDate(KeyToDate(Latin1(stored))));
     if (!DigitsNameADay(stored)) return out;
-    std::memcpy(out, dateTemplate_.data(), dateTemplate_.size());
-    for (const DateCopy& copy : dateCopies_)
-        std::memcpy(out + copy.at, stored.data() + copy.from, copy.length);
+    if (dateTemplate_.size() <= sizeof datePattern_)
+        std::memcpy(out, datePattern_, sizeof datePattern_);  // within the room
+    else
+        std::memcpy(out, dateTemplate_.data(), dateTemplate_.size());
+    for (const DateCopy& copy : dateCopies_) {
+        if (copy.length == 2)
+            std::memcpy(out + copy.at, stored.data() + copy.from, 2);
+        else
+            std::memcpy(out + copy.at, stored.data() + copy.from, 4);
+    }
     return out + dateTemplate_.size();
 }
 
@@ -169,12 +211,14 @@ char* CellText::text(char* out, std::string_view field) {
 }
 
 bool CellText::trimmedAscii(std::string_view field, std::string_view* inner) {
-    std::string_view t = field;
-    while (t.size() >= 8 && Word(t.data() + t.size() - 8) == kBlanks) t.remove_suffix(8);
-    while (!t.empty() && AsciiSpace(t.back())) t.remove_suffix(1);
-    while (!t.empty() && AsciiSpace(t.front())) t.remove_prefix(1);
-    *inner = t;
-    return Ascii(t);
+    if (!Ascii(field)) return false;
+    const char* b = field.data();
+    const char* e = b + field.size();
+    while (e - b >= 8 && Word(e - 8) == kBlanks) e -= 8;
+    while (e > b && AsciiSpace(e[-1])) --e;
+    while (b < e && AsciiSpace(*b)) ++b;
+    *inner = std::string_view(b, static_cast<std::size_t>(e - b));
+    return true;
 }
 
 char* CellText::trimmed(char* out, std::string_view field) {

@@ -45,6 +45,7 @@ class CellText {
     };
     std::string decimal_, thousands_;  // UTF-8, one character each
     std::string dateTemplate_;
+    char datePattern_[16] = {};  // the template again, copied whole when it fits
     std::vector<DateCopy> dateCopies_;
 };
 

@@ -63,8 +63,11 @@ class ReportGrid {
         std::uint32_t block;   // kEmptyRow: every cell empty
         std::uint32_t offset;  // of the row's cell-end table in the block
     };
+    struct FreeBytes {
+        void operator()(char* bytes) const;
+    };
     struct Block {
-        std::unique_ptr<char[]> bytes;
+        std::unique_ptr<char[], FreeBytes> bytes;
         std::size_t size = 0;
         std::size_t used = 0;
     };

@@ -26,16 +26,20 @@ struct Account {
 // value: a detail writes a row for every record of the period.
 class RowOut {
   public:
+    static constexpr std::size_t kStop = 3;  // "L00": alignment and column
+
     RowOut(const std::vector<std::string>& stops, std::size_t valueRoom)
         : stops_(stops), end_(Grid.beginRow(StopsRoom(stops) + valueRoom)) {}
     // Starts the cell of the column (columns in increasing order; those skipped stay empty) with
     // its stop and returns where its value goes; end gives where the value ends.
     char* at(int column) {
-        for (; count_ < column; ++count_) lengths_[count_] = 0;
+        if (count_ < column) {
+            std::fill(lengths_ + count_, lengths_ + column, std::uint16_t{0});
+            count_ = column;
+        }
         start_ = end_;
-        const std::string& stop = stops_[static_cast<std::size_t>(column)];
-        std::memcpy(end_, stop.data(), stop.size());
-        return end_ + stop.size();
+        std::memcpy(end_, stops_[static_cast<std::size_t>(column)].data(), kStop);
+        return end_ + kStop;
     }
     void end(char* valueEnd) {
         lengths_[count_++] = static_cast<std::uint16_t>(valueEnd - start_);
@@ -46,9 +50,7 @@ class RowOut {
 
   private:
     static std::size_t StopsRoom(const std::vector<std::string>& stops) {
-        std::size_t room = 0;
-        for (const std::string& stop : stops) room += stop.size();
-        return room;
+        return kStop * stops.size();
     }
     const std::vector<std::string>& stops_;
     char* start_ = nullptr;

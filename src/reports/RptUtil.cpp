@@ -1,6 +1,7 @@
 #include "reports/RptUtil.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -34,6 +35,8 @@ struct PageHeaderCells {
     QString today;  // in the short date format, taken when the report begins
     int width = -1;
     QByteArray dateCell;
+    QString section;
+    QByteArray sectionCell;
     QStringList titles;
     std::vector<QByteArray> titleCells;
     std::vector<QStringList> headerRows;
@@ -46,6 +49,10 @@ struct PageHeaderCells {
             dateCell = (QLatin1Char('R') + ColumnText(W) + today).toUtf8();
             titles.clear();
             titleCells.clear();
+        }
+        if (section != SectionLine || sectionCell.isEmpty()) {
+            section = SectionLine;
+            sectionCell = (QStringLiteral("L00") + section).toUtf8();
         }
         if (titles != TitleLines || titleCells.size() != static_cast<size_t>(TitleLines.size())) {
             titles = TitleLines;
@@ -161,8 +168,10 @@ void UnderlineLastRow() {
     SetFlags(LastRow(), QStringLiteral("U"));
 }
 
-void AddTitles() {
-    HeaderCells.refresh();
+namespace {
+
+// The page header's parts from the cells made by HeaderCells.refresh().
+void PlaceTitles() {
     for (const QByteArray& title : HeaderCells.titleCells) {
         NewLine();
         HeaderCells.row.assign(static_cast<size_t>(std::max(N, 1)), QByteArrayView());
@@ -173,14 +182,13 @@ void AddTitles() {
     }
 }
 
-void AddSectionLine() {
+void PlaceSectionLine() {
     NewLine();
     NewLine();
-    SetCell(LastRow(), 0, QStringLiteral("L00") + SectionLine);
+    HeaderCells.place({HeaderCells.sectionCell});
 }
 
-void AddColumnHeaders() {
-    HeaderCells.refresh();
+void PlaceColumnHeaders() {
     NewLine();
     for (const std::vector<QByteArray>& header : HeaderCells.headerCells) {
         NewLine();
@@ -190,26 +198,45 @@ void AddColumnHeaders() {
     }
 }
 
+}  // namespace
+
+void AddTitles() {
+    HeaderCells.refresh();
+    PlaceTitles();
+}
+
+void AddSectionLine() {
+    HeaderCells.refresh();
+    PlaceSectionLine();
+}
+
+void AddColumnHeaders() {
+    HeaderCells.refresh();
+    PlaceColumnHeaders();
+}
+
 bool CheckPage(int linesNeeded, bool withHeaders) {
     if (PageNo != 0 && linesNeeded <= LinesPerPage) return false;
     ++PageNo;
     if (PageNo > 1) {
         if (withHeaders) UnderlineLastRow();
         NewLine();
-        SetCell(LastRow(), 0, QStringLiteral("EJECT"));
+        HeaderCells.place({"EJECT"});
     }
     PageLine = 0;
     NewLine();
     HeaderCells.refresh();
-    const QByteArray page = "L00Page " + QByteArray::number(PageNo);
+    char page[32] = "L00Page ";
+    const char* pageEnd = std::to_chars(page + 8, page + sizeof page, PageNo).ptr;
+    const QByteArrayView pageCell(page, pageEnd - page);
     if (N > 1)
-        HeaderCells.place({page, HeaderCells.dateCell});
+        HeaderCells.place({pageCell, HeaderCells.dateCell});
     else
-        HeaderCells.place({page});
+        HeaderCells.place({pageCell});
     NewLine();
-    AddTitles();
-    AddSectionLine();
-    if (withHeaders) AddColumnHeaders();
+    PlaceTitles();
+    PlaceSectionLine();
+    if (withHeaders) PlaceColumnHeaders();
     return true;
 }
 

@@ -182,6 +182,15 @@ void ExpectMatches(NtxIndex& idx, const Model& model, std::mt19937& rng, uint16_
 
     for (int i = 0; i < 40; ++i) {
         std::string k = Key(keySize, rng() % (keyRange + 2));
+        // A range counted page by page holds the entries whose prefixes lie within it.
+        const std::string from = k.substr(0, rng() % (keySize + 1u)),
+                          through = Key(keySize, rng() % (keyRange + 2)).substr(0, rng() % (keySize + 1u));
+        const auto inRange = [&](const Entry& e) {
+            return e.first.compare(0, from.size(), from) >= 0 &&
+                   e.first.compare(0, through.size(), through) <= 0;
+        };
+        EXPECT_EQ(idx.count(from, through), std::count_if(model.begin(), model.end(), inRange))
+            << from << " .. " << through;
         ExpectSeek(idx, model, k);                                 // whole key
         ExpectSeek(idx, model, k.substr(0, 1 + rng() % keySize));  // partial key
         ExpectSeekEntry(idx, model, {k, static_cast<uint32_t>(rng() % 3000)});
@@ -998,6 +1007,8 @@ TEST_F(NtxDamageTest, RandomBytesNeverCrash) {
         for (int s = 0; s < 5000 && rc == r4success; ++s) rc = idx->prev();
         EXPECT_TRUE(rc == r4bof || rc == r4eof || rc == e4index) << rc;
         (void)idx->seek(Key(10, rng() % 3000));
+        const long counted = idx->count(Key(10, rng() % 3000), Key(10, rng() % 3000));
+        EXPECT_TRUE(counted >= 0 || counted == e4index) << counted;
         std::vector<std::string> problems;
         (void)idx->verify(nullptr, problems);
         for (int s = 0; s < 50; ++s) {
