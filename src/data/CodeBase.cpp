@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -183,6 +184,18 @@ const char* f4str(FIELD4* f) {
 
 std::string_view f4view(FIELD4* f) {
     const std::string_view raw = f->raw();
+    // Eight bytes at a time, the last word overlapping the one before: a report reads fields of
+    // every record, and they hold no NUL.
+    const auto noNul = [](const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) == 0;
+    };
+    if (raw.size() >= 8) {
+        bool clean = noNul(raw.data() + raw.size() - 8);
+        for (std::size_t i = 0; clean && i + 8 < raw.size(); i += 8) clean = noNul(raw.data() + i);
+        if (clean) return raw;
+    }
     return raw.substr(0, std::min(raw.size(), raw.find('\0')));
 }
 

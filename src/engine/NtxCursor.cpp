@@ -185,6 +185,15 @@ int NtxIndex::Impl::refind() {
 }
 
 int NtxIndex::Impl::next() {
+    // The usual step of a walk: to the next entry of the same cached leaf.
+    if (pos == Pos::Entry && pathStamp == changes && depth > 0) {
+        Level& l = trail[depth - 1];
+        if (const CachedPage* p = map.find(l.off);
+            p && Child(p->d, 0) == 0 && l.idx + 1 < Count(p->d)) {
+            take(p->d, ++l.idx);
+            return r4success;
+        }
+    }
     switch (pos) {
         case Pos::None:
         case Pos::Bof:

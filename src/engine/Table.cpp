@@ -30,15 +30,6 @@ void CopyPadded(char* dst, size_t width, std::string_view text, bool rightAlign)
 
 // ---- Field ----
 
-const FieldDesc& Field::desc() const {
-    return table_->fields()[index_];
-}
-
-std::string_view Field::raw() const {
-    const FieldDesc& d = desc();
-    return std::string_view(table_->record() + d.offset, d.length);
-}
-
 double Field::number() const {
     return ParseNumber(raw());
 }

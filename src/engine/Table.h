@@ -161,4 +161,14 @@ class Table {
     std::string keyA_, keyB_;  // scratch for tag maintenance: no allocation per record
 };
 
+// Inline: a report reads a few fields of every record.
+inline const FieldDesc& Field::desc() const {
+    return table_->fields()[index_];
+}
+
+inline std::string_view Field::raw() const {
+    const FieldDesc& d = desc();
+    return std::string_view(table_->record() + d.offset, d.length);
+}
+
 }  // namespace xb

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -22,15 +23,21 @@ std::uint64_t Word(const char* p) {
     return w;
 }
 
+static_assert(std::endian::native == std::endian::little, "a word's last byte is its highest");
+
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
 
 bool Ascii(std::string_view bytes) {
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8)
-        if (Word(bytes.data() + i) & kHighBits) return false;
-    for (; i < bytes.size(); ++i)
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    if (n >= 8) {
+        std::uint64_t all = Word(p + n - 8);
+        for (std::size_t i = 0; i + 8 <= n; i += 8) all |= Word(p + i);
+        return (all & kHighBits) == 0;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
     return true;
 }
 
@@ -45,14 +52,17 @@ bool AsciiSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-int Digits(std::string_view text) {
-    int v = 0;
-    for (const char c : text) v = v * 10 + (c - '0');
-    return v;
-}
-
+// Copies n bytes in words, the last word overlapping the one before: a cell's text is short.
 char* Put(char* out, const char* bytes, std::size_t n) {
-    std::memcpy(out, bytes, n);
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(out + i, bytes + i, 8);
+        std::memcpy(out + n - 8, bytes + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(out, bytes, 4);
+        std::memcpy(out + n - 4, bytes + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) out[i] = bytes[i];
+    }
     return out + n;
 }
 
@@ -169,12 +179,14 @@ QString Latin1(std::string_view text) {
 // Whether eight stored digits name a real day. QDate's rule, made here because a detail asks it
 // for every record: the Gregorian calendar, no year 0.
 bool DigitsNameADay(std::string_view stored) {
-    const int year = Digits(stored.substr(0, 4)), month = Digits(stored.substr(4, 2)),
-              day = Digits(stored.substr(6, 2));
+    const char* d = stored.data();
+    const int year = (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
+    const int month = (d[4] - '0') * 10 + (d[5] - '0'), day = (d[6] - '0') * 10 + (d[7] - '0');
     if (year == 0 || month < 1 || month > 12 || day < 1) return false;
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (day <= kDays[month - 1]) return true;
     const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return month == 2 && leap && day == 29;
 }
 
 }  // namespace
@@ -214,7 +226,16 @@ bool CellText::trimmedAscii(std::string_view field, std::string_view* inner) {
     if (!Ascii(field)) return false;
     const char* b = field.data();
     const char* e = b + field.size();
-    while (e - b >= 8 && Word(e - 8) == kBlanks) e -= 8;
+    while (e - b >= 8) {
+        // The blanks at the word's end, its highest bytes, at once.
+        const std::uint64_t others = Word(e - 8) ^ kBlanks;
+        if (others == 0) {
+            e -= 8;
+            continue;
+        }
+        e -= __builtin_clzll(others) / 8;
+        break;
+    }
     while (e > b && AsciiSpace(e[-1])) --e;
     while (b < e && AsciiSpace(*b)) ++b;
     *inner = std::string_view(b, static_cast<std::size_t>(e - b));

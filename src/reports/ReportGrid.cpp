@@ -204,11 +204,9 @@ void ReportGrid::endRow(int row, const std::uint16_t* lengths, int count) {
     Block& block = blocks_.back();
     char* target = block.bytes.get() + block.used;
     std::size_t text = 0;
-    for (int c = 0; c < columns_; ++c) {
-        const std::uint16_t length = c < count ? lengths[c] : 0;
-        std::memcpy(target + 2 * c, &length, sizeof length);
-        text += length;
-    }
+    for (int c = 0; c < count; ++c) text += lengths[c];
+    std::memcpy(target, lengths, 2 * static_cast<std::size_t>(count));
+    if (count < columns_) std::memset(target + 2 * count, 0, 2 * static_cast<std::size_t>(columns_ - count));
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
     if (text == 0) {
         ref = {kEmptyRow, 0};

@@ -35,6 +35,8 @@ class ReportGrid {
     int columns() const { return columns_; }
     int rows() const { return static_cast<int>(rows_.size()); }
 
+    // Makes room for this many rows in all before the row table must grow.
+    void reserveRows(std::size_t rows) { rows_.reserve(rows); }
     // Appends a row of empty cells.
     void appendRow();
     // Rows and columns out of range are ignored by set and read as empty.

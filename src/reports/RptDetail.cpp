@@ -33,10 +33,7 @@ class RowOut {
     // Starts the cell of the column (columns in increasing order; those skipped stay empty) with
     // its stop and returns where its value goes; end gives where the value ends.
     char* at(int column) {
-        if (count_ < column) {
-            std::fill(lengths_ + count_, lengths_ + column, std::uint16_t{0});
-            count_ = column;
-        }
+        if (count_ < column) count_ = column;
         start_ = end_;
         std::memcpy(end_, stops_[static_cast<std::size_t>(column)].data(), kStop);
         return end_ + kStop;
@@ -46,7 +43,7 @@ class RowOut {
         end_ = valueEnd;
     }
     // Makes the cells the grid's last row.
-    void place() { Grid.endRow(LastRow(), lengths_, count_); }
+    void place() { Grid.endRow(LastRow(), lengths_, std::min(Grid.columns(), kMostColumns)); }
 
   private:
     static std::size_t StopsRoom(const std::vector<std::string>& stops) {
@@ -55,7 +52,8 @@ class RowOut {
     const std::vector<std::string>& stops_;
     char* start_ = nullptr;
     char* end_;
-    std::uint16_t lengths_[8] = {};
+    static constexpr int kMostColumns = 8;
+    std::uint16_t lengths_[kMostColumns] = {};  // those not written stay 0
     int count_ = 0;
 };
 
@@ -154,6 +152,9 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     const long progressTotal =
         found >= 0 && found != r4eof ? d4tagCount(d.records, from.c_str(), through.c_str()) : 0;
 
+    // Room for the rows of every record and their pages' headers, so that the row table is not
+    // copied as it grows; what stays unused is never touched.
+    Grid.reserveRows(static_cast<std::size_t>(progressTotal) * (d.linesPerRecord + 1));
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
     std::vector<std::string> stops;
     for (const QString& stop : d.stops) stops.push_back(stop.toStdString());
