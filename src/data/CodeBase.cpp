@@ -10,6 +10,7 @@
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
 #include "engine/Files.h"
+#include "engine/NumberText.h"
 
 namespace {
 
@@ -159,6 +160,10 @@ long d4tagCount(DATA4* d, const char* from, const char* through) {
     return count;
 }
 
+std::string_view d4recordImage(DATA4* d) {
+    return std::string_view(d->record(), d->file().recordLength());
+}
+
 FIELD4* d4field(DATA4* d, const char* name) {
     return d->field(name ? name : "");
 }
@@ -182,8 +187,7 @@ const char* f4str(FIELD4* f) {
     return StrBuffer().c_str();
 }
 
-std::string_view f4view(FIELD4* f) {
-    const std::string_view raw = f->raw();
+std::string_view f4viewText(std::string_view raw) {
     // Eight bytes at a time, the last word overlapping the one before: a report reads fields of
     // every record, and they hold no NUL.
     const auto noNul = [](const char* p) {
@@ -197,6 +201,14 @@ std::string_view f4view(FIELD4* f) {
         if (clean) return raw;
     }
     return raw.substr(0, std::min(raw.size(), raw.find('\0')));
+}
+
+std::string_view f4view(FIELD4* f) {
+    return f4viewText(f->raw());
+}
+
+long f4longText(std::string_view raw) {
+    return xb::IntegerText(raw);
 }
 
 int f4int(FIELD4* f) {

@@ -73,6 +73,8 @@ int d4flush(DATA4* d);
 // with the code pending, on a damaged tag.
 long d4tagCount(DATA4* d, const char* from, const char* through);
 FIELD4* d4field(DATA4* d, const char* name);
+// The current record's whole image, deletion byte first: valid while the table stays on it.
+std::string_view d4recordImage(DATA4* d);
 int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
 
 // The raw text of the field at full width, valid until the next f4str call.
@@ -81,6 +83,10 @@ const char* f4str(FIELD4* f);
 // the table stays on its record. For loops that read every record.
 std::string_view f4view(FIELD4* f);
 int f4int(FIELD4* f);
+// What f4view and f4long give for a field's bytes at full width taken from a copy of a record
+// (d4recordImage): for a walk that hands its records on to be read elsewhere.
+std::string_view f4viewText(std::string_view raw);
+long f4longText(std::string_view raw);
 long f4long(FIELD4* f);
 int f4double2(FIELD4* f, double* out);
 // The value in whole cents, as llround of f4double2's value times 100 gives it; the usual text of

@@ -193,6 +193,20 @@ double ParseNumber(std::string_view text) {
     return value;
 }
 
+long IntegerText(std::string_view t) {
+    // Up to 15 digits the general parse gives exactly the same; anything else takes it.
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ') ++i;
+    const bool negative = i < t.size() && t[i] == '-';
+    if (negative) ++i;
+    const std::size_t first = i;
+    long value = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && i - first < 15; ++i)
+        value = value * 10 + (t[i] - '0');
+    if (i == t.size() && i > first) return negative ? -value : value;
+    return static_cast<long>(ParseNumber(t));
+}
+
 void FormatNumber(double value, int len, int dec, std::string& out) {
     if (len <= 0) {
         out.clear();

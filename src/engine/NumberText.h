@@ -18,6 +18,8 @@ void NumericKey(double value, int len, int dec, std::string& out);
 // Reads the text of a numeric field or a typed number ("  12.50", "-3", "") as a double; blank
 // text is 0. Leading and trailing blanks are ignored; text that is not a number reads as 0.
 double ParseNumber(std::string_view text);
+// ParseNumber's value cut to an integer, the usual right-aligned integer text read from its digits.
+long IntegerText(std::string_view text);
 
 // STR(value, len, dec): right-aligned, rounded to dec decimals, all '*' when it does not fit.
 void FormatNumber(double value, int len, int dec, std::string& out);

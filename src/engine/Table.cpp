@@ -35,19 +35,7 @@ double Field::number() const {
 }
 
 long Field::integer() const {
-    // Most fields read this way hold a plain integer, right-aligned: its digits make the value
-    // at once. Up to 15 digits the general parse gives exactly the same; anything else takes it.
-    const std::string_view t = raw();
-    std::size_t i = 0;
-    while (i < t.size() && t[i] == ' ') ++i;
-    const bool negative = i < t.size() && t[i] == '-';
-    if (negative) ++i;
-    const std::size_t first = i;
-    long value = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && i - first < 15; ++i)
-        value = value * 10 + (t[i] - '0');
-    if (i == t.size() && i > first) return negative ? -value : value;
-    return static_cast<long>(number());
+    return IntegerText(raw());
 }
 
 bool Field::truth() const {

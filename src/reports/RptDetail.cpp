@@ -1,6 +1,11 @@
 #include "reports/RptDetail.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <string>
 
@@ -57,6 +62,95 @@ class RowOut {
     int count_ = 0;
 };
 
+// What a row writer reads a record's fields with: where each shown field lies in a copy of the
+// record's image, the stops as UTF-8 and the cell writer. Made before the walk; the writer thread
+// reads no table.
+struct RowSource {
+    struct Span {
+        std::size_t offset, length;
+    };
+    std::vector<Span> fields;
+    std::vector<std::string> stops;
+    CellText cellText;
+
+    RowSource(const std::vector<FIELD4*>& shown, const QStringList& columnStops) {
+        for (FIELD4* f : shown) fields.push_back({f->desc().offset, f->desc().length});
+        for (const QString& stop : columnStops) stops.push_back(stop.toStdString());
+    }
+    std::string_view raw(const char* image, int field) const {
+        const Span& s = fields[static_cast<std::size_t>(field)];
+        return std::string_view(image + s.offset, s.length);
+    }
+    std::string_view text(const char* image, int field) const {
+        return f4viewText(raw(image, field));
+    }
+    long number(const char* image, int field) const { return f4longText(raw(image, field)); }
+};
+
+// The records of the period pass from the walk, on the builder's thread, to the row writer on a
+// thread of its own, in batches: a detail makes a row for every record, and the walk and the
+// making of rows overlap. At most kInFlight batches wait, so memory stays small.
+class RecordBatches {
+  public:
+    struct Batch {
+        std::string images;  // the records' images back to back
+        std::vector<long long> cents;
+    };
+    static constexpr std::size_t kRecords = 1024;
+
+    // The walk's side: the batch being filled, handed on by send (false once the writer has
+    // stopped), and the end of the walk.
+    Batch& filling() { return filling_; }
+    bool send() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [&] { return full_.size() < kInFlight || stopped_; });
+        if (stopped_) return false;
+        full_.push_back(std::move(filling_));
+        if (!spare_.empty()) {
+            filling_ = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        filling_.images.clear();
+        filling_.cents.clear();
+        ready_.notify_all();
+        return true;
+    }
+    void finish() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_ = true;
+        ready_.notify_all();
+    }
+    // The writer's side: the next batch, false when the walk has ended and none is left; a used
+    // batch goes back for filling; stop ends the walk's sending early.
+    bool receive(Batch& batch) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [&] { return !full_.empty() || finished_; });
+        if (full_.empty()) return false;
+        batch = std::move(full_.front());
+        full_.pop_front();
+        ready_.notify_all();
+        return true;
+    }
+    void recycle(Batch&& batch) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        spare_.push_back(std::move(batch));
+    }
+    void stop() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+        ready_.notify_all();
+    }
+
+  private:
+    static constexpr std::size_t kInFlight = 8;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<Batch> full_;
+    std::vector<Batch> spare_;
+    Batch filling_;
+    bool finished_ = false, stopped_ = false;
+};
+
 // What tells the expense and income details apart.
 struct Detail {
     char chart;  // 'E' or 'I', for the account pick list
@@ -75,23 +169,24 @@ struct Detail {
     QStringList header;     // flags included
     int linesPerRecord;     // reserved by the page check of each record row and of the total
     const char* totalText;  // column 0 of the total row
-    // The record's row or rows, after the page check, given the stops as UTF-8.
-    void (*writeRow)(const std::vector<std::string>& stops, const CellText& text, long long cents);
+    std::vector<FIELD4*> shown;  // the fields the rows show, as writeRow takes them
+    // The record's row or rows, after the page check, from a copy of its image.
+    void (*writeRow)(const RowSource& source, const char* image, long long cents);
 };
 
-void WriteExpenseRow(const std::vector<std::string>& stops, const CellText& text,
-                     long long cents) {
-    const std::string_view date = f4view(fExpDate), payTo = f4view(fPayTo);
-    RowOut row(stops, text.dateRoom() + 2 * CellText::kNumberRoom +
-                          CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
+void WriteExpenseRow(const RowSource& source, const char* image, long long cents) {
+    const std::string_view date = source.text(image, 0), payTo = source.text(image, 3);
+    const CellText& text = source.cellText;
+    RowOut row(source.stops, text.dateRoom() + 2 * CellText::kNumberRoom +
+                                 CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), date));
-    row.end(CellText::number(row.at(1), f4long(fCheckNo)));
-    row.end(CellText::number(row.at(2), f4int(fExpAccNo)));
+    row.end(CellText::number(row.at(1), source.number(image, 1)));
+    row.end(CellText::number(row.at(2), static_cast<int>(source.number(image, 2))));
     row.end(CellText::trimmed(row.at(3), payTo));
     row.end(text.amount(row.at(4), cents));
     row.place();
-    const std::string_view memo = f4view(fEMemo);
-    RowOut memoRow(stops, CellText::textRoom(memo.size()));
+    const std::string_view memo = source.text(image, 4);
+    RowOut memoRow(source.stops, CellText::textRoom(memo.size()));
     char* value = memoRow.at(3);
     char* valueEnd = CellText::trimmed(value, memo);
     if (valueEnd == value) return;
@@ -100,13 +195,13 @@ void WriteExpenseRow(const std::vector<std::string>& stops, const CellText& text
     memoRow.place();
 }
 
-void WriteIncomeRow(const std::vector<std::string>& stops, const CellText& text,
-                    long long cents) {
-    const std::string_view description = f4view(fIncDesc);
-    RowOut row(stops, text.dateRoom() + CellText::kNumberRoom +
-                          CellText::textRoom(description.size()) + CellText::kAmountRoom);
-    row.end(text.date(row.at(0), f4view(fIncDate)));
-    row.end(CellText::number(row.at(1), f4int(fIncAcc)));
+void WriteIncomeRow(const RowSource& source, const char* image, long long cents) {
+    const std::string_view description = source.text(image, 2);
+    const CellText& text = source.cellText;
+    RowOut row(source.stops, text.dateRoom() + CellText::kNumberRoom +
+                                 CellText::textRoom(description.size()) + CellText::kAmountRoom);
+    row.end(text.date(row.at(0), source.text(image, 0)));
+    row.end(CellText::number(row.at(1), static_cast<int>(source.number(image, 1))));
     row.end(CellText::text(row.at(2), description));
     row.end(text.amount(row.at(3), cents));
     row.place();
@@ -156,9 +251,35 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     // copied as it grows; what stays unused is never touched.
     Grid.reserveRows(static_cast<std::size_t>(progressTotal) * (d.linesPerRecord + 1));
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
-    std::vector<std::string> stops;
-    for (const QString& stop : d.stops) stops.push_back(stop.toStdString());
-    const CellText text;
+    const RowSource source(d.shown, d.stops);
+    RecordBatches batches;
+    std::exception_ptr failure;
+    const std::size_t width = d4recordImage(d.records).size();
+    std::thread writer([&] {
+        try {
+            RecordBatches::Batch batch;
+            while (batches.receive(batch)) {
+                for (std::size_t i = 0; i < batch.cents.size(); ++i) {
+                    StartRow(d.linesPerRecord);
+                    d.writeRow(source, batch.images.data() + i * width, batch.cents[i]);
+                }
+                batches.recycle(std::move(batch));
+            }
+        } catch (...) {
+            failure = std::current_exception();
+            batches.stop();
+        }
+    });
+    // The writer ends and is joined on every way out of the walk.
+    struct Join {
+        RecordBatches& batches;
+        std::thread& writer;
+        ~Join() {
+            batches.finish();
+            if (writer.joinable()) writer.join();
+        }
+    } join{batches, writer};
+
     long long total = 0;
     long walked = 0;
     int shown = -1;
@@ -166,15 +287,21 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
         if (FolderSelected(f4int(d.folder)) >= 0 &&
             (!account.chosen || f4int(d.account) == account.number)) {
             const long long cents = f4cents(d.amount);
-            StartRow(d.linesPerRecord);
-            d.writeRow(stops, text, cents);
+            RecordBatches::Batch& batch = batches.filling();
+            batch.images.append(d4recordImage(d.records));
+            batch.cents.push_back(cents);
             total += cents;
+            if (batch.cents.size() == RecordBatches::kRecords && !batches.send()) break;
         }
         ++walked;
         const int position =
             progressTotal > walked ? static_cast<int>(walked * 100 / progressTotal) : 100;
         if (position != shown) ctx.SetProgress(shown = position);
     }
+    if (!batches.filling().cents.empty()) batches.send();
+    batches.finish();
+    writer.join();
+    if (failure) std::rethrow_exception(failure);
     ctx.ShowProgress(false, QString());
 
     if (LastRow() < 0) return NoReportData();
@@ -206,6 +333,7 @@ Detail ExpenseDetail() {
              QStringLiteral("L26Paid to / Memo"), QStringLiteral("R67Amount"), QStringLiteral("U")},
             2,
             "TOTAL EXPENSES",
+            {fExpDate, fCheckNo, fExpAccNo, fPayTo, fEMemo},
             WriteExpenseRow};
 }
 
@@ -228,6 +356,7 @@ Detail IncomeDetail() {
              QStringLiteral("L21Description"), QStringLiteral("R72Amount"), QStringLiteral("U")},
             1,
             "Total",
+            {fIncDate, fIncAcc, fIncDesc},
             WriteIncomeRow};
 }
 
