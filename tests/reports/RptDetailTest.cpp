@@ -42,6 +42,26 @@ TEST_F(DetailTest, EveryExpenseReservesTwoLinesAtThePageCheck) {
     EXPECT_TRUE(lines.at(68).startsWith(QStringLiteral("05/02/26")));
 }
 
+// More records than the walk hands on at once: every row arrives once, in order, and the pages
+// run on across the hand-overs.
+TEST_F(DetailTest, ThousandsOfExpensesKeepTheirOrderRowsAndPages) {
+    constexpr int kExpenses = 2600;
+    for (int i = 0; i < kExpenses; ++i)
+        Expense(QDate(2026, 5, 1 + i / 100), 10, 1.00, QStringLiteral("P%1").arg(i),
+                i % 2 ? QStringLiteral("m%1").arg(i) : QString(), i + 1);
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    long nextCheck = 1, memos = 0, pages = 0;
+    for (const QString& line : Lines(text())) {
+        if (line.startsWith(QStringLiteral("Page "))) EXPECT_EQ(line.mid(5, 4).trimmed().toInt(), ++pages);
+        if (line.startsWith(QStringLiteral("05/"))) EXPECT_EQ(line.mid(10, 9).trimmed().toLong(), nextCheck++);
+        if (line.startsWith(QString(26, ' ') + "m")) ++memos;
+    }
+    EXPECT_EQ(nextCheck, kExpenses + 1);
+    EXPECT_EQ(memos, kExpenses / 2);
+    EXPECT_GT(pages, 50);
+    EXPECT_TRUE(Lines(text()).last().endsWith(QStringLiteral("2,600.00")));
+}
+
 TEST_F(DetailTest, TheProgressCountsEveryRecordOfThePeriodInAnyFolder) {
     AddFolder(2, QStringLiteral("Shop"));
     for (int i = 0; i < 4; ++i) Expense(QDate(2026, 5, 3 + i), 10, 1 << i, "P", {}, 0, 1 + i % 2);
