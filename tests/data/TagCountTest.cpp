@@ -55,4 +55,16 @@ TEST_F(TagCountTest, IntegersAndCentsReadAsTheGeneralParseReadsThem) {
     }
 }
 
+// A field's text ends at its first NUL byte, wherever in the field it lies.
+TEST_F(TagCountTest, FieldTextEndsAtItsFirstNul) {
+    for (const std::size_t at : {0u, 3u, 7u, 8u, 15u, 24u, 29u}) {
+        std::string raw(30, 'x');
+        raw[at] = '\0';
+        raw[29] = at == 29 ? '\0' : 'y';
+        EXPECT_EQ(f4viewText(raw), raw.substr(0, at)) << at;
+    }
+    EXPECT_EQ(f4viewText(std::string(30, 'x')), std::string(30, 'x'));
+    EXPECT_EQ(f4viewText(std::string_view("ab\0", 3)), "ab");
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "common/QStringPrint.h"
 #include "data/Clock.h"
@@ -50,6 +52,12 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
     };
     EXPECT_EQ(text("\xA0 Caf\xE9\t ", CellText::trimmed), QStringLiteral("R50Café"));
     EXPECT_EQ(text("  Paper Co  ", CellText::trimmed), "R50Paper Co");
+    // Fields shorter than, as long as and just longer than a word, blanks and tabs trimmed.
+    for (const auto& [field, trimmed] : std::vector<std::pair<std::string, QString>>{
+             {"", "R50"}, {"   ", "R50"}, {" a\t", "R50a"}, {"abcdefgh", "R50abcdefgh"},
+             {" abcdefg ", "R50abcdefg"}, {"ab" + std::string(20, ' '), "R50ab"},
+             {"x  y" + std::string(9, ' '), "R50x  y"}})
+        EXPECT_EQ(text(field, CellText::trimmed), trimmed) << field;
     EXPECT_EQ(text("\x80\x80\x80", CellText::trimmed), QStringLiteral("R50€€€"));
     EXPECT_EQ(text("Caf\xE9  ", CellText::text), QStringLiteral("R50Café  "));
     EXPECT_EQ(Made(CellText::kNumberRoom, [](char* out) { return CellText::number(out, LONG_MIN); }),
