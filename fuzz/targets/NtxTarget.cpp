@@ -65,6 +65,9 @@ void Walk(xb::NtxIndex& idx, const uint8_t* data, size_t size) {
         for (size_t i = 0; i < sound.size(); ++i)
             Require(backward[sound.size() - 1 - i] == sound[i],
                     "backwards a sound tree gives other entries");
+        // Counted page by page, the whole tree holds what the walk met.
+        Require(idx.count("", "") == static_cast<long>(sound.size()),
+                "a sound tree's count differs from its walk");
         // Every entry is found again by its key and record number.
         for (size_t i = 0; i < sound.size(); i += 7)
             Require(idx.seekEntry(sound[i].first, sound[i].second) == xb::r4success,
@@ -72,6 +75,7 @@ void Walk(xb::NtxIndex& idx, const uint8_t* data, size_t size) {
     } else {
         for (int steps = 0, r = idx.bottom(); r == xb::r4success && steps < kMaxWalk; ++steps)
             r = idx.prev();
+        (void)idx.count("", "");
     }
     // Seeks on keys taken from the input.
     for (size_t at = 0; at + 1 < size && at < 64; at += 9) {
