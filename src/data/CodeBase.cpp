@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -153,10 +152,7 @@ long d4tagCount(DATA4* d, const char* from, const char* through) {
     if (!tag) return 0;
     if (const int rc = d->refresh(); rc < 0) return rc;
     const long count = tag->index().count(from ? from : "", through ? through : "");
-    if (count < 0) {
-        d->engine().raise(static_cast<int>(count), tag->path() + ": damaged index");
-        return count;
-    }
+    if (count < 0) d->engine().raise(static_cast<int>(count), tag->path() + ": damaged index");
     return count;
 }
 
@@ -222,23 +218,7 @@ int f4double2(FIELD4* f, double* out) {
     return 0;
 }
 long long f4cents(FIELD4* f) {
-    const std::string_view t = f->raw();
-    std::size_t i = 0;
-    while (i < t.size() && t[i] == ' ') ++i;
-    const bool negative = i < t.size() && t[i] == '-';
-    if (negative) ++i;
-    const std::size_t first = i;
-    long long cents = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && i - first < 13; ++i)
-        cents = cents * 10 + (t[i] - '0');
-    // Exactly two decimals after at least one digit; up to 15 digits the double the general parse
-    // makes times 100 rounds back to these cents.
-    if (i > first && i + 3 == t.size() && t[i] == '.' && t[i + 1] >= '0' && t[i + 1] <= '9' &&
-        t[i + 2] >= '0' && t[i + 2] <= '9') {
-        cents = cents * 100 + (t[i + 1] - '0') * 10 + (t[i + 2] - '0');
-        return negative ? -cents : cents;
-    }
-    return std::llround(f->number() * 100.0);
+    return xb::CentsText(f->raw());
 }
 int f4true(FIELD4* f) {
     return f->truth() ? 1 : 0;

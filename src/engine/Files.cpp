@@ -294,18 +294,24 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
     return Status::Ok();
 }
 
-Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path) {
+Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path,
+              size_t* got) {
     char* p = static_cast<char*>(data);
+    if (got) *got = 0;
     while (size > 0) {
         ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR) continue;
             return ErrnoStatus(e4read, "cannot read", path);
         }
-        if (n == 0) return Status::Error(e4read, "unexpected end of file in " + path);
+        if (n == 0) {
+            if (got) break;
+            return Status::Error(e4read, "unexpected end of file in " + path);
+        }
         p += n;
         size -= static_cast<size_t>(n);
         offset += static_cast<uint64_t>(n);
+        if (got) *got += static_cast<size_t>(n);
     }
     return Status::Ok();
 }

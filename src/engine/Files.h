@@ -52,7 +52,9 @@ Status WriteBeside(const std::string& target,
 
 // Writes all of data at offset; EINTR and short writes handled. errno-based message on failure.
 Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std::string& path);
-Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path);
+// With got, a read that meets the end of the file is no error: got tells how many bytes it read.
+Status ReadAt(int fd, void* data, size_t size, uint64_t offset, const std::string& path,
+              size_t* got = nullptr);
 Status FileSize(int fd, uint64_t& size, const std::string& path);
 Status SyncFd(int fd, const std::string& path);
 // Allocates the file's blocks from offset up to end, making the file that long when it is

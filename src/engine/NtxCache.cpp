@@ -1,10 +1,7 @@
 // The index's page cache: pages are read on demand and checked as they are read, kept most
 // recently used first, and written back when they are evicted or flushed. New pages come from the
 // free list or the end of the file; freed pages go on the free list.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <array>
 #include <vector>
 
@@ -114,16 +111,22 @@ int NtxIndex::Impl::frame(CachedPage*& out) {
     if (map.size() >= limit) {
         if (int rc = shrinkTo(limit - 1)) return rc;
     }
+    out = freeFrame();
+    return 0;
+}
+
+NtxIndex::Impl::CachedPage* NtxIndex::Impl::freeFrame() {
+    CachedPage* p;
     if (!spare.empty()) {
-        out = spare.back();
+        p = spare.back();
         spare.pop_back();
     } else {
         frames.push_back(std::make_unique<CachedPage>());
-        out = frames.back().get();
+        p = frames.back().get();
     }
-    out->dirty = false;
-    out->pins = 0;
-    return 0;
+    p->dirty = false;
+    p->pins = 0;
+    return p;
 }
 
 void NtxIndex::Impl::adopt(CachedPage* p, uint32_t off) {
@@ -135,29 +138,25 @@ void NtxIndex::Impl::adopt(CachedPage* p, uint32_t off) {
 int NtxIndex::Impl::load(uint32_t off, CachedPage*& out) {
     if (!pageInFile(off)) return fault("page offset " + Num(off) + " lies outside the file");
     const bool walking = lastMiss != 0 && off > lastMiss && off - lastMiss <= kWalkGap * kPage;
-    size_t run = walking ? static_cast<size_t>(std::min<uint64_t>(kReadAhead, (fileEnd - off) / kPage))
-                         : 1;
+    size_t run =
+        walking ? static_cast<size_t>(std::min<uint64_t>(kReadAhead, (fileEnd - off) / kPage)) : 1;
     CachedPage* p;
     if (int rc = frame(p)) return rc;
-    bool read = false;
+    uint8_t* into = p->d;
     if (run > 1) {
-        // Pages allocated but not yet written lie past the file's end: a read may come up short.
         ahead.resize(run * kPage);
-        ssize_t got;
-        do {
-            got = ::pread(fd, ahead.data(), ahead.size(), static_cast<off_t>(off));
-        } while (got < 0 && errno == EINTR);
-        run = got > 0 ? static_cast<size_t>(got) / kPage : 0;
-        read = run > 0;
-        if (read) std::memcpy(p->d, ahead.data(), kPage);
+        into = ahead.data();
     }
-    if (!read) {
-        run = 1;
-        if (Status s = ReadAt(fd, p->d, kPage, off, path); !s) {
-            spare.push_back(p);
-            return failStatus(s);
-        }
+    // Pages allocated but not yet written lie past the file's end: a run may come up short.
+    size_t got = 0;
+    Status s = ReadAt(fd, into, run * kPage, off, path, &got);
+    if (s && got < kPage) s = ReadAt(fd, p->d, kPage, off, path);  // the end-of-file error
+    if (!s) {
+        spare.push_back(p);
+        return failStatus(s);
     }
+    run = got / kPage;
+    if (into != p->d) std::memcpy(p->d, into, kPage);
     lastMiss = static_cast<uint32_t>(off + (run - 1) * kPage);
     if (int rc = checkPage(p->d, off)) {
         spare.push_back(p);
@@ -178,12 +177,8 @@ void NtxIndex::Impl::keepAhead(uint32_t off, size_t pages) {
         const uint32_t at = static_cast<uint32_t>(off + i * kPage);
         if (map.find(at)) continue;
         CachedPage* p;
-        if (map.size() < limit && !spare.empty()) {
-            p = spare.back();
-            spare.pop_back();
-        } else if (map.size() < limit) {
-            frames.push_back(std::make_unique<CachedPage>());
-            p = frames.back().get();
+        if (map.size() < limit) {
+            p = freeFrame();
         } else {
             // Only a clean page at the cold end makes room: nothing is written for a guess.
             p = lru.prev;
@@ -191,8 +186,6 @@ void NtxIndex::Impl::keepAhead(uint32_t off, size_t pages) {
             unlink(p);
             map.erase(p->off);
         }
-        p->dirty = false;
-        p->pins = 0;
         std::memcpy(p->d, ahead.data() + i * kPage, kPage);
         if (checkPage(p->d, at, false) != 0) {
             spare.push_back(p);

@@ -111,6 +111,8 @@ struct NtxIndex::Impl {
     // Evicts unpinned pages from the cold end until the cache is below keep pages.
     int shrinkTo(size_t keep);
     int frame(CachedPage*& out);
+    // A spare frame or a new one, clean and unpinned, not yet in the map.
+    CachedPage* freeFrame();
     void adopt(CachedPage* p, uint32_t off);
     int fetch(uint32_t off, CachedPage*& out) {
         if (CachedPage* hit = map.find(off)) {

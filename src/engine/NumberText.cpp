@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -193,18 +193,41 @@ double ParseNumber(std::string_view text) {
     return value;
 }
 
-long IntegerText(std::string_view t) {
-    // Up to 15 digits the general parse gives exactly the same; anything else takes it.
-    std::size_t i = 0;
+namespace {
+
+// The plain start of a number's text: blanks, a minus sign, then at most `most` digits. Returns
+// where the digits stop, or npos when there are none.
+size_t PlainDigits(std::string_view t, size_t most, bool& negative, long long& value) {
+    size_t i = 0;
     while (i < t.size() && t[i] == ' ') ++i;
-    const bool negative = i < t.size() && t[i] == '-';
+    negative = i < t.size() && t[i] == '-';
     if (negative) ++i;
-    const std::size_t first = i;
-    long value = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && i - first < 15; ++i)
-        value = value * 10 + (t[i] - '0');
-    if (i == t.size() && i > first) return negative ? -value : value;
+    const size_t first = i;
+    value = 0;
+    for (; i < t.size() && IsDigit(t[i]) && i - first < most; ++i) value = value * 10 + (t[i] - '0');
+    return i > first ? i : std::string_view::npos;
+}
+
+}  // namespace
+
+// Up to 15 digits the general parse gives exactly the same; anything else takes it.
+long IntegerText(std::string_view t) {
+    bool negative;
+    long long value;
+    if (PlainDigits(t, 15, negative, value) == t.size()) return negative ? -value : value;
     return static_cast<long>(ParseNumber(t));
+}
+
+long long CentsText(std::string_view t) {
+    bool negative;
+    long long cents;
+    const size_t i = PlainDigits(t, 13, negative, cents);
+    if (i != std::string_view::npos && i + 3 == t.size() && t[i] == '.' && IsDigit(t[i + 1]) &&
+        IsDigit(t[i + 2])) {
+        cents = cents * 100 + (t[i + 1] - '0') * 10 + (t[i + 2] - '0');
+        return negative ? -cents : cents;
+    }
+    return std::llround(ParseNumber(t) * 100.0);
 }
 
 void FormatNumber(double value, int len, int dec, std::string& out) {

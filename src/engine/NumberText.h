@@ -20,6 +20,9 @@ void NumericKey(double value, int len, int dec, std::string& out);
 double ParseNumber(std::string_view text);
 // ParseNumber's value cut to an integer, the usual right-aligned integer text read from its digits.
 long IntegerText(std::string_view text);
+// ParseNumber's value in whole cents (rounded), the usual text of an amount (blanks, a sign,
+// digits, a point and two decimals) read from its digits.
+long long CentsText(std::string_view text);
 
 // STR(value, len, dec): right-aligned, rounded to dec decimals, all '*' when it does not fit.
 void FormatNumber(double value, int len, int dec, std::string& out);

@@ -97,51 +97,23 @@ CellText::CellText()
         }
         i += run;
     }
-    if (dateTemplate_.size() <= sizeof datePattern_)
-        std::memcpy(datePattern_, dateTemplate_.data(), dateTemplate_.size());
+    // Padded so that a date is copied as one fixed block, within its room.
+    dateLength_ = dateTemplate_.size();
+    if (dateTemplate_.size() < 16) dateTemplate_.resize(16, ' ');
 }
 
 char* CellText::amount(char* out, long long cents) const {
-    if (decimal_.size() == 1 && thousands_.size() == 1 && cents > -1000000000000LL &&
-        cents < 1000000000000LL) {
-        // One byte a separator, as most locales have, and at most 17 characters.
-        char made[24];
-        char* p = made + sizeof made;
-        unsigned long long v = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
-                                         : static_cast<unsigned long long>(cents);
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-        *--p = decimal_[0];
-        for (int group = 0;; ++group) {
-            if (group == 3) {
-                *--p = thousands_[0];
-                group = 0;
-            }
-            *--p = static_cast<char>('0' + v % 10);
-            v /= 10;
-            if (v == 0) break;
-        }
-        if (cents < 0) *--p = '-';
-        const std::size_t n = static_cast<std::size_t>(made + sizeof made - p);
-        std::memset(out, ' ', 16);
-        char* start = n < 13 ? out + (13 - n) : out;
-        std::memcpy(start, p, n);
-        return start + n;
-    }
     // Made from the right: two decimals, the point, the whole part in groups of three, the sign.
-    char reversed[kAmountRoom];
-    char* p = reversed + sizeof reversed;
+    char made[kAmountRoom];
+    char* p = made + sizeof made;
     int characters = 0;
-    auto put = [&](const std::string& separator) {
-        p -= separator.size();
-        std::memcpy(p, separator.data(), separator.size());
+    const auto put = [&](const std::string& separator) {  // one character, up to 3 bytes
+        for (std::size_t k = separator.size(); k-- > 0;) *--p = separator[k];
         ++characters;
     };
     unsigned long long v = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
                                      : static_cast<unsigned long long>(cents);
-    auto digit = [&] {
+    const auto digit = [&] {
         *--p = static_cast<char>('0' + v % 10);
         ++characters;
         v /= 10;
@@ -149,9 +121,13 @@ char* CellText::amount(char* out, long long cents) const {
     digit();
     digit();
     put(decimal_);
-    for (int group = 0; group == 0 || v != 0; ++group) {
-        if (group > 0 && group % 3 == 0) put(thousands_);
+    for (int group = 0;; ++group) {
+        if (group == 3) {
+            put(thousands_);
+            group = 0;
+        }
         digit();
+        if (v == 0) break;
     }
     if (cents < 0) {
         *--p = '-';
@@ -161,7 +137,7 @@ char* CellText::amount(char* out, long long cents) const {
         std::memset(out, ' ', static_cast<std::size_t>(13 - characters));
         out += 13 - characters;
     }
-    const std::size_t n = static_cast<std::size_t>(reversed + sizeof reversed - p);
+    const std::size_t n = static_cast<std::size_t>(made + sizeof made - p);
     std::memcpy(out, p, n);
     return out + n;
 }
@@ -189,40 +165,8 @@ bool DigitsNameADay(std::string_view stored) {
     return month == 2 && leap && day == 29;
 }
 
-}  // namespace
-
-bool CellText::isDay(std::string_view stored) {
-    if (!EightDigits(stored)) return KeyToDate(Latin1(stored)).isValid();
-    return DigitsNameADay(stored);
-}
-
-char* CellText::date(char* out, std::string_view stored) const {
-    if (!EightDigits(stored)) return Put(out, ReportDate(KeyToDate(Latin1(stored))));
-    if (!DigitsNameADay(stored)) return out;
-    if (dateTemplate_.size() <= sizeof datePattern_)
-        std::memcpy(out, datePattern_, sizeof datePattern_);  // within the room
-    else
-        std::memcpy(out, dateTemplate_.data(), dateTemplate_.size());
-    for (const DateCopy& copy : dateCopies_) {
-        if (copy.length == 2)
-            std::memcpy(out + copy.at, stored.data() + copy.from, 2);
-        else
-            std::memcpy(out + copy.at, stored.data() + copy.from, 4);
-    }
-    return out + dateTemplate_.size();
-}
-
-char* CellText::number(char* out, long value) {
-    return std::to_chars(out, out + kNumberRoom, value).ptr;
-}
-
-char* CellText::text(char* out, std::string_view field) {
-    if (Ascii(field)) return Put(out, field.data(), field.size());
-    const std::string utf8 = xb::Cp1252ToUtf8(field);
-    return Put(out, utf8.data(), utf8.size());
-}
-
-bool CellText::trimmedAscii(std::string_view field, std::string_view* inner) {
+// The field trimmed of blanks at both ends when it is ASCII; false otherwise.
+bool TrimmedAscii(std::string_view field, std::string_view* inner) {
     if (!Ascii(field)) return false;
     const char* b = field.data();
     const char* e = b + field.size();
@@ -242,9 +186,39 @@ bool CellText::trimmedAscii(std::string_view field, std::string_view* inner) {
     return true;
 }
 
+}  // namespace
+
+bool CellText::isDay(std::string_view stored) {
+    if (!EightDigits(stored)) return KeyToDate(Latin1(stored)).isValid();
+    return DigitsNameADay(stored);
+}
+
+char* CellText::date(char* out, std::string_view stored) const {
+    if (!EightDigits(stored)) return Put(out, ReportDate(KeyToDate(Latin1(stored))));
+    if (!DigitsNameADay(stored)) return out;
+    std::memcpy(out, dateTemplate_.data(), dateTemplate_.size());
+    for (const DateCopy& copy : dateCopies_) {
+        if (copy.length == 2)
+            std::memcpy(out + copy.at, stored.data() + copy.from, 2);
+        else
+            std::memcpy(out + copy.at, stored.data() + copy.from, 4);
+    }
+    return out + dateLength_;
+}
+
+char* CellText::number(char* out, long value) {
+    return std::to_chars(out, out + kNumberRoom, value).ptr;
+}
+
+char* CellText::text(char* out, std::string_view field) {
+    if (Ascii(field)) return Put(out, field.data(), field.size());
+    const std::string utf8 = xb::Cp1252ToUtf8(field);
+    return Put(out, utf8.data(), utf8.size());
+}
+
 char* CellText::trimmed(char* out, std::string_view field) {
     std::string_view inner;
-    if (trimmedAscii(field, &inner)) return Put(out, inner.data(), inner.size());
+    if (TrimmedAscii(field, &inner)) return Put(out, inner.data(), inner.size());
     // Beyond ASCII a blank may be a no-break space, which trimming removes too.
     return Put(out, QString::fromStdString(xb::Cp1252ToUtf8(field)).trimmed());
 }

@@ -28,12 +28,10 @@ class CellText {
     // A field's Windows-1252 bytes as its text, all of it or trimmed.
     static char* text(char* out, std::string_view field);
     static char* trimmed(char* out, std::string_view field);
-    // The field trimmed of blanks at both ends when it is ASCII; false otherwise.
-    static bool trimmedAscii(std::string_view field, std::string_view* inner);
 
     // The most bytes each writer adds.
     static constexpr std::size_t kAmountRoom = 48;
-    std::size_t dateRoom() const { return dateTemplate_.size() + 16; }
+    std::size_t dateRoom() const { return dateLength_ + 16; }
     static constexpr std::size_t kNumberRoom = 24;
     static std::size_t textRoom(std::size_t fieldLength) { return 3 * fieldLength; }
 
@@ -44,8 +42,8 @@ class CellText {
         std::size_t at, from, length;  // in the template, in the stored CCYYMMDD text
     };
     std::string decimal_, thousands_;  // UTF-8, one character each
-    std::string dateTemplate_;
-    char datePattern_[16] = {};  // the template again, copied whole when it fits
+    std::string dateTemplate_;  // at least 16 bytes, the date's dateLength_ of them first
+    std::size_t dateLength_ = 0;
     std::vector<DateCopy> dateCopies_;
 };
 

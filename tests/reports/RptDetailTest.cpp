@@ -52,8 +52,12 @@ TEST_F(DetailTest, ThousandsOfExpensesKeepTheirOrderRowsAndPages) {
     ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
     long nextCheck = 1, memos = 0, pages = 0;
     for (const QString& line : Lines(text())) {
-        if (line.startsWith(QStringLiteral("Page "))) EXPECT_EQ(line.mid(5, 4).trimmed().toInt(), ++pages);
-        if (line.startsWith(QStringLiteral("05/"))) EXPECT_EQ(line.mid(10, 9).trimmed().toLong(), nextCheck++);
+        if (line.startsWith(QStringLiteral("Page "))) {
+            EXPECT_EQ(line.mid(5, 4).trimmed().toInt(), ++pages);
+        }
+        if (line.startsWith(QStringLiteral("05/"))) {
+            EXPECT_EQ(line.mid(10, 9).trimmed().toLong(), nextCheck++);
+        }
         if (line.startsWith(QString(26, ' ') + "m")) ++memos;
     }
     EXPECT_EQ(nextCheck, kExpenses + 1);
