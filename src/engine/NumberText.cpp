@@ -204,7 +204,8 @@ size_t PlainDigits(std::string_view t, size_t most, bool& negative, long long& v
     if (negative) ++i;
     const size_t first = i;
     value = 0;
-    for (; i < t.size() && IsDigit(t[i]) && i - first < most; ++i) value = value * 10 + (t[i] - '0');
+    for (; i < t.size() && IsDigit(t[i]) && i - first < most; ++i)
+        value = value * 10 + (t[i] - '0');
     return i > first ? i : std::string_view::npos;
 }
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace kvl {
@@ -206,7 +206,8 @@ void ReportGrid::endRow(int row, const std::uint16_t* lengths, int count) {
     std::size_t text = 0;
     for (int c = 0; c < count; ++c) text += lengths[c];
     std::memcpy(target, lengths, 2 * static_cast<std::size_t>(count));
-    if (count < columns_) std::memset(target + 2 * count, 0, 2 * static_cast<std::size_t>(columns_ - count));
+    if (count < columns_)
+        std::memset(target + 2 * count, 0, 2 * static_cast<std::size_t>(columns_ - count));
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
     if (text == 0) {
         ref = {kEmptyRow, 0};

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <thread>
-#include <cstring>
 #include <string>
+#include <thread>
 
 #include "data/DbUtil.h"
 #include "data/Period.h"
@@ -166,9 +166,9 @@ struct Detail {
     const char* kind;  // the title after the folder and account names
     int width;
     QStringList stops;
-    QStringList header;     // flags included
-    int linesPerRecord;     // reserved by the page check of each record row and of the total
-    const char* totalText;  // column 0 of the total row
+    QStringList header;          // flags included
+    int linesPerRecord;          // reserved by the page check of each record row and of the total
+    const char* totalText;       // column 0 of the total row
     std::vector<FIELD4*> shown;  // the fields the rows show, as writeRow takes them
     // The record's row or rows, after the page check, from a copy of its image.
     void (*writeRow)(const RowSource& source, const char* image, long long cents);

@@ -184,7 +184,8 @@ void ExpectMatches(NtxIndex& idx, const Model& model, std::mt19937& rng, uint16_
         std::string k = Key(keySize, rng() % (keyRange + 2));
         // A range counted page by page holds the entries whose prefixes lie within it.
         const std::string from = k.substr(0, rng() % (keySize + 1u)),
-                          through = Key(keySize, rng() % (keyRange + 2)).substr(0, rng() % (keySize + 1u));
+                          through = Key(keySize, rng() % (keyRange + 2))
+                                        .substr(0, rng() % (keySize + 1u));
         const auto inRange = [&](const Entry& e) {
             return e.first.compare(0, from.size(), from) >= 0 &&
                    e.first.compare(0, through.size(), through) <= 0;

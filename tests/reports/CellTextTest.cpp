@@ -38,8 +38,9 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
         const CellText text;
         for (const long long cents : {0LL, 5LL, -5LL, 99LL, 100LL, -123456LL, 99999999LL,
                                       100000000LL, -1234567890123LL, 99999999999999LL})
-            EXPECT_EQ(Made(CellText::kAmountRoom, [&](char* out) { return text.amount(out, cents); }),
-                      "R50" + FormatCents(cents))
+            EXPECT_EQ(
+                Made(CellText::kAmountRoom, [&](char* out) { return text.amount(out, cents); }),
+                "R50" + FormatCents(cents))
                 << cents;
         for (const char* stored : {"20260131", "19991231", "        ", "20260230", " 2026 1 5"})
             EXPECT_EQ(Made(text.dateRoom(), [&](char* out) { return text.date(out, stored); }),
@@ -53,15 +54,20 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
     EXPECT_EQ(text("\xA0 Caf\xE9\t ", CellText::trimmed), QStringLiteral("R50Café"));
     EXPECT_EQ(text("  Paper Co  ", CellText::trimmed), "R50Paper Co");
     // Fields shorter than, as long as and just longer than a word, blanks and tabs trimmed.
-    for (const auto& [field, trimmed] : std::vector<std::pair<std::string, QString>>{
-             {"", "R50"}, {"   ", "R50"}, {" a\t", "R50a"}, {"abcdefgh", "R50abcdefgh"},
-             {" abcdefg ", "R50abcdefg"}, {"ab" + std::string(20, ' '), "R50ab"},
-             {"x  y" + std::string(9, ' '), "R50x  y"}})
+    for (const auto& [field, trimmed] :
+         std::vector<std::pair<std::string, QString>>{{"", "R50"},
+                                                      {"   ", "R50"},
+                                                      {" a\t", "R50a"},
+                                                      {"abcdefgh", "R50abcdefgh"},
+                                                      {" abcdefg ", "R50abcdefg"},
+                                                      {"ab" + std::string(20, ' '), "R50ab"},
+                                                      {"x  y" + std::string(9, ' '), "R50x  y"}})
         EXPECT_EQ(text(field, CellText::trimmed), trimmed) << field;
     EXPECT_EQ(text("\x80\x80\x80", CellText::trimmed), QStringLiteral("R50€€€"));
     EXPECT_EQ(text("Caf\xE9  ", CellText::text), QStringLiteral("R50Café  "));
-    EXPECT_EQ(Made(CellText::kNumberRoom, [](char* out) { return CellText::number(out, LONG_MIN); }),
-              "R50" + QString::number(LONG_MIN));
+    EXPECT_EQ(
+        Made(CellText::kNumberRoom, [](char* out) { return CellText::number(out, LONG_MIN); }),
+        "R50" + QString::number(LONG_MIN));
 }
 
 TEST(CellText, ADayIsRealExactlyWhenQDateSaysSo) {
