@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -42,15 +43,10 @@ TDriveDir::TDriveDir(QWidget* parent)
     TakeOwnerFont(this);
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model_->setReadOnly(true);
     DirectoryListBox1 = new QTreeView(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setModel(model_);
     DirectoryListBox1->setHeaderHidden(true);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        DirectoryListBox1->hideColumn(column);
+    readTree();
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setEnabled(false);
@@ -71,14 +67,29 @@ TDriveDir::TDriveDir(QWidget* parent)
 
     connect(DriveComboBox1, &QComboBox::currentIndexChanged, this,
             &TDriveDir::DriveComboBox1Change);
-    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { DirectoryListBox1Change(); });
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
     connect(BtnOK, &QPushButton::clicked, this, &TDriveDir::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TDriveDir::BtnCancelClick);
 
     fillDrives();
     SetDirectory(QDir::currentPath());
+}
+
+// QFileSystemModel keeps what it once read, directories since removed included; a model of its own
+// for each showing reads the disk as it is now.
+void TDriveDir::readTree() {
+    QFileSystemModel* old = model_;
+    QItemSelectionModel* oldSelection = DirectoryListBox1->selectionModel();
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model_->setReadOnly(true);
+    DirectoryListBox1->setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        DirectoryListBox1->hideColumn(column);
+    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { DirectoryListBox1Change(); });
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
+    delete oldSelection;
+    delete old;
 }
 
 void TDriveDir::SetCaptions(const QString& caption, const QString& okText) {
@@ -112,8 +123,11 @@ void TDriveDir::showDrive(const QString& root, const QString& dir) {
     model_->setRootPath(root);
     DirectoryListBox1->setRootIndex(model_->index(root));
     current_ = dir;
+    // Until the tree has read the directory, no other one may stay marked as open.
+    const QModelIndex open = model_->index(dir);
+    if (!open.isValid()) DirectoryListBox1->setCurrentIndex(QModelIndex());
+    listFiles();
     showCurrent();
-    DirectoryListBox1Change();
 }
 
 // The tree fills in the background; the open directory is marked in it once it is there.
@@ -121,7 +135,13 @@ void TDriveDir::showCurrent() {
     const QModelIndex open = model_->index(current_);
     if (!open.isValid() || open == DirectoryListBox1->currentIndex()) return;
     DirectoryListBox1->setCurrentIndex(open);
+    DirectoryListBox1->expand(open);  // its subdirectories are where the user goes next
     DirectoryListBox1->scrollTo(open);
+}
+
+void TDriveDir::listFiles() {
+    FileListBox1->clear();
+    FileListBox1->addItems(QDir(current_).entryList(QDir::Files, QDir::Name));
 }
 
 QString TDriveDir::CurrentDirectory() const {
@@ -136,6 +156,11 @@ void TDriveDir::showEvent(QShowEvent* event) {
 void TDriveDir::FormShow() {
     rememberedDirectory_ = QDir::currentPath();
     fillDrives();
+    readTree();
+    QString open = current_;  // as it was left, or as the caller set it
+    while (!QFileInfo(open).isDir() && QFileInfo(open).path() != open)
+        open = QFileInfo(open).path();
+    SetDirectory(open);
     rememberedDrive_ = DriveComboBox1->currentIndex();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -160,9 +185,9 @@ void TDriveDir::DriveComboBox1Change(int index) {
 
 void TDriveDir::DirectoryListBox1Change() {
     const QModelIndex open = DirectoryListBox1->currentIndex();
-    if (open.isValid()) current_ = model_->filePath(open);
-    FileListBox1->clear();
-    FileListBox1->addItems(QDir(CurrentDirectory()).entryList(QDir::Files, QDir::Name));
+    if (!open.isValid()) return;
+    current_ = model_->filePath(open);
+    listFiles();
 }
 
 void TDriveDir::restoreCurrentDirectory() {

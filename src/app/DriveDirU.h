@@ -8,7 +8,8 @@
 // mount point, and the combo returns to the drive it showed when the dialog opened. Moving through
 // the list never changes the process's current directory (the data directory, where the tables
 // are opened by bare name); the dialog makes the directory it found current again as it closes.
-// Between uses the list stays where it was left.
+// Between uses the list stays where it was left (or the nearest directory above that still
+// exists); each showing reads the tree afresh and lists the files of the directory it opens on.
 #pragma once
 
 #include <QDialog>
@@ -53,11 +54,13 @@ class TDriveDir : public QDialog {
 
   private:
     void fillDrives();
+    void readTree();
     void showDrive(const QString& root, const QString& dir);
     void showCurrent();
+    void listFiles();
     void restoreCurrentDirectory();
 
-    QFileSystemModel* model_;
+    QFileSystemModel* model_ = nullptr;
     QString current_;  // the directory open in the list
     QString rememberedDirectory_;
     int rememberedDrive_ = -1;

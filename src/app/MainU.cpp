@@ -10,8 +10,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -64,9 +62,25 @@ int& SplashMinimum() {
 QString ChooseDirectory(const QString& caption, const QString& okText) {
     if (!DriveDirForm) return QString();
     DriveDirForm->SetCaptions(caption, okText);
+    // Asked for in the middle of a copy, the choice must not look like more waiting.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
     DriveDirForm->exec();
+    if (waiting) QApplication::restoreOverrideCursor();
     return DriveDirForm->ChosenDirectory;
 }
+
+// The chooser again for the next disk of a backup set, open where the last disk was.
+NextDiskDirectory NextDiskChooser(const QString& caption, const QString& okText) {
+    return [caption, okText](const QString& current) {
+        if (!DriveDirForm) return current;
+        DriveDirForm->SetDirectory(QDir::cleanPath(current));
+        return ChooseDirectory(caption, okText);
+    };
+}
+
+const QString kBackupCaption = QStringLiteral("Choose Backup Drive & Directory");
+const QString kRestoreCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
 
 class WaitCursor {
   public:
@@ -254,6 +268,11 @@ void TFormMain::FolderCBoxChange(int index) {
     if (folder) DefaultFolder = *folder;
 }
 
+void TFormMain::ForgetFolderFilter() {
+    FolderIndex = 0;
+    DefaultFolder = -1;
+}
+
 void TFormMain::MarkFolderListStale() {
     FolderListStale = true;
     update();
@@ -280,13 +299,14 @@ void TFormMain::RefillFolderList() {
         if (d4deleted(dbFolders)) continue;
         FolderCBox->addItem(FieldText(fFolNo) + QStringLiteral(" - ") + FieldText(fFolName));
     }
-    // A remembered entry that no longer exists falls back to "No Default"; the filter itself
-    // stays as it was.
+    // A remembered entry that no longer exists falls back to "No Default". The filter follows
+    // the entry shown: the lists must never be limited to a folder the list does not show.
     if (d4recCountDo(dbFolders) < FolderIndex || FolderIndex >= FolderCBox->count())
         FolderIndex = 0;
     d4close(dbFolders);
     dbFolders = nullptr;
     FolderCBox->setCurrentIndex(FolderIndex);
+    FolderCBoxChange(FolderIndex);
     FolderListStale = false;
     if (FolderCBox->hasFocus()) setFocus();
 }
@@ -351,9 +371,7 @@ void TFormMain::BtnFontClick() {
 }
 
 void TFormMain::BtnPSetupClick() {
-    QPrintDialog dialog(&CurrentPrinter(), this);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    dialog.exec();
+    PickPrinter(this);
     showPrinter();
 }
 
@@ -390,24 +408,25 @@ void TFormMain::MaskEdit4Exit() {
 // and refresh the folder list they may have changed.
 
 void TFormMain::BtnBackupClick() {
-    const QString dir = ChooseDirectory(QStringLiteral("Choose Backup Drive & Directory"),
-                                        QStringLiteral("Backup"));
+    const QString dir = ChooseDirectory(kBackupCaption, QStringLiteral("Backup"));
     repaint();
     if (dir.isEmpty()) return;
     WaitCursor wait;
-    RunBackup(dir);
+    RunBackup(dir, nullptr, NextDiskChooser(kBackupCaption, QStringLiteral("Backup")));
 }
 
 void TFormMain::BtnRestoreClick() {
-    const QString dir = ChooseDirectory(
-        QStringLiteral("Choose Drive & Directory Containing BACKUP"), QStringLiteral("Restore"));
+    const QString dir = ChooseDirectory(kRestoreCaption, QStringLiteral("Restore"));
     if (dir.isEmpty()) return;
     repaint();
+    bool restored = false;
     {
         WaitCursor wait;
-        RunRestore(dir);
+        restored =
+            RunRestore(dir, nullptr, NextDiskChooser(kRestoreCaption, QStringLiteral("Restore")));
     }
-    MarkFolderListStale();  // the folders may be others now
+    if (restored) ForgetFolderFilter();  // the folders are the backup's now
+    MarkFolderListStale();
 }
 
 void TFormMain::BtnEraseDataClick() {
@@ -428,10 +447,12 @@ void TFormMain::BtnUpgradeClick() {
     QDir::setCurrent(remembered);
     if (dir.isEmpty()) return;
     repaint();
+    UpgradeOutcome outcome;
     {
         WaitCursor wait;
-        RunUpgrade(dir);
+        outcome = RunUpgrade(dir);
     }
+    if (outcome == UpgradeOutcome::Converted) ForgetFolderFilter();  // the old data's folders
     MarkFolderListStale();
 }
 

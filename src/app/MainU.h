@@ -5,7 +5,9 @@
 // check, the directory lock, the engine, the silent rebuild of missing indexes, the settings, the
 // caption, the report period and the setup fields. It returns false when the program must end
 // (the reason has been shown). Between operations no table is open. DefaultFolder (-1: no limit)
-// is what the income and expense lists are limited to; PackNeeded asks for a pack after the
+// is what the income and expense lists are limited to: the folder the folder list shows, also
+// after a refill (a list that falls back to "No Default" lifts the limit; restore and upgrade,
+// which bring other folders, start again from "No Default"). PackNeeded asks for a pack after the
 // account and folder cycles, the import and at shutdown; FolderListStale has the folder list
 // refilled at the next paint. The window is the program's progress box (ShowProgress and
 // SetProgress reach it once it is installed as the progress sink). Closing it packs when needed,
@@ -48,6 +50,8 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void RefillFolderList();
     // Sets FolderListStale and asks for the paint that refills.
     void MarkFolderListStale();
+    // "No Default" in the folder list at its next refill, and no limit from now on.
+    void ForgetFolderFilter();
 
     // The help topic F1 opens: the current tab's when the focus is on the tabs, else the window's.
     int HelpTopicForFocus() const;

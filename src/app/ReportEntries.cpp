@@ -44,6 +44,7 @@ void TFormMain::RunReportEntry(const char* kind) {
     DesktopContext ctx;
     ctx.accountChooser = ChooseReportAccount;
     RunReport(*report, ctx);
+    showPrinter();  // Print may have had the user pick a printer
 }
 
 }  // namespace kvl

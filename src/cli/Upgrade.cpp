@@ -27,7 +27,7 @@ class AnswerOverwrite : public MessageSink {
   public:
     AnswerOverwrite() : previous_(SetMessageSink(this)) {}
     ~AnswerOverwrite() override { SetMessageSink(previous_); }
-    MsgAnswer show(MsgKind kind, const QString& text) override {
+    MsgAnswer show(MsgKind kind, const QString& text, MsgDefault) override {
         QString line = text;
         line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         std::fprintf(stderr, "%s\n", line.toUtf8().constData());

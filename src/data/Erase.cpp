@@ -85,7 +85,8 @@ std::vector<EraseStep> EraseData(const std::function<bool(const EraseQuestion&)>
 
 std::vector<EraseStep> EraseData() {
     return EraseData([](const EraseQuestion& question) {
-        return ShowMessage(MsgKind::InformationOkCancel, question.text) == MsgAnswer::Ok;
+        return ShowMessage(MsgKind::InformationOkCancel, question.text, MsgDefault::Cautious) ==
+               MsgAnswer::Ok;
     });
 }
 

@@ -30,7 +30,8 @@ const std::vector<EraseQuestion>& EraseChain();
 // Runs the chain: asks agree about each question whose needs were met and empties the table when
 // it agrees. Returns the steps whose tables were emptied, in chain order.
 std::vector<EraseStep> EraseData(const std::function<bool(const EraseQuestion&)>& agree);
-// The window's form: each question as an information message with OK and Cancel.
+// The window's form: each question as an information message with OK and Cancel, Cancel the
+// default, so that Enter erases nothing.
 std::vector<EraseStep> EraseData();
 
 // Why the chosen steps could not all come from the chain (a step chosen without a step it

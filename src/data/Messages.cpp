@@ -33,8 +33,8 @@ MessageSink* SetMessageSink(MessageSink* sink) {
     return previous;
 }
 
-MsgAnswer ShowMessage(MsgKind kind, const QString& text) {
-    if (g_sink) return g_sink->show(kind, text);
+MsgAnswer ShowMessage(MsgKind kind, const QString& text, MsgDefault byDefault) {
+    if (g_sink) return g_sink->show(kind, text, byDefault);
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());

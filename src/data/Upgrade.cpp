@@ -240,8 +240,8 @@ UpgradeOutcome UpgradeOldData(const QString& directory, QString* why) {
         }
     }
     if (ShowMessage(MsgKind::WarningOkCancel,
-                    QStringLiteral("Warning: All previously entered data will be overwritten")) !=
-        MsgAnswer::Ok)
+                    QStringLiteral("Warning: All previously entered data will be overwritten"),
+                    MsgDefault::Cautious) != MsgAnswer::Ok)
         return told(UpgradeOutcome::Declined, QStringLiteral("the overwrite was not confirmed"));
     ShowProgress(true, QStringLiteral("Converting Data Files"));
 

@@ -25,6 +25,7 @@ enum class UpgradeOutcome {
     Failed,    // stopped part way; nothing changed
 };
 
+// Asks "Warning: All previously entered data will be overwritten" first, with Cancel the default.
 UpgradeOutcome UpgradeOldData(const QString& directory, QString* why = nullptr);
 
 // Where the chooser starts for an upgrade: "kelvane_bus" at the root of the volume holding the

@@ -197,9 +197,17 @@ void TReportF::MenuExitClick() {
 
 void TReportF::MenuPrintClick() {
     if (!grid_) return;
-    if (!PrinterInstalled()) {
+    PrintTarget target = CurrentPrintTarget();
+    if (target.kind == PrintTargetKind::NoPrinter) {
         ShowMessage(MsgKind::Error, QStringLiteral("There is no printer installed."));
         return;
+    }
+    if (target.kind == PrintTargetKind::NotChosen) {
+        ShowMessage(MsgKind::Information,
+                    QStringLiteral("There is no default printer. Choose the printer to use."));
+        if (!PickPrinter(this)) return;
+        target = CurrentPrintTarget();
+        if (target.kind == PrintTargetKind::NotChosen) return;
     }
     QPrinter& printer = CurrentPrinter();
     printer.setDocName(windowTitle());
@@ -210,9 +218,8 @@ void TReportF::MenuPrintClick() {
     }
     ReportImageFailures();
     if (pages == 0)
-        ShowMessage(
-            MsgKind::Error,
-            QStringLiteral("The report could not be printed on %1.").arg(printer.printerName()));
+        ShowMessage(MsgKind::Error,
+                    QStringLiteral("The report could not be printed on %1.").arg(target.name));
 }
 
 QString TReportF::AskFileName(const QString& filter, const QString& suffix) {

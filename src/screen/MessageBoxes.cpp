@@ -5,7 +5,7 @@
 
 namespace kvl {
 
-MsgAnswer TMessageBoxSink::show(MsgKind kind, const QString& text) {
+MsgAnswer TMessageBoxSink::show(MsgKind kind, const QString& text, MsgDefault byDefault) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QWidget* parent = QApplication::activeModalWidget();
@@ -56,6 +56,11 @@ MsgAnswer TMessageBoxSink::show(MsgKind kind, const QString& text) {
             break;
     }
     box.setEscapeButton(escape);
+    if (escape != QMessageBox::Ok) {
+        QMessageBox::StandardButton goAhead =
+            escape == QMessageBox::No ? QMessageBox::Yes : QMessageBox::Ok;
+        box.setDefaultButton(byDefault == MsgDefault::Cautious ? escape : goAhead);
+    }
     // The wait cursor of a long operation must not hide that an answer is wanted.
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);

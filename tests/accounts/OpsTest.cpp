@@ -21,7 +21,7 @@ namespace {
 // Records every message and answers OK.
 class MessageLog : public MessageSink {
   public:
-    MsgAnswer show(MsgKind, const QString& text) override {
+    MsgAnswer show(MsgKind, const QString& text, MsgDefault) override {
         texts << text;
         return MsgAnswer::Ok;
     }

@@ -1,10 +1,12 @@
 // The drive and directory chooser: the caller's captions, the chosen directory, Cancel, the
-// disabled file list, an unreadable drive, and the current directory kept throughout.
+// disabled file list, the tree and file list read again at each showing, an unreadable drive,
+// and the current directory kept throughout.
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTreeView>
 
 #include "app/DriveDirU.h"
 #include "common/AppFixture.h"
@@ -50,6 +52,49 @@ class DriveDirTest : public QObject {
         chooser.exec();
         QVERIFY(chooser.ChosenDirectory.isEmpty());
         SCRIPT_DONE(script);
+    }
+
+    void eachShowingListsItsDirectoryAndReadsTheTreeAfresh() {
+        AppFixture app;
+        TDriveDir chooser(app.form);
+        QTemporaryDir elsewhere;
+        const QString gone = elsewhere.filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        QVERIFY(QDir().mkpath(elsewhere.filePath(QStringLiteral("kept"))));
+        chooser.SetDirectory(elsewhere.path());
+        auto treeNames = [&] {
+            QStringList names;
+            const QModelIndex open = chooser.DirectoryListBox1->currentIndex();
+            const QAbstractItemModel* model = chooser.DirectoryListBox1->model();
+            for (int row = 0; row < model->rowCount(open); ++row)
+                names << model->index(row, 0, open).data().toString();
+            names.sort();
+            return names;
+        };
+        QStringList before, files, after;
+        ModalScript script;
+        script.on(&chooser, [&] {
+            QTRY_COMPARE(treeNames(), (QStringList{"gone", "kept"}));
+            before = treeNames();
+            ModalScript::press(chooser.BtnCancel);
+        });
+        chooser.exec();
+        // While the chooser is hidden a backup is written here and a directory goes away.
+        QFile(elsewhere.filePath(QStringLiteral("ACC.bak"))).open(QIODevice::WriteOnly);
+        QVERIFY(QDir(gone).removeRecursively());
+        script.on(&chooser, [&] {
+            for (int i = 0; i < chooser.FileListBox1->count(); ++i)
+                files << chooser.FileListBox1->item(i)->text();
+            QTRY_COMPARE(treeNames(), QStringList{"kept"});
+            after = treeNames();
+            ModalScript::press(chooser.BtnCancel);
+        });
+        chooser.exec();
+        SCRIPT_DONE(script);
+        QCOMPARE(before, (QStringList{"gone", "kept"}));
+        QCOMPARE(files, QStringList{QStringLiteral("ACC.bak")});
+        QCOMPARE(after, QStringList{"kept"});
+        QCOMPARE(chooser.CurrentDirectory(), elsewhere.path());
     }
 
     void anUnreadableDriveIsRefusedAndTheComboGoesBack() {

@@ -1,5 +1,6 @@
 // The File Maintenance buttons that work on whole data files: each shows the chooser with its
-// captions and runs its operation on the directory chosen; erasing refreshes the folder list.
+// captions and runs its operation on the directory chosen, the restore again for its next disk;
+// erasing, restoring and upgrading refresh the folder list and lift a filter it no longer shows.
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -77,12 +78,14 @@ class FileMaintenanceTest : public QObject {
         QVERIFY(RunBackup(other_.path()));
         for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::Ok, MsgAnswer::Ok})
             app.responder.answer(a);  // income kept: no question about its chart or the folders
+        app.form->FolderCBox->setCurrentIndex(3);
         app.form->BtnEraseData->click();
         QCOMPARE(app.responder.texts(),
                  (QStringList{"ERASE ALL INCOME DATA?", "ERASE ALL EXPENSE DATA?",
                               "ERASE ALL EXPENSE ACCOUNT DEFINITIONS?"}));
         QTRY_VERIFY(!app.form->FolderListStale);
         QCOMPARE(app.form->FolderCBox->count(), 5);
+        QCOMPARE(app.form->DefaultFolder, 3);  // the folders are still there
         app.responder.clear();
         for (int question = 0; question < 5; ++question) app.responder.answer(MsgAnswer::Ok);
         app.form->BtnEraseData->click();
@@ -90,6 +93,7 @@ class FileMaintenanceTest : public QObject {
         QTRY_VERIFY(!app.form->FolderListStale);
         QCOMPARE(app.form->FolderCBox->count(), 1);
         QCOMPARE(app.form->FolderCBox->itemText(0), QStringLiteral("  -1 - No Default"));
+        QCOMPARE(app.form->DefaultFolder, -1);
 
         ModalScript script;
         Choose(script, QStringLiteral("Choose Drive & Directory Containing BACKUP"),
@@ -102,6 +106,43 @@ class FileMaintenanceTest : public QObject {
         QTRY_VERIFY(!app.form->FolderListStale);
         QCOMPARE(app.form->FolderCBox->count(), 5);
         QVERIFY(app.responder.shown.isEmpty());
+
+        // The backup's folders are not the ones a filter was chosen from.
+        app.form->FolderCBox->setCurrentIndex(2);
+        Choose(script, QStringLiteral("Choose Drive & Directory Containing BACKUP"),
+               QStringLiteral("Restore"), other_.path());
+        app.form->BtnRestore->click();
+        SCRIPT_DONE(script);
+        QTRY_VERIFY(!app.form->FolderListStale);
+        QCOMPARE(app.form->FolderCBox->currentIndex(), 0);
+        QCOMPARE(app.form->DefaultFolder, -1);
+    }
+
+    void aRestoreLooksForTheNextDiskWhereTheUserPoints() {
+        AppFixture app;
+        QVERIFY(app.start());
+        DriveDirForm = new TDriveDir(app.form);
+        QTemporaryDir second;
+        QVERIFY(RunBackup(other_.path()));
+        for (const char* name : {"EXP5.bak", "INC5.bak"})
+            QVERIFY(QFile::rename(QDir(other_.path()).filePath(name), second.filePath(name)));
+        app.progress.clear();
+        ModalScript script;
+        Choose(script, QStringLiteral("Choose Drive & Directory Containing BACKUP"),
+               QStringLiteral("Restore"), other_.path());
+        app.responder.answer(MsgAnswer::Ok);
+        script.on(DriveDirForm, [&] {
+            QCOMPARE(DriveDirForm->CurrentDirectory(), other_.path());  // where the last disk was
+            QCOMPARE(DriveDirForm->windowTitle(),
+                     QStringLiteral("Choose Drive & Directory Containing BACKUP"));
+            DriveDirForm->SetDirectory(second.path());
+            ModalScript::press(DriveDirForm->BtnOK);
+        });
+        app.form->BtnRestore->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(), QStringList{"Insert disk containing EXP5.bak"});
+        QCOMPARE(Captions(app.progress), (QStringList{"Copying Data Files", "Rebuilding Indexes"}));
+        QCOMPARE(QDir::currentPath(), app.dir.path());
     }
 
     void upgradeAsksBeforeOverwritingThenRebuildsAndPacks() {
@@ -123,6 +164,20 @@ class FileMaintenanceTest : public QObject {
         QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningOkCancel);
         QCOMPARE(Captions(app.progress), (QStringList{"Rebuilding Indexes", "Packing Data Files"}));
         QCOMPARE(QDir::currentPath(), app.dir.path());
+
+        app.form->show();
+        QTRY_VERIFY(!app.form->FolderListStale);
+        app.form->FolderCBox->setCurrentIndex(3);
+        app.responder.clear();
+        app.responder.answer(MsgAnswer::Ok);
+        Choose(script, QStringLiteral("Choose Drive & Directory Containing Old Torq Data"),
+               QStringLiteral("Upgrade"), other_.path());
+        app.form->BtnUpgrade->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.shown.size(), 1);
+        QTRY_VERIFY(!app.form->FolderListStale);
+        QCOMPARE(app.form->FolderCBox->currentIndex(), 0);
+        QCOMPARE(app.form->DefaultFolder, -1);
     }
 };
 

@@ -1,5 +1,6 @@
 // The default-folder list of the main window: refill from the folder table, the fall-back of a
-// remembered entry that no longer exists, selection, and typing that is ignored.
+// remembered entry that no longer exists (and of the filter with it), selection, and typing that
+// is ignored.
 #include "common/AppFixture.h"
 #include "data/DbUtil.h"
 #include "data/Maintenance.h"
@@ -110,7 +111,7 @@ class FolderComboTest : public QObject {
         QCOMPARE(app.form->FolderCBox->currentIndex(), 0);
         QCOMPARE(app.form->FolderCBox->currentText(), QStringLiteral("  -1 - No Default"));
         QCOMPARE(app.form->FolderIndex, 0);
-        QCOMPARE(app.form->DefaultFolder, 5);  // the filter keeps its last value
+        QCOMPARE(app.form->DefaultFolder, -1);  // the filter goes with the entry
     }
 
     void emptyFolderTableOffersOnlyNoDefault() {

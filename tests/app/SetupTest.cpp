@@ -1,8 +1,10 @@
 // The Program Setup and Report Generation tabs: report period, report font, printer, fiscal-year
 // start, driven through the real fields and dialogs.
+#include <QComboBox>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -333,6 +335,26 @@ class SetupTest : public QObject {
             QCOMPARE(PrinterDisplay(), QString());
             QCOMPARE(app.form->Edit2->text(), QStringLiteral("unchanged"));
         }
+    }
+
+    // "Print to File (PDF)" in Page Setup: the tab shows the file that Print will write.
+    void pageSetupToAFileShowsTheFile() {
+        AppFixture app;
+        QVERIFY(app.start());
+        const QString pdf = app.file(QStringLiteral("report.pdf"));
+        WhenDialogOpens<QPrintDialog>([&](QPrintDialog* dialog) {
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+            auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+            QVERIFY(printers && fileName);
+            printers->setCurrentIndex(printers->count() - 1);  // Print to File (PDF)
+            fileName->setText(pdf);
+            dialog->accept();
+        });
+        QTest::mouseClick(app.form->BtnPSetup, Qt::LeftButton);
+        QCOMPARE(app.form->Edit2->text(),
+                 QStringLiteral("PDF file ") + pdf + QStringLiteral("-Portrait"));
+        QCOMPARE(CurrentPrintTarget().kind, PrintTargetKind::File);
+        CurrentPrinter().setOutputFileName(QString());  // the printer is the process's
     }
 };
 

@@ -1,6 +1,7 @@
-// Stands in for the message boxes during tests: records every message with its kind and answers
-// from a script. A question that finds the script empty is recorded as unexpected and answered
-// with the cautious answer, so a test can fail on it instead of hanging on a modal box.
+// Stands in for the message boxes during tests: records every message with its kind and default
+// button, and answers from a script. A question that finds the script empty is recorded as
+// unexpected and answered with the cautious answer, so a test can fail on it instead of hanging on
+// a modal box.
 #pragma once
 
 #include <QList>
@@ -15,6 +16,7 @@ namespace kvl::test {
 struct Shown {
     MsgKind kind;
     QString text;
+    MsgDefault byDefault = MsgDefault::GoAhead;
 };
 
 class ScriptedResponder : public MessageSink {
@@ -26,8 +28,8 @@ class ScriptedResponder : public MessageSink {
 
     void answer(MsgAnswer a) { script_.append(a); }
 
-    MsgAnswer show(MsgKind kind, const QString& text) override {
-        shown.append({kind, text});
+    MsgAnswer show(MsgKind kind, const QString& text, MsgDefault byDefault) override {
+        shown.append({kind, text, byDefault});
         if (!script_.isEmpty()) return script_.takeFirst();
         switch (kind) {
             case MsgKind::InformationOkCancel:

@@ -109,6 +109,50 @@ TEST_F(BackupTest, AFullDiskAsksForAnotherAndGoesOnThereAfterOk) {
         EXPECT_EQ(Bytes(disk2 + "/" + t + ".bak"), Bytes(file(std::string(t) + ".dbf"))) << t;
 }
 
+TEST_F(BackupTest, TheNextDiskMayBeElsewhereForTheBackupAndForItsRestore) {
+    const std::string disk1 = backup_.file("disk1"), disk2 = backup_.file("disk2");
+    fs::create_directory(disk1);
+    fs::create_directory(disk2);
+    int64_t room = 100;
+    for (const char* t : {"ACC", "ACCI", "FOLDER"})
+        room += fs::file_size(file(std::string(t) + ".dbf"));
+    xb::InstallFaultPlan(xb::FaultPlan::FullDisk(room));
+    messages.onShow = [](const QString&) { xb::RemoveFaultPlan(); };
+    QStringList asked;  // the directory in use each time the next disk is asked for
+    auto nextIsDisk2 = [&](const QString& current) {
+        asked << current;
+        return QString::fromStdString(disk2);
+    };
+    ASSERT_TRUE(kvl::RunBackup(QString::fromStdString(disk1), nullptr, nextIsDisk2));
+    EXPECT_EQ(asked, QStringList{QString::fromStdString(disk1 + "/")});
+    EXPECT_EQ(lastText(), "Disk Full. Insert another disk.EXP5.bak");
+    for (const char* t : {"ACC", "ACCI", "FOLDER"})
+        EXPECT_TRUE(fs::exists(disk1 + "/" + t + ".bak")) << t;
+    for (const char* t : {"EXP5", "INC5"}) {
+        EXPECT_FALSE(fs::exists(disk1 + "/" + t + ".bak")) << t;
+        EXPECT_EQ(Bytes(disk2 + "/" + t + ".bak"), Bytes(file(std::string(t) + ".dbf"))) << t;
+    }
+
+    EraseEverything();
+    messages.shown.clear();
+    asked.clear();
+    ASSERT_TRUE(kvl::RunRestore(QString::fromStdString(disk1), nullptr, nextIsDisk2));
+    EXPECT_EQ(asked, QStringList{QString::fromStdString(disk1 + "/")});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(lastText(), "Insert disk containing EXP5.bak");
+    EXPECT_EQ(messages.shown[0].byDefault, kvl::MsgDefault::Cautious);
+    ExpectSoundAndAsBefore();
+
+    // Giving up where the next disk is fails as Cancel does, and changes nothing.
+    EraseEverything();
+    before_ = DataSetRecords(dir_.path());
+    messages.shown.clear();
+    EXPECT_FALSE(kvl::RunRestore(QString::fromStdString(disk1), nullptr,
+                                 [](const QString&) { return QString(); }));
+    EXPECT_EQ(lastText(), "Restore Failed . . Check that your disk is not full.");
+    ExpectSoundAndAsBefore();
+}
+
 TEST_F(BackupTest, CancelOnAFullDiskFailsAndKeepsTheEarlierBackupFile) {
     Write(bak("ACC"), "the previous backup");
     xb::InstallFaultPlan(xb::FaultPlan::FullDisk(10));
@@ -153,9 +197,14 @@ TEST_F(BackupTest, ARestoreFailingOnTheThirdTableChangesNoTableAndStillRebuilds)
     // The data disk fills while FOLDER.bak is copied in.
     xb::InstallFaultPlan(xb::FaultPlan::FullDisk(
         static_cast<int64_t>(fs::file_size(bak("ACC")) + fs::file_size(bak("ACCI")) + 10)));
-    messages.onShow = [](const QString&) { xb::RemoveFaultPlan(); };
+    std::vector<std::string> progressThen;
+    messages.onShow = [&](const QString&) {
+        xb::RemoveFaultPlan();
+        progressThen.push_back(progress.events.back());
+    };
     EXPECT_FALSE(kvl::RunRestore(backupDir()));
     ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(progressThen, (std::vector<std::string>{"hide", "hide"}));
     EXPECT_TRUE(messages.shown[0].text.endsWith(QStringLiteral("No data file was changed.")));
     EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("FOLDER.dbf")));
     EXPECT_EQ(lastText(), "Restore Failed . . Check that your disk is not full.");
@@ -164,12 +213,16 @@ TEST_F(BackupTest, ARestoreFailingOnTheThirdTableChangesNoTableAndStillRebuilds)
     ExpectSoundAndAsBefore();
 }
 
-TEST_F(BackupTest, ARestoreRefusesADamagedBackupFileNamingIt) {
+TEST_F(BackupTest, ARestoreRefusesADamagedBackupFileNamingItAlone) {
     ASSERT_TRUE(kvl::RunBackup(backupDir()));
     const std::string exp5 = Bytes(bak("EXP5"));
     Write(bak("EXP5"), exp5.substr(0, exp5.size() / 2));
+    std::string progressThen;
+    messages.onShow = [&](const QString&) { progressThen = progress.events.back(); };
     EXPECT_FALSE(kvl::RunRestore(backupDir()));
-    ASSERT_EQ(messages.shown.size(), 2u);
+    // The refusal says what is wrong; no message after it blames the disk.
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(progressThen, "hide");
     EXPECT_TRUE(messages.shown[0].text.startsWith(QString::fromStdString(bak("EXP5")) +
                                                   QStringLiteral(" is not a backup of EXP5.dbf: ")))
         << messages.shown[0].text.toStdString();

@@ -22,6 +22,7 @@ class EraseTest : public DataDirTest {
         std::vector<std::string> texts;
         for (const auto& m : messages.shown) {
             EXPECT_EQ(m.kind, kvl::MsgKind::InformationOkCancel);
+            EXPECT_EQ(m.byDefault, kvl::MsgDefault::Cautious) << m.text.toStdString();
             texts.push_back(m.text.toStdString());
         }
         return texts;

@@ -28,16 +28,18 @@ namespace kvltest {
 struct ShownMessage {
     kvl::MsgKind kind;
     QString text;
+    kvl::MsgDefault byDefault = kvl::MsgDefault::GoAhead;
 };
 
 class ScriptedResponder : public kvl::MessageSink {
   public:
     std::vector<ShownMessage> shown;
-    std::deque<kvl::MsgAnswer> answers;  // given in turn; OK once they run out
+    std::deque<kvl::MsgAnswer> answers;          // given in turn; OK once they run out
     std::function<void(const QString&)> onShow;  // runs at every message, before the answer
 
-    kvl::MsgAnswer show(kvl::MsgKind kind, const QString& text) override {
-        shown.push_back({kind, text});
+    kvl::MsgAnswer show(kvl::MsgKind kind, const QString& text,
+                        kvl::MsgDefault byDefault) override {
+        shown.push_back({kind, text, byDefault});
         if (onShow) onShow(text);
         if (answers.empty()) return kvl::MsgAnswer::Ok;
         kvl::MsgAnswer a = answers.front();

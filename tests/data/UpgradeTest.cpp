@@ -51,6 +51,7 @@ TEST_F(UpgradeTest, ConvertsTheOldTablesWithTheirProgressThenRebuildsAndPacks) {
     ASSERT_EQ(kvl::RunUpgrade(oldDir()), kvl::UpgradeOutcome::Converted);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, kvl::MsgKind::WarningOkCancel);
+    EXPECT_EQ(messages.shown[0].byDefault, kvl::MsgDefault::Cautious);  // Enter overwrites nothing
     EXPECT_EQ(messages.shown[0].text.toStdString(),
               "Warning: All previously entered data will be overwritten");
     const std::vector<std::string> converting{"show Converting Data Files",

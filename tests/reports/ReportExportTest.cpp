@@ -18,7 +18,7 @@ using kvl::ExportLine;
 class RecordedMessages : public kvl::MessageSink {
   public:
     QStringList texts;
-    kvl::MsgAnswer show(kvl::MsgKind, const QString& text) override {
+    kvl::MsgAnswer show(kvl::MsgKind, const QString& text, kvl::MsgDefault) override {
         texts << text;
         return kvl::MsgAnswer::Ok;
     }

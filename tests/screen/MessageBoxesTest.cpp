@@ -52,12 +52,52 @@ class MessageBoxesTest : public QObject {
         TMessageBoxSink sink;
         SeenBox seen;
         WhenBoxOpens(&seen, QMessageBox::StandardButton(press));
-        const MsgAnswer got = sink.show(MsgKind(kind), QStringLiteral("Line one\r\nLine two"));
+        const MsgAnswer got =
+            sink.show(MsgKind(kind), QStringLiteral("Line one\r\nLine two"), MsgDefault::GoAhead);
         QVERIFY(seen.found);
         QCOMPARE(int(seen.icon), icon);
         QCOMPARE(int(seen.buttons), buttons);
         QCOMPARE(seen.text, QStringLiteral("Line one\nLine two"));
         QCOMPARE(int(got), answer);
+    }
+
+    // Enter presses the default button: the one that goes ahead unless the caller asks otherwise.
+    void enterGivesTheDefaultAnswer_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("byDefault");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("ok") << int(MsgKind::InformationOkCancel) << int(MsgDefault::GoAhead)
+                            << int(MsgAnswer::Ok);
+        QTest::newRow("cancel") << int(MsgKind::InformationOkCancel) << int(MsgDefault::Cautious)
+                                << int(MsgAnswer::Cancel);
+        QTest::newRow("warning cancel")
+            << int(MsgKind::WarningOkCancel) << int(MsgDefault::Cautious) << int(MsgAnswer::Cancel);
+        QTest::newRow("yes") << int(MsgKind::Confirmation) << int(MsgDefault::GoAhead)
+                             << int(MsgAnswer::Yes);
+        QTest::newRow("no") << int(MsgKind::WarningYesNo) << int(MsgDefault::Cautious)
+                            << int(MsgAnswer::No);
+    }
+    void enterGivesTheDefaultAnswer() {
+        QFETCH(int, kind);
+        QFETCH(int, byDefault);
+        QFETCH(int, answer);
+        TMessageBoxSink sink;
+        QString focused;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            if (auto* button = qobject_cast<QAbstractButton*>(box->focusWidget()))
+                focused = button->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const MsgAnswer got =
+            sink.show(MsgKind(kind), QStringLiteral("Go on?"), MsgDefault(byDefault));
+        QCOMPARE(int(got), answer);
+        const QMap<int, QString> names{{int(MsgAnswer::Ok), "OK"},
+                                       {int(MsgAnswer::Cancel), "Cancel"},
+                                       {int(MsgAnswer::Yes), "Yes"},
+                                       {int(MsgAnswer::No), "No"}};
+        QCOMPARE(focused.remove(QLatin1Char('&')), names.value(answer));
     }
 };
 
