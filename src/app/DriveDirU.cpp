@@ -10,8 +10,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 
 #include "data/Messages.h"
@@ -46,6 +48,9 @@ TDriveDir::TDriveDir(QWidget* parent)
     DirectoryListBox1 = new QTreeView(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setHeaderHidden(true);
+    for (QWidget* part : {static_cast<QWidget*>(DirectoryListBox1), DirectoryListBox1->viewport(),
+                          static_cast<QWidget*>(DirectoryListBox1->verticalScrollBar())})
+        part->installEventFilter(this);
     readTree();
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
@@ -87,7 +92,14 @@ void TDriveDir::readTree() {
         DirectoryListBox1->hideColumn(column);
     connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { DirectoryListBox1Change(); });
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
+    // Until the user takes over, the open directory stays marked and in sight while the rows
+    // above it arrive.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (opening_) showCurrent();
+    });
+    connect(model_, &QFileSystemModel::rowsInserted, this, [this] {
+        if (opening_) scrollSoon();
+    });
     delete oldSelection;
     delete old;
 }
@@ -122,10 +134,10 @@ void TDriveDir::SetDirectory(const QString& dir) {
 void TDriveDir::showDrive(const QString& root, const QString& dir) {
     model_->setRootPath(root);
     DirectoryListBox1->setRootIndex(model_->index(root));
-    current_ = dir;
+    current_ = QDir::cleanPath(dir);
+    opening_ = true;
     // Until the tree has read the directory, no other one may stay marked as open.
-    const QModelIndex open = model_->index(dir);
-    if (!open.isValid()) DirectoryListBox1->setCurrentIndex(QModelIndex());
+    if (!model_->index(current_).isValid()) DirectoryListBox1->setCurrentIndex(QModelIndex());
     listFiles();
     showCurrent();
 }
@@ -133,10 +145,35 @@ void TDriveDir::showDrive(const QString& root, const QString& dir) {
 // The tree fills in the background; the open directory is marked in it once it is there.
 void TDriveDir::showCurrent() {
     const QModelIndex open = model_->index(current_);
-    if (!open.isValid() || open == DirectoryListBox1->currentIndex()) return;
-    DirectoryListBox1->setCurrentIndex(open);
+    if (!open.isValid()) return;
+    if (open != DirectoryListBox1->currentIndex()) DirectoryListBox1->setCurrentIndex(open);
     DirectoryListBox1->expand(open);  // its subdirectories are where the user goes next
-    DirectoryListBox1->scrollTo(open);
+    scrollSoon();
+}
+
+// Once the rows just read are laid out.
+void TDriveDir::scrollSoon() {
+    if (scrollQueued_) return;
+    scrollQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        scrollQueued_ = false;
+        const QModelIndex open = DirectoryListBox1->currentIndex();
+        if (opening_ && open.isValid())
+            DirectoryListBox1->scrollTo(open, QAbstractItemView::PositionAtCenter);
+    });
+}
+
+bool TDriveDir::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+            opening_ = false;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TDriveDir::listFiles() {
@@ -186,7 +223,9 @@ void TDriveDir::DriveComboBox1Change(int index) {
 void TDriveDir::DirectoryListBox1Change() {
     const QModelIndex open = DirectoryListBox1->currentIndex();
     if (!open.isValid()) return;
-    current_ = model_->filePath(open);
+    const QString path = model_->filePath(open);
+    if (path != current_) opening_ = false;  // the user moved
+    current_ = path;
     listFiles();
 }
 

@@ -51,17 +51,21 @@ class TDriveDir : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void reject() override;  // Escape is Cancel
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void fillDrives();
     void readTree();
     void showDrive(const QString& root, const QString& dir);
     void showCurrent();
+    void scrollSoon();
     void listFiles();
     void restoreCurrentDirectory();
 
     QFileSystemModel* model_ = nullptr;
-    QString current_;  // the directory open in the list
+    QString current_;       // the directory open in the list
+    bool opening_ = false;  // the tree is still reading its way to current_
+    bool scrollQueued_ = false;
     QString rememberedDirectory_;
     int rememberedDrive_ = -1;
 };

@@ -87,6 +87,8 @@ class DriveDirTest : public QObject {
                 files << chooser.FileListBox1->item(i)->text();
             QTRY_COMPARE(treeNames(), QStringList{"kept"});
             after = treeNames();
+            QTreeView* tree = chooser.DirectoryListBox1;  // the open directory is in sight
+            QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
             ModalScript::press(chooser.BtnCancel);
         });
         chooser.exec();
