@@ -58,44 +58,30 @@ class DriveDirTest : public QObject {
         AppFixture app;
         TDriveDir chooser(app.form);
         QTemporaryDir elsewhere;
-        const QString gone = elsewhere.filePath(QStringLiteral("gone"));
-        QVERIFY(QDir().mkpath(gone));
-        QVERIFY(QDir().mkpath(elsewhere.filePath(QStringLiteral("kept"))));
+        QVERIFY(QDir().mkpath(elsewhere.filePath(QStringLiteral("gone"))));
         chooser.SetDirectory(elsewhere.path());
-        auto treeNames = [&] {
-            QStringList names;
-            const QModelIndex open = chooser.DirectoryListBox1->currentIndex();
-            const QAbstractItemModel* model = chooser.DirectoryListBox1->model();
-            for (int row = 0; row < model->rowCount(open); ++row)
-                names << model->index(row, 0, open).data().toString();
-            names.sort();
-            return names;
-        };
-        QStringList before, files, after;
+        QTreeView* tree = chooser.DirectoryListBox1;
         ModalScript script;
         script.on(&chooser, [&] {
-            QTRY_COMPARE(treeNames(), (QStringList{"gone", "kept"}));
-            before = treeNames();
+            QTRY_COMPARE(tree->model()->rowCount(tree->currentIndex()), 1);
             ModalScript::press(chooser.BtnCancel);
         });
         chooser.exec();
         // While the chooser is hidden a backup is written here and a directory goes away.
         QFile(elsewhere.filePath(QStringLiteral("ACC.bak"))).open(QIODevice::WriteOnly);
-        QVERIFY(QDir(gone).removeRecursively());
+        QVERIFY(QDir(elsewhere.filePath(QStringLiteral("gone"))).removeRecursively());
+        QStringList files;
         script.on(&chooser, [&] {
             for (int i = 0; i < chooser.FileListBox1->count(); ++i)
                 files << chooser.FileListBox1->item(i)->text();
-            QTRY_COMPARE(treeNames(), QStringList{"kept"});
-            after = treeNames();
-            QTreeView* tree = chooser.DirectoryListBox1;  // the open directory is in sight
+            QTRY_COMPARE(tree->model()->rowCount(tree->currentIndex()), 0);
+            // The open directory is in sight once the tree has been read.
             QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
             ModalScript::press(chooser.BtnCancel);
         });
         chooser.exec();
         SCRIPT_DONE(script);
-        QCOMPARE(before, (QStringList{"gone", "kept"}));
         QCOMPARE(files, QStringList{QStringLiteral("ACC.bak")});
-        QCOMPARE(after, QStringList{"kept"});
         QCOMPARE(chooser.CurrentDirectory(), elsewhere.path());
     }
 

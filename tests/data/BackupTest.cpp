@@ -126,12 +126,9 @@ TEST_F(BackupTest, TheNextDiskMayBeElsewhereForTheBackupAndForItsRestore) {
     ASSERT_TRUE(kvl::RunBackup(QString::fromStdString(disk1), nullptr, nextIsDisk2));
     EXPECT_EQ(asked, QStringList{QString::fromStdString(disk1 + "/")});
     EXPECT_EQ(lastText(), "Disk Full. Insert another disk.EXP5.bak");
-    for (const char* t : {"ACC", "ACCI", "FOLDER"})
-        EXPECT_TRUE(fs::exists(disk1 + "/" + t + ".bak")) << t;
-    for (const char* t : {"EXP5", "INC5"}) {
-        EXPECT_FALSE(fs::exists(disk1 + "/" + t + ".bak")) << t;
+    EXPECT_EQ(std::distance(fs::directory_iterator(disk1), {}), 3);
+    for (const char* t : {"EXP5", "INC5"})
         EXPECT_EQ(Bytes(disk2 + "/" + t + ".bak"), Bytes(file(std::string(t) + ".dbf"))) << t;
-    }
 
     EraseEverything();
     messages.shown.clear();

