@@ -26,11 +26,13 @@ int RunArchive(bool archive, const RangeOptions& options) {
     if (!through) return 2;
     DataSession session;
     if (!session.open(options.dir, name)) return 2;
-    const long marked = ArchiveRange(archive, *from, *through);
-    std::fprintf(stderr, "kvl-cli %s: %s %ld records dated %s to %s in %s\n", name,
-                 archive ? "archived" : "de-archived", marked, IsoText(*from).c_str(),
-                 IsoText(*through).c_str(), session.shownDir().toUtf8().constData());
-    return 0;
+    long marked = 0;
+    const ChangeResult result = ArchiveRange(archive, *from, *through, &marked);
+    if (result == ChangeResult::Done)
+        std::fprintf(stderr, "kvl-cli %s: %s %ld records dated %s to %s in %s\n", name,
+                     archive ? "archived" : "de-archived", marked, IsoText(*from).c_str(),
+                     IsoText(*through).c_str(), session.shownDir().toUtf8().constData());
+    return ExitCodeOf(result);
 }
 
 Command AddRangeCommand(CLI::App& cli, bool archive) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QStringList>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -68,53 +69,86 @@ QString TakeReason(const QString& fallback) {
     return QString::fromStdString(xb::Cp1252ToUtf8(message));
 }
 
-// Writes the edited copy of the table and its index group into the staging directory.
-bool Stage(const Kind& kind, const std::function<bool()>& edit, QString* why) {
-    const TableLayout& layout = kind.layout;
-    const std::string staged = StagedReplacement::StagedPath(layout.fileName);
-    const std::string live = xb::ResolvePath(".", layout.fileName);
-    if (xb::Status s = xb::WriteBeside(
-            staged, [&](int fd, const std::string& tmp) { return CopyFile(live, fd, tmp); });
+// One table of the change: its kind and its copy in the staging directory.
+struct Staged {
+    Kind kind;
+    std::string path;
+    DATA4* copy = nullptr;
+};
+
+// Copies the live table into the staging directory and opens the copy, bound to the program's
+// handles in place of the live table.
+bool OpenCopy(Staged& table, QString* why) {
+    const char* name = table.kind.layout.fileName;
+    if (xb::Status s = xb::WriteBeside(table.path,
+                                       [&](int fd, const std::string& tmp) {
+                                           return CopyFile(xb::ResolvePath(".", name), fd, tmp);
+                                       });
         !s) {
         *why = QString::fromStdString(xb::Cp1252ToUtf8(s.message));
         return false;
     }
-    DATA4* copy = nullptr;
     {
         NoAutoOpen noGroup;
-        copy = d4open(cb, staged.c_str());
+        table.copy = d4open(cb, table.path.c_str());
     }
-    if (!copy || cb->errorCode() < 0) {
-        *why = TakeReason(QStringLiteral("cannot open the copy of %1").arg(layout.fileName));
-        if (copy) d4close(copy);
+    if (!table.copy || cb->errorCode() < 0) {
+        *why = TakeReason(QStringLiteral("cannot open the copy of %1").arg(name));
         return false;
     }
-    kind.bind(copy);
-    bool ok = cb->errorCode() >= 0 && edit() && cb->errorCode() >= 0;
-    // The close writes the last change and syncs the copy; its failure spoils the copy.
-    ok = d4close(copy) >= 0 && ok && cb->errorCode() >= 0;
-    kind.live = nullptr;
-    if (!ok) {
+    table.kind.bind(table.copy);
+    return true;
+}
+
+// Writes the edited copies of the tables and their index groups into the staging directory.
+bool Stage(std::vector<Staged>& tables, const std::function<bool()>& edit, QString* why) {
+    bool opened = true;
+    for (Staged& table : tables) {
+        opened = OpenCopy(table, why);
+        if (!opened) break;
+    }
+    bool ok = opened && cb->errorCode() >= 0 && edit() && cb->errorCode() >= 0;
+    QStringList names;
+    for (Staged& table : tables) {
+        // The close writes the last change and syncs the copy; its failure spoils the copy.
+        if (table.copy) ok = d4close(table.copy) >= 0 && ok;
+        table.copy = nullptr;
+        table.kind.live = nullptr;
+        names << QString::fromLatin1(table.kind.layout.fileName);
+    }
+    if (!opened) {
+        code4errorCode(cb, 0);
+        return false;
+    }
+    if (!ok || cb->errorCode() < 0) {
         *why = TakeReason(QStringLiteral("the change of %1 could not be made")
-                              .arg(QString::fromLatin1(layout.fileName)));
+                              .arg(names.join(QStringLiteral(" and "))));
         return false;
     }
-    return BuildIndexGroupAt(staged, layout, why);
+    for (const Staged& table : tables) {
+        if (!BuildIndexGroupAt(table.path, table.kind.layout, why)) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure) {
-    const Kind kind = KindOf(which);
-    if (kind.live) {
-        d4close(kind.live);
-        kind.live = nullptr;
+bool ChangeStaged(const std::vector<StagedTable>& which, const std::function<bool()>& edit,
+                  QString* failure) {
+    std::vector<Staged> tables;
+    for (StagedTable t : which) {
+        const Kind kind = KindOf(t);
+        if (kind.live) {
+            d4close(kind.live);
+            kind.live = nullptr;
+        }
+        tables.push_back({kind, StagedReplacement::StagedPath(kind.layout.fileName)});
     }
     QString why;
     bool done = false;
     {
         StagedReplacement replacement;
-        if (replacement.begin(&why) && Stage(kind, edit, &why)) {
+        if (replacement.begin(&why) && Stage(tables, edit, &why)) {
             done = replacement.commit(&why);
             if (!done && replacement.committed()) {
                 ShowMessage(MsgKind::Error, why);
@@ -122,9 +156,13 @@ bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString*
             }
         }
     }
-    kind.open();
+    for (const Staged& table : tables) table.kind.open();
     if (!done && failure) *failure = why;
     return done;
+}
+
+bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure) {
+    return ChangeStaged(std::vector<StagedTable>{which}, edit, failure);
 }
 
 }  // namespace kvl

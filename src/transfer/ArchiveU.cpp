@@ -109,6 +109,7 @@ void TArchive::BtnOKClick() {
         return;
     }
     hide();
+    // A change that could not be written has said so and changed nothing: the dialog is done.
     ArchiveRange(ArchiveMode, from, through);
     accept();
 }

@@ -1,5 +1,7 @@
-// Archiving and de-archiving a date range over both entries tables, and the proposed range.
+// Archiving and de-archiving a date range over both entries tables, all or nothing, and the
+// proposed range.
 #include "Fixture.h"
+#include "engine/Files.h"
 #include "transfer/ArchiveOps.h"
 
 namespace {
@@ -37,17 +39,50 @@ TEST_F(ArchiveTest, MarksExactlyTheRangeOfBothTablesAndDeArchiveClearsIt) {
     AddIncome(QDate(2024, 3, 3), 5, false, "In");
     code4close(kvl::cb);
     // 1924 lies before the century window and is read as 2024, as stored dates are.
-    EXPECT_EQ(kvl::ArchiveRange(true, QDate(1924, 1, 1), QDate(2024, 6, 30)), 3);
+    long marked = -1;
+    EXPECT_EQ(kvl::ArchiveRange(true, QDate(1924, 1, 1), QDate(2024, 6, 30), &marked),
+              kvl::ChangeResult::Done);
+    EXPECT_EQ(marked, 3);
     EXPECT_EQ(Marks(), (std::vector<bool>{false, true, true, false, false, true}));
     EXPECT_TRUE(kvl::cb->tables().empty());
     EXPECT_EQ(progress.events.front(), "show Archiving Data");
     // From after Through marks nothing, yet both tables are walked under the progress box.
     progress.events.clear();
-    EXPECT_EQ(kvl::ArchiveRange(true, QDate(2024, 6, 30), QDate(2024, 1, 1)), 0);
+    kvl::ArchiveRange(true, QDate(2024, 6, 30), QDate(2024, 1, 1), &marked);
+    EXPECT_EQ(marked, 0);
     EXPECT_EQ(progress.events.size(), 8u);
-    EXPECT_EQ(kvl::ArchiveRange(false, QDate(2023, 1, 1), QDate(2024, 12, 31)), 5);
+    kvl::ArchiveRange(false, QDate(2023, 1, 1), QDate(2024, 12, 31), &marked);
+    EXPECT_EQ(marked, 5);
     EXPECT_EQ(Marks(), std::vector<bool>(6, false));
     ExpectSound();
+}
+
+// A full disk at any point of the change (the copies, their indexes, the replacement) leaves
+// every mark as it was and says so; with room enough the marks of both tables are written.
+TEST_F(ArchiveTest, MarksThatCannotAllBeWrittenAreNoneWritten) {
+    kvl::OpenExpenses();
+    kvl::OpenIncome();
+    for (int d = 1; d <= 20; ++d) {
+        AddExpense(QDate(2024, 1, d), 1);
+        AddIncome(QDate(2024, 1, d), 5, false, "In");
+    }
+    code4close(kvl::cb);
+    int failures = 0;
+    for (int64_t budget = 0; budget < (1 << 20); budget += 1000) {
+        xb::InstallFaultPlan(xb::FaultPlan::FullDisk(budget));
+        const kvl::ChangeResult result =
+            kvl::ArchiveRange(true, QDate(2024, 1, 1), QDate(2024, 12, 31));
+        xb::RemoveFaultPlan();
+        if (result == kvl::ChangeResult::Done) break;
+        ++failures;
+        EXPECT_EQ(result, kvl::ChangeResult::Failed);
+        EXPECT_EQ(Marks(), std::vector<bool>(40, false)) << budget;
+        ExpectSound();
+        EXPECT_TRUE(messages.shown.back().text.startsWith("The records could not be archived: "));
+        EXPECT_TRUE(messages.shown.back().text.endsWith("\r\nNo records were changed."));
+    }
+    EXPECT_GT(failures, 4);
+    EXPECT_EQ(Marks(), std::vector<bool>(40, true));
 }
 
 }  // namespace

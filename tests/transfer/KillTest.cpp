@@ -1,13 +1,15 @@
-// Kills a rate change or a payment import at random moments: the books must be wholly before or
-// wholly after the change.
+// Kills a rate change, a payment import, an archive or a de-archive at random moments: the books
+// must be wholly before or wholly after the change.
 //
 // Each round, a child process starts as the program does and runs one change: a rate change that
-// doubles one account's amounts in a period (or halves them back, which is exact), or an import of
-// one of two payment files over one range followed by the pack. The parent kills it with SIGKILL
-// after a random delay, runs the start-up, and requires every table sound, nothing staged, the
-// account's amounts all as before or all changed (no other expense moved), and the live imported
-// income exactly the payments of the file imported before or of the one being imported, with the
-// hand-entered income all there. Rounds: KVL_TRANSFER_KILLS (default 150); KVL_TRANSFER_SEED.
+// doubles one account's amounts in a period (or halves them back, which is exact), an import of
+// one of two payment files over one range followed by the pack, or an archive of one range over
+// both tables (or its de-archive). The parent kills it with SIGKILL after a random delay, runs the
+// start-up, and requires every table sound, nothing staged, the account's amounts all as before or
+// all changed (no other expense moved), the live imported income exactly the payments of the file
+// imported before or of the one being imported, with the hand-entered income all there, and the
+// expenses and hand-entered income of the archive range all archived or none, and nothing outside
+// it. Rounds: KVL_TRANSFER_KILLS (default 150); KVL_TRANSFER_SEED.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,12 +19,14 @@
 
 #include "Fixture.h"
 #include "data/Maintenance.h"
+#include "transfer/ArchiveOps.h"
 #include "transfer/PaymentImportOps.h"
 #include "transfer/RateChangeOps.h"
 
 namespace {
 
 const QDate kFrom(2026, 1, 1), kThrough(2026, 12, 31);
+const QDate kArchiveFrom(2026, 3, 1), kArchiveThrough(2026, 8, 31);
 
 long EnvNumber(const char* name, long fallback) {
     const char* v = std::getenv(name);
@@ -59,15 +63,19 @@ class TransferKillTest : public kvltest::TransferTest {
         WritePayments(file("pmtB.dbf"), Payments('B'));
     }
 
-    [[noreturn]] static void Child(int doubling, char file) {
+    // op 'R': the rate change (doubling when flip, else halving back); 'A': the archive (when
+    // flip, else the de-archive); 'I': the import of pmt<file>.dbf.
+    [[noreturn]] static void Child(char op, bool flip, char file) {
         try {
             kvl::cb = code4initP();
             kvl::RebuildIndexes(true);
-            if (doubling >= 0) {
+            if (op == 'R') {
                 kvl::OpenExpenseAccounts();
                 kvl::OpenExpenses();
-                const double from = doubling ? 1 : 2;
+                const double from = flip ? 1 : 2;
                 kvl::ApplyRateChange({from, 3 - from, kFrom, kThrough, 7});
+            } else if (op == 'A') {
+                kvl::ArchiveRange(flip, kArchiveFrom, kArchiveThrough);
             } else {
                 const auto payments = kvl::ReadPaymentFile(QString("pmt%1.dbf").arg(file));
                 kvl::OpenIncome();
@@ -100,6 +108,38 @@ class TransferKillTest : public kvltest::TransferTest {
         return state;
     }
 
+    // 1 when the live expenses and hand-entered income of the archive range are all archived, 0
+    // when none is, -1 for a mixture or a mark outside the range.
+    int ArchiveState() {
+        std::vector<std::pair<QDate, bool>> rows;
+        kvl::OpenExpenses();
+        for (long r = 1; r <= d4recCountDo(kvl::dbExpenses); ++r) {
+            d4go(kvl::dbExpenses, r);
+            kvl::LoadExpenseRecord();
+            if (!d4deleted(kvl::dbExpenses))
+                rows.emplace_back(kvl::ExpenseBuffer.date, kvl::ExpenseBuffer.archived);
+        }
+        kvl::OpenIncome();
+        for (long r = 1; r <= d4recCountDo(kvl::dbIncome); ++r) {
+            d4go(kvl::dbIncome, r);
+            kvl::LoadIncomeRecord();
+            if (!d4deleted(kvl::dbIncome) && !kvl::IncomeBuffer.imported)
+                rows.emplace_back(kvl::IncomeBuffer.date, kvl::IncomeBuffer.archived);
+        }
+        code4close(kvl::cb);
+        int state = -2;
+        for (const auto& [date, archived] : rows) {
+            if (date < kArchiveFrom || date > kArchiveThrough) {
+                if (archived) return -1;
+            } else if (state != -2 && state != archived) {
+                return -1;
+            } else {
+                state = archived;
+            }
+        }
+        return state;
+    }
+
     // 'A' or 'B' for the payments of that file, '-' for none, '?' for anything else.
     char ImportState() {
         QStringList live = LiveIncome(), hand = live.filter(QRegularExpression("^Hand "));
@@ -120,21 +160,23 @@ class TransferKillTest : public kvltest::TransferTest {
     }
 };
 
-TEST_F(TransferKillTest, AKilledRateChangeOrImportLeavesTheBooksWhollyBeforeOrAfter) {
+TEST_F(TransferKillTest, AKilledChangeLeavesTheBooksWhollyBeforeOrAfter) {
     Populate();
     const long rounds = EnvNumber("KVL_TRANSFER_KILLS", 150);
     std::mt19937_64 rng(static_cast<uint64_t>(EnvNumber("KVL_TRANSFER_SEED", 20260615)));
-    int rate = 0;
+    int rate = 0, archived = 0;
     char imported = '-';
-    long caughtStaging = 0;
+    long caughtStaging = 0, archivesDone = 0;
     for (long i = 0; i < rounds; ++i) {
-        const bool rateChange = rng() % 2 == 0;
+        const char op = "RIA"[rng() % 3];
         const char pmt = rng() % 2 ? 'A' : 'B';
-        const long delayUs = static_cast<long>(rng() % 120000);
-        SCOPED_TRACE("round " + std::to_string(i) + (rateChange ? " rate change" : " import ") +
-                     (rateChange ? ' ' : pmt) + " killed after " + std::to_string(delayUs) + " us");
+        // An archive writes both tables: it takes longer than the others.
+        const long delayUs = static_cast<long>(rng() % (op == 'A' ? 500000 : 120000));
+        const char* what = op == 'R' ? " rate change " : op == 'I' ? " import " : " archive ";
+        SCOPED_TRACE("round " + std::to_string(i) + what + (op == 'I' ? pmt : ' ') +
+                     " killed after " + std::to_string(delayUs) + " us");
         const pid_t pid = ::fork();
-        if (pid == 0) Child(rateChange ? 1 - rate : -1, pmt);
+        if (pid == 0) Child(op, op == 'R' ? rate == 0 : archived == 0, pmt);
         ::usleep(static_cast<useconds_t>(delayUs));
         ::kill(pid, SIGKILL);
         int status = 0;
@@ -144,15 +186,24 @@ TEST_F(TransferKillTest, AKilledRateChangeOrImportLeavesTheBooksWhollyBeforeOrAf
         kvl::RebuildIndexes(true);
         ExpectSound();
         const int nowRate = RateState();
-        ASSERT_TRUE(nowRate == rate || (rateChange && nowRate == 1 - rate)) << nowRate;
+        ASSERT_TRUE(nowRate == rate || (op == 'R' && nowRate == 1 - rate)) << nowRate;
         const char nowImported = ImportState();
-        ASSERT_TRUE(nowImported == imported || (!rateChange && nowImported == pmt)) << nowImported;
+        ASSERT_TRUE(nowImported == imported || (op == 'I' && nowImported == pmt)) << nowImported;
+        const int nowArchived = ArchiveState();
+        ASSERT_TRUE(nowArchived == archived || (op == 'A' && nowArchived == 1 - archived))
+            << nowArchived;
+        archivesDone += nowArchived != archived;
         rate = nowRate;
         imported = nowImported;
+        archived = nowArchived;
     }
-    // Kills that found a change staged prove the rounds caught changes in flight.
-    std::printf("%ld rounds, %ld killed while a change was staged\n", rounds, caughtStaging);
+    // Kills that found a change staged prove the rounds caught changes in flight; archives seen
+    // done prove that archive rounds also ran to their end.
+    std::printf(
+        "%ld rounds, %ld killed while a change was staged, %ld archives or de-archives done\n",
+        rounds, caughtStaging, archivesDone);
     EXPECT_GT(caughtStaging, 0);
+    EXPECT_GT(archivesDone, 0);
 }
 
 }  // namespace
