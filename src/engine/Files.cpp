@@ -121,7 +121,13 @@ int LinkFile(const std::string& from, const std::string& to) {
 int RemoveFile(const std::string& path) {
     FaultState& f = Faults();
     if (f.on && !Allowed(f.plan.removes, f.counts.removes, f.plan.removeError)) return -1;
-    return ::unlink(path.c_str());
+    struct stat st {};
+    const bool frees = f.on && f.plan.removalsFree && f.plan.growthOnly && f.plan.writeBytes >= 0 &&
+                       ::stat(path.c_str(), &st) == 0;
+    const int rc = ::unlink(path.c_str());
+    // Another name of the file keeps its blocks.
+    if (rc == 0 && frees && st.st_nlink == 1) f.plan.writeBytes += st.st_size;
+    return rc;
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

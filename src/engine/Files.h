@@ -75,10 +75,12 @@ int RemoveFile(const std::string& path);
 // counts the operations of its kind that still succeed after the plan is installed (-1: no
 // limit); the rest fail with the given errno as the system would. A write that crosses the byte
 // limit writes the bytes that fit and then fails. With growthOnly the limit counts only bytes
-// that make a file longer, as on a full disk, where rewriting bytes a file already has succeeds.
+// that make a file longer, as on a full disk, where rewriting bytes a file already has succeeds;
+// with removalsFree as well, a file removed gives its length back to the limit, as on a real disk.
 struct FaultPlan {
     int64_t writeBytes = -1;
     bool growthOnly = false;
+    bool removalsFree = false;
     int writeError = ENOSPC;
     int creates = -1;  // opens that may create the file (O_CREAT)
     int createError = ENOSPC;

@@ -6,6 +6,8 @@
 #include "data/EntryRules.h"
 #include "data/Maintenance.h"
 #include "data/Messages.h"
+#include "data/WriteRecovery.h"
+#include "engine/Files.h"
 #include "entry/Ledger.h"
 
 namespace kvl {
@@ -19,32 +21,74 @@ std::optional<int> ReadWholeNumber(const QString& text) {
     return ReadIntegerText(text.mid(start));
 }
 
+// The engine's reason for a failed write, as the user reads it.
+QString EngineReason() {
+    return QString::fromStdString(xb::Cp1252ToUtf8(cb->errorMessage()));
+}
+
+// After a write of record recno failed: the table made sound and open again, standing on the
+// record when the table holds it, and whether its image there is the one Save meant. A table whose
+// index group cannot be rebuilt ends the program, as nothing would describe it.
+bool Landed(const Ledger& ledger, long recno, std::string_view intended, const QString& reason,
+            bool* rebuilt) {
+    const TableLayout& layout = *FindLayout(ledger.tableName);
+    QString why;
+    if (!ReopenAfterFailedWrite(layout, ledger.openEntries, ledger.entries, rebuilt, &why)) {
+        ShowMessage(MsgKind::Error, QStringLiteral("Saving to %1 failed: %2\r\nIts indexes could "
+                                                   "not be rebuilt: %3\r\nProgram will now "
+                                                   "terminate; they are rebuilt at the next start.")
+                                        .arg(QLatin1String(layout.failName), reason, why));
+        code4exit(cb);
+    }
+    if (recno > d4recCountDo(ledger.entries)) return false;
+    d4go(ledger.entries, recno);
+    error4exitTest(cb);
+    return d4recordImage(ledger.entries) == intended;
+}
+
 // The shared part of Save once the buffer holds the fields: a change is written over the record
 // loaded at showing, a new record is appended. Flushing puts the record and its keys in the files
-// before anything tells the user it is saved.
+// before anything tells the user it is saved. A flush that fails after the record reached the
+// table (a full disk at an index page) keeps the record, which the user meant to save, rather than
+// taking it back through a disk that is failing: the tags are rebuilt from the records and the
+// save counts as done, with a warning that says what happened.
 SaveOutcome Store(const Ledger& ledger, void (*store)(), void (*readyForAnother)()) {
-    DATA4* table = ledger.entries;
-    if (ledger.selection > 0) {
-        d4go(table, ledger.selection);
+    const bool change = ledger.selection > 0;
+    std::string before;
+    bool written = true;
+    if (change) {
+        d4go(ledger.entries, ledger.selection);
         error4exitTest(cb);
+        before = d4recordImage(ledger.entries);
         store();
-        if (d4flush(table) != r4success) error4exitTest(cb);
-        ledger.selection = static_cast<int>(d4recNo(table));
-        return SaveOutcome::Closed;
+    } else {
+        written = d4appendBlank(ledger.entries) == r4success;
+        if (written) store();
     }
-    bool added = d4appendBlank(table) == r4success;
-    if (added) {
-        store();
-        added = d4flush(table) == r4success;
+    const long recno = d4recNo(ledger.entries);
+    const std::string intended(d4recordImage(ledger.entries));
+    written = written && d4flush(ledger.entries) == r4success;
+    if (!written) {
+        const QString reason = EngineReason();
+        bool rebuilt = false;
+        if (!Landed(ledger, recno, intended, reason, &rebuilt)) {
+            if (!change) {
+                ShowMessage(MsgKind::Warning, kAddRefused);
+                return SaveOutcome::Refused;
+            }
+            if (d4recordImage(ledger.entries) == before) {
+                ShowMessage(MsgKind::Warning, kChangeRefused.arg(reason));
+                return SaveOutcome::Refused;
+            }
+            // Part of the record was written: only the whole change can stand there now.
+            store();
+            if (d4flush(ledger.entries) != r4success) error4exitTest(cb);
+        }
+        ShowMessage(MsgKind::Warning,
+                    kSavedDespiteFault.arg(reason) + (rebuilt ? kIndexesRebuilt : QString()));
     }
-    if (!added) {
-        // The engine's reason is taken here, so that it cannot end the program at a later test.
-        code4errorCode(cb, 0);
-        ShowMessage(MsgKind::Warning, kAddRefused);
-        return SaveOutcome::Refused;
-    }
-    if (ShowMessage(MsgKind::Confirmation, ledger.addAnother) != MsgAnswer::Yes) {
-        ledger.selection = static_cast<int>(d4recNo(table));
+    if (change || ShowMessage(MsgKind::Confirmation, ledger.addAnother) != MsgAnswer::Yes) {
+        ledger.selection = static_cast<int>(recno);
         return SaveOutcome::Closed;
     }
     readyForAnother();

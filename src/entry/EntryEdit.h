@@ -6,8 +6,10 @@
 // not a number or a date, an amount or check number that its field cannot hold, or a list with
 // nothing chosen gives "Data Conversion Error. Please check values and try again" and writes
 // nothing. A record saved is in the table's file with its keys before Save returns, so a message
-// or a closing that follows never acknowledges a record a crash could lose. Saving writes the
-// archived flag false; an income record keeps its imported flag on a change.
+// or a closing that follows never acknowledges a record a crash could lose. A write that fails
+// (a full disk) is told as it ended: a record that reached the table stays saved, with its index
+// group rebuilt and a warning that says why; one that did not is refused, the table as it was.
+// Saving writes the archived flag false; an income record keeps its imported flag on a change.
 #pragma once
 
 #include <QString>
@@ -22,6 +24,13 @@ struct Ledger;
 inline const QString kConversionError =
     QStringLiteral("Data Conversion Error. Please check values and try again");
 inline const QString kAddRefused = QStringLiteral("Unable to Add Record at this time . . . ");
+// %1: the system's reason.
+inline const QString kChangeRefused =
+    QStringLiteral("The changes could not be saved: %1\r\nThe record is as it was.");
+inline const QString kSavedDespiteFault =
+    QStringLiteral("The record was saved, but writing it ended with an error: %1");
+inline const QString kIndexesRebuilt =
+    QStringLiteral("\r\nThe indexes were rebuilt from the records.");
 inline const QString kEntryAmountFormat = QStringLiteral("%9.2f");
 
 // The window's fields as texts, and the numbers of the chosen list entries (none: nothing chosen).
