@@ -1,7 +1,6 @@
 // The file helpers' deliberate failures: each limit lets exactly its count through, a write that
-// crosses the byte limit leaves the bytes that fitted, a full disk can be told that a removed file
-// frees its room, removing the plan ends the failures, and a file written beside its target leaves
-// the target whole wherever the writing fails.
+// crosses the byte limit leaves the bytes that fitted, removing the plan ends the failures, and a
+// file written beside its target leaves the target whole wherever the writing fails.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -52,23 +51,6 @@ TEST_F(FaultPlanTest, WriteCrossingTheLimitLeavesWhatFittedAndFailsWithTheGivenE
     xb::RemoveFaultPlan();
     EXPECT_TRUE(xb::WriteAt(fd, data.data(), data.size(), 16, path).ok());
     EXPECT_EQ(SizeOf(path), 24);
-    ::close(fd);
-}
-
-TEST_F(FaultPlanTest, AFullDiskThatCountsRemovalsGivesARemovedFilesRoomBack) {
-    const std::string old = dir_.file("old.bin"), next = dir_.file("next.bin");
-    const std::string bytes(100, 'x');
-    int fd = xb::OpenFile(old, O_RDWR | O_CREAT | O_TRUNC, 0644);
-    ASSERT_TRUE(xb::WriteAt(fd, bytes.data(), bytes.size(), 0, old).ok());
-    ::close(fd);
-    xb::FaultPlan plan = xb::FaultPlan::FullDisk(0);
-    plan.removalsFree = true;
-    xb::InstallFaultPlan(plan);
-    fd = xb::OpenFile(next, O_RDWR | O_CREAT | O_TRUNC, 0644);
-    EXPECT_FALSE(xb::WriteAt(fd, "y", 1, 0, next).ok());
-    ASSERT_EQ(xb::RemoveFile(old), 0);
-    EXPECT_TRUE(xb::WriteAt(fd, bytes.data(), bytes.size(), 0, next).ok());
-    EXPECT_FALSE(xb::WriteAt(fd, "y", 1, bytes.size(), next).ok());
     ::close(fd);
 }
 

@@ -67,22 +67,17 @@ TEST_F(ArchiveTest, MarksThatCannotAllBeWrittenAreNoneWritten) {
         AddIncome(QDate(2024, 1, d), 5, false, "In");
     }
     code4close(kvl::cb);
-    int failures = 0;
     for (int64_t budget = 0; budget < (1 << 20); budget += 1000) {
         xb::InstallFaultPlan(xb::FaultPlan::FullDisk(budget));
-        const kvl::ChangeResult result =
-            kvl::ArchiveRange(true, QDate(2024, 1, 1), QDate(2024, 12, 31));
+        const bool done = kvl::ArchiveRange(true, QDate(2024, 1, 1), QDate(2024, 12, 31)) ==
+                          kvl::ChangeResult::Done;
         xb::RemoveFaultPlan();
-        if (result == kvl::ChangeResult::Done) break;
-        ++failures;
-        EXPECT_EQ(result, kvl::ChangeResult::Failed);
-        EXPECT_EQ(Marks(), std::vector<bool>(40, false)) << budget;
-        ExpectSound();
-        EXPECT_TRUE(messages.shown.back().text.startsWith("The records could not be archived: "));
+        ASSERT_EQ(Marks(), std::vector<bool>(40, done)) << budget;
+        if (done) break;
         EXPECT_TRUE(messages.shown.back().text.endsWith("\r\nNo records were changed."));
     }
-    EXPECT_GT(failures, 4);
-    EXPECT_EQ(Marks(), std::vector<bool>(40, true));
+    EXPECT_GT(messages.shown.size(), 4u);
+    ExpectSound();
 }
 
 }  // namespace

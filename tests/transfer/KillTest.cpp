@@ -16,6 +16,7 @@
 
 #include <QRegularExpression>
 #include <random>
+#include <set>
 
 #include "Fixture.h"
 #include "data/Maintenance.h"
@@ -111,33 +112,27 @@ class TransferKillTest : public kvltest::TransferTest {
     // 1 when the live expenses and hand-entered income of the archive range are all archived, 0
     // when none is, -1 for a mixture or a mark outside the range.
     int ArchiveState() {
-        std::vector<std::pair<QDate, bool>> rows;
+        std::set<std::pair<bool, bool>> seen;  // (in the range, archived)
+        const auto note = [&](const QDate& date, bool archived) {
+            seen.insert({date >= kArchiveFrom && date <= kArchiveThrough, archived});
+        };
         kvl::OpenExpenses();
+        kvl::OpenIncome();
         for (long r = 1; r <= d4recCountDo(kvl::dbExpenses); ++r) {
             d4go(kvl::dbExpenses, r);
             kvl::LoadExpenseRecord();
             if (!d4deleted(kvl::dbExpenses))
-                rows.emplace_back(kvl::ExpenseBuffer.date, kvl::ExpenseBuffer.archived);
+                note(kvl::ExpenseBuffer.date, kvl::ExpenseBuffer.archived);
         }
-        kvl::OpenIncome();
         for (long r = 1; r <= d4recCountDo(kvl::dbIncome); ++r) {
             d4go(kvl::dbIncome, r);
             kvl::LoadIncomeRecord();
             if (!d4deleted(kvl::dbIncome) && !kvl::IncomeBuffer.imported)
-                rows.emplace_back(kvl::IncomeBuffer.date, kvl::IncomeBuffer.archived);
+                note(kvl::IncomeBuffer.date, kvl::IncomeBuffer.archived);
         }
         code4close(kvl::cb);
-        int state = -2;
-        for (const auto& [date, archived] : rows) {
-            if (date < kArchiveFrom || date > kArchiveThrough) {
-                if (archived) return -1;
-            } else if (state != -2 && state != archived) {
-                return -1;
-            } else {
-                state = archived;
-            }
-        }
-        return state;
+        const bool all = !seen.count({true, false}), none = !seen.count({true, true});
+        return seen.count({false, true}) || all == none ? -1 : all;
     }
 
     // 'A' or 'B' for the payments of that file, '-' for none, '?' for anything else.
