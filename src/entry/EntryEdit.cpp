@@ -54,6 +54,8 @@ bool Landed(const Ledger& ledger, long recno, std::string_view intended, const Q
 // save counts as done, with a warning that says what happened.
 SaveOutcome Store(const Ledger& ledger, void (*store)(), void (*readyForAnother)()) {
     const bool change = ledger.selection > 0;
+    // Named before the write, so that a refused append cannot be taken for the record it stood on.
+    const long recno = change ? ledger.selection : d4recCountDo(ledger.entries) + 1;
     std::string before;
     bool written = true;
     if (change) {
@@ -65,7 +67,6 @@ SaveOutcome Store(const Ledger& ledger, void (*store)(), void (*readyForAnother)
         written = d4appendBlank(ledger.entries) == r4success;
         if (written) store();
     }
-    const long recno = d4recNo(ledger.entries);
     const std::string intended(d4recordImage(ledger.entries));
     written = written && d4flush(ledger.entries) == r4success;
     if (!written) {

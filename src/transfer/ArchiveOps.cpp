@@ -19,6 +19,7 @@ bool InRange(const QDate& date, const QDate& from, const QDate& through) {
 }
 
 // The records of one table that the change must write: those of the range whose mark differs.
+// The handles are the program's own variables, which the staged change points at the copy.
 struct Marks {
     DATA4*& table;
     FIELD4*& field;
