@@ -39,7 +39,7 @@ TAccount::TAccount(bool& packNeeded, QWidget* parent) : QDialog(parent), packNee
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
     BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BtnHelp = HelpButton(this, 550);
 
     auto* fields = new QGridLayout;

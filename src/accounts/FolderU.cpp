@@ -31,7 +31,7 @@ TFolderF::TFolderF(bool& packNeeded, QWidget* parent) : QDialog(parent), packNee
     Label2 = FormLabel(this, "Label2", QStringLiteral("Description:"), Edit1);
     BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
     BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BtnHelp = HelpButton(this, 570);
 
     auto* fields = new QGridLayout;

@@ -1,5 +1,4 @@
-// Pieces the expense and income windows share: their date and amount fields, the account and
-// folder lists that keep each entry's number beside its text, and the help key.
+// Pieces the expense and income windows share: their amount field, the account and folder lists that keep each entry's number beside its text, and the help key.
 #pragma once
 
 #include <QString>
@@ -13,14 +12,8 @@ class TDropDownList;
 class TMaskEdit;
 struct Choices;
 
-// A masked field of the entry windows, whose whole text is selected when the field is entered
-// from the keyboard, by the program or with its window (not by a click, nor when the focus comes
-// back from a message box), so that what is typed replaces it: Qt puts the caret on the first
-// empty place of a masked field, and "55.25" typed into "   102.21" would give "55102.25".
-TMaskEdit* EntryField(QWidget* parent, const char* name, const QString& mask);
-// A date field (date entry rule) and an amount field (its mask is set again at each showing,
-// from the locale's decimal separator then in force).
-TMaskEdit* DateField(QWidget* parent, const char* name);
+// An amount field (amount entry rule); its mask is set again at each showing, from the locale's
+// decimal separator then in force.
 TMaskEdit* AmountField(QWidget* parent, const char* name);
 
 // Replaces the entries and chooses choices.index (none when empty).

@@ -30,7 +30,7 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Expense"));
     TakeOwnerFont(this);
 
-    MaskEdit1 = EntryField(this, "MaskEdit1", QStringLiteral("!99999999;1;_"));
+    MaskEdit1 = MaskField(this, "MaskEdit1", QStringLiteral("!99999999;1;_"));
     MaskEdit2 = DateField(this, "MaskEdit2");
     Edit1 = DescriptionField(this, "Edit1");
     MaskEdit3 = AmountField(this, "MaskEdit3");
@@ -50,7 +50,7 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
     Label7 = FormLabel(this, "Label7", QStringLiteral("Folder:"), ComboBox2);
     BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
     BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BitBtn1 = HelpButton(this, 530);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     HelpKey(this, 530);

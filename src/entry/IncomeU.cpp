@@ -45,7 +45,7 @@ TIncome::TIncome(const int& defaultFolder, QWidget* parent)
     Label5 = FormLabel(this, "Label5", QStringLiteral("Folder"), ComboBox2);
     BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
     BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BitBtn1 = HelpButton(this, 510);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     // The window has no help context of its own; F1 opens its help button's topic.

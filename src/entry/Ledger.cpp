@@ -26,6 +26,25 @@ QStringList IncomeRow() {
             FormatAmount(i.amount, kListAmount), i.description};
 }
 
+// The fields' largest values: amounts are N 9.2, check numbers N 8, accounts and folders N 4.
+QString WidestDate() {
+    return DateToShortText(QDate(2000, 12, 28));
+}
+
+QString WidestAmount() {
+    return FormatAmount(999999.99, kListAmount).trimmed();
+}
+
+QStringList ExpenseWidest() {
+    return {WidestDate(), QStringLiteral("9999"), QStringLiteral("9999"),
+            QStringLiteral("99999999"), WidestAmount(), QString()};
+}
+
+QStringList IncomeWidest() {
+    return {WidestDate(), QStringLiteral("9999"), QStringLiteral("9999"), WidestAmount(),
+            QString()};
+}
+
 Choices Walk(DATA4* table, FIELD4* number, FIELD4* description, int wanted) {
     Choices c;
     bool found = false;
@@ -66,7 +85,8 @@ const Ledger& ExpenseLedger() {
          {QStringLiteral("Amount"), 72, true},
          {QStringLiteral("Paid To"), 240},
          {QString(), 0}},
-        ExpenseRow};
+        ExpenseRow,
+        ExpenseWidest};
     return ledger;
 }
 
@@ -92,7 +112,8 @@ const Ledger& IncomeLedger() {
          {QStringLiteral("Amount"), 96, true},
          {QStringLiteral("Description"), 240},
          {QString(), 0}},
-        IncomeRow};
+        IncomeRow,
+        IncomeWidest};
     return ledger;
 }
 

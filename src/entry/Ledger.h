@@ -42,6 +42,9 @@ struct Ledger {
     // Loads the current record into the ledger's buffer and gives its row in the pick list, the
     // record number not included.
     QStringList (*rowCells)();
+    // The widest text of each of those columns, from the widths of the fields (the largest
+    // amount, the longest date and numbers), as the locale now writes them.
+    QStringList (*widestCells)();
 };
 
 const Ledger& ExpenseLedger();

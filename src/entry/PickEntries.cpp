@@ -61,7 +61,9 @@ void TPickEntries::FormShow() {
 
 void TPickEntries::FillPage() {
     QList<Column> columns;
-    for (const PickColumn& c : ledger_.columns) columns.append({c.header, c.width});
+    const QStringList widest = ledger_.widestCells();
+    for (qsizetype i = 0; i < ledger_.columns.size(); ++i)
+        columns.append({ledger_.columns[i].header, ledger_.columns[i].width, widest.value(i)});
     BeginFill(columns);
     int highlighted = -1;
     const QList<PickRow> rows =

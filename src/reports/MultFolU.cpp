@@ -1,10 +1,8 @@
 #include "reports/MultFolU.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "reports/MultFolOps.h"
@@ -41,8 +39,6 @@ TMultFol::TMultFol(QWidget* parent) : QDialog(parent) {
 
 std::vector<int> TMultFol::ChooseFolders() {
     FormShow();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     exec();
     return FolderSelection;
 }
@@ -52,6 +48,12 @@ void TMultFol::FormShow() {
     FolderSelection.clear();
     ListBox1->addItems(FolderListItems());
     if (ListBox1->count() == 1) ListBox1->item(0)->setSelected(true);
+    // Each showing starts on the list, whatever had the focus when the last one closed: the keys
+    // that ran one report must not press another button on the next.
+    if (ListBox1->count() > 0)
+        ListBox1->selectionModel()->setCurrentIndex(ListBox1->model()->index(0, 0),
+                                                    QItemSelectionModel::NoUpdate);
+    ListBox1->setFocus();
 }
 
 void TMultFol::BtnRunClick() {

@@ -1,7 +1,8 @@
 // The folder dialog of the period reports, "Select Folder(s) to Include": the live folders in
 // number order, several selectable by plain clicks. Run takes the selected folders (none: no
 // report), All selects every folder without closing, Cancel and closing the window choose none.
-// Each showing lists the folders afresh; FOLDER is open with FolTag selected.
+// Each showing lists the folders afresh and starts on the list, centred on its owner; FOLDER is
+// open with FolTag selected.
 #pragma once
 
 #include <QDialog>

@@ -46,6 +46,12 @@ QPushButton* FormButton(QWidget* parent, const char* name, const QString& text) 
     return button;
 }
 
+QPushButton* CancelButton(QWidget* parent) {
+    QPushButton* button = FormButton(parent, "BtnCancel", QStringLiteral("Cancel"));
+    TMaskEdit::MarkLeavesWithoutChange(button);
+    return button;
+}
+
 QPushButton* HelpButton(QWidget* parent, int topic) {
     QPushButton* button = FormButton(parent, "BtnHelp", QStringLiteral("&Help"));
     QObject::connect(button, &QPushButton::clicked, button, [topic] { ShowHelpTopic(topic); });
@@ -59,12 +65,23 @@ QLabel* FormLabel(QWidget* parent, const char* name, const QString& text, QWidge
     return label;
 }
 
-TMaskEdit* NumberField(QWidget* parent, const char* name) {
+TMaskEdit* MaskField(QWidget* parent, const char* name, const QString& mask) {
     auto* field = new TMaskEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
-    field->setEditMask(QStringLiteral("!9999;1;_"));
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    field->setEditMask(mask);
+    // The places and the literals, with room for the frame.
+    const qsizetype places = mask.section(QLatin1Char(';'), 0, 0).size();
+    field->setFixedWidth(
+        field->fontMetrics().horizontalAdvance(QString(places + 1, QLatin1Char('0'))) + 16);
     return field;
+}
+
+TMaskEdit* DateField(QWidget* parent, const char* name) {
+    return MaskField(parent, name, DateEditMask());
+}
+
+TMaskEdit* NumberField(QWidget* parent, const char* name) {
+    return MaskField(parent, name, QStringLiteral("!9999;1;_"));
 }
 
 QLineEdit* DescriptionField(QWidget* parent, const char* name) {

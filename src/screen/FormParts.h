@@ -24,9 +24,16 @@ inline constexpr int kDescriptionLength = 30;
 void TakeOwnerFont(QWidget* window);
 
 QPushButton* FormButton(QWidget* parent, const char* name, const QString& text);
+// "Cancel": the focus moving to it runs no field's check, so that it closes the window without
+// change whatever a field holds.
+QPushButton* CancelButton(QWidget* parent);
 // A "Help" button that opens the help file at topic.
 QPushButton* HelpButton(QWidget* parent, int topic);
 QLabel* FormLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy);
+// A masked field as wide as its places and literals, in the program's mask notation.
+TMaskEdit* MaskField(QWidget* parent, const char* name, const QString& mask);
+// Mask "!99/99/00;1;_" (the date entry rule).
+TMaskEdit* DateField(QWidget* parent, const char* name);
 // Mask "!9999;1;_".
 TMaskEdit* NumberField(QWidget* parent, const char* name);
 QLineEdit* DescriptionField(QWidget* parent, const char* name);

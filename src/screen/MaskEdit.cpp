@@ -1,5 +1,6 @@
 #include "screen/MaskEdit.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
@@ -74,6 +75,8 @@ QString QtLiteral(QChar c) {
     return kQtSpecial.contains(c) ? QStringLiteral("\\") + c : QString(c);
 }
 
+const char* const kLeavesWithoutChange = "kvlLeavesWithoutChange";
+
 bool EditsText(const QKeyEvent* event) {
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) return true;
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) return true;
@@ -112,6 +115,10 @@ QString QtInputMask(const QString& programMask, QChar dateSeparator) {
 }
 
 TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TMaskEdit::MarkLeavesWithoutChange(QWidget* control) {
+    control->setProperty(kLeavesWithoutChange, true);
+}
 
 void TMaskEdit::setEditMask(const QString& programMask) {
     programMask_ = programMask;
@@ -269,6 +276,9 @@ void TMaskEdit::focusInEvent(QFocusEvent* event) {
     if (!entered_) {
         textOnEntry_ = displayText();
         plainOnEntry_ = plain_;
+        // Qt has just put the caret on the first empty place (also for the focus event that a
+        // dialog sends its focus widget as it is shown); typing must replace the text instead.
+        if (event->reason() != Qt::MouseFocusReason) selectAll();
     }
     entered_ = true;
 }
@@ -278,6 +288,12 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
     const Qt::FocusReason reason = event->reason();
     // Another window taking the focus (a message box, a menu) is not leaving the field.
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    // Cancel closes the window without change, whatever the field holds.
+    if (const QWidget* next = QApplication::focusWidget();
+        next && next->property(kLeavesWithoutChange).toBool()) {
+        entered_ = false;
+        return;
+    }
     if (!places_.empty() && isModified() && !hasAcceptableInput()) {
         ShowMessage(MsgKind::Warning,
                     QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
@@ -296,7 +312,8 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
             setText(textOnEntry_);
         setModified(false);
         selectAll();
-        event->accept();
+        // The window sees the key too: a dialog closes on Escape without change.
+        event->ignore();
         return;
     }
     if (plain_ && EditsText(event)) leavePlainForEdit();

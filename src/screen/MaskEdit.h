@@ -6,8 +6,15 @@
 // to a Qt input mask. programText() is the text as the program reads it: empty places are blanks,
 // and with `!` the characters of each run of places stand right-aligned. Leaving the field for
 // another control of the same window first refuses an edited field whose required places are not
-// all filled (the user may press Escape to get the earlier text back), then emits fieldExit();
-// a handler that wants the focus back simply calls setFocus().
+// all filled, then emits fieldExit(); a handler that wants the focus back simply calls
+// setFocus(). Leaving it for a control marked as leaving the window without change (its Cancel
+// button) checks nothing. Escape gives an edited field its earlier text back and still reaches
+// the window, so that a dialog closes on it whatever the field holds.
+//
+// Entering the field other than by a click (Tab, Backtab, a shortcut, the window's opening, the
+// program) selects its whole text, so that what is typed replaces it; Qt alone would put the
+// caret on the first empty place and merge the typed characters with the old ones. The focus
+// coming back from a message box or a menu is no new entry and selects nothing.
 //
 // A field of one run of places may show a text plainly (showPlain): as given, without the mask's
 // placeholders or padding, as a number field does when its window opens. The first key that
@@ -39,6 +46,10 @@ class TMaskEdit : public QLineEdit {
     void setProgramText(const QString& text);
     void showPlain(const QString& text);
     bool showsPlain() const { return plain_; }
+
+    // Marks control as leaving its window without change: moving the focus to it runs no field's
+    // check.
+    static void MarkLeavesWithoutChange(QWidget* control);
 
   signals:
     // The field lost the focus to another control of its window and its text passed the mask.

@@ -1,11 +1,14 @@
 #include "screen/PickList.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -71,10 +74,19 @@ void TPickList::BeginFill(const QList<Column>& columns) {
     StringGrid1->setRowCount(1);
     baseWidth_ = 0;
     QStringList headers;
+    // A cell's text stands between the focus frame's margins.
+    const int padding =
+        2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) +
+             1) +
+        1;
     for (int c = 0; c < columns.size(); ++c) {
         headers << columns[c].header;
-        StringGrid1->setColumnWidth(c, columns[c].width);
-        baseWidth_ += columns[c].width;
+        int width = columns[c].width;
+        if (width > 0 && !columns[c].widest.isEmpty())
+            width = std::max(
+                width, StringGrid1->fontMetrics().horizontalAdvance(columns[c].widest) + padding);
+        StringGrid1->setColumnWidth(c, width);
+        baseWidth_ += width;
     }
     StringGrid1->setHorizontalHeaderLabels(headers);
     StringGrid1->setColumnHidden(static_cast<int>(columns.size()) - 1, true);
@@ -174,10 +186,11 @@ void TPickList::done(int result) {
 }
 
 void TPickList::keyPressEvent(QKeyEvent* event) {
-    // The list is left by its buttons; Escape leaving the selection as it was would open the
-    // editor on whatever the selection last named.
+    // Escape is Exit: leaving the selection as it was would open the editor on whatever the
+    // selection last named.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        BtnExitClick();
         return;
     }
     QDialog::keyPressEvent(event);

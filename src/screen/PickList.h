@@ -1,7 +1,7 @@
 // The pick list every chart and list window is built on: a grid of records under a header, with a
 // hidden last column holding each row's record number, and Select, New and Exit. Select (also
-// Enter and double-click) returns the current row's record number, New 0, Exit -1; any other way
-// of closing leaves the selection as it was. Each showing starts from an empty grid. Tab leaves
+// Enter and double-click) returns the current row's record number, New 0, Exit (also Escape) -1;
+// closing the window otherwise leaves the selection as it was. Each showing starts from an empty grid. Tab leaves
 // the grid for the buttons; typed characters do nothing in the grid.
 #pragma once
 
@@ -40,6 +40,9 @@ class TPickList : public QDialog {
     struct Column {
         QString header;
         int width;
+        // The widest text the column holds; the column is widened to show it whole in the
+        // grid's font.
+        QString widest = QString();
     };
 
     // visibleRows: the grid rows, header included, that fit without scrolling; one more and the

@@ -20,18 +20,6 @@ namespace kvl {
 
 TArchive* ArchiveForm = nullptr;
 
-namespace {
-
-TMaskEdit* DateField(QWidget* parent, const char* name) {
-    auto* field = new TMaskEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setEditMask(DateEditMask());
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 16);
-    return field;
-}
-
-}  // namespace
-
 TArchive::TArchive(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Archive"));
     TakeOwnerFont(this);
@@ -40,7 +28,7 @@ TArchive::TArchive(QWidget* parent) : QDialog(parent) {
     MaskEdit2 = DateField(this, "MaskEdit2");
     Label2 = FormLabel(this, "Label2", QStringLiteral("Through:"), MaskEdit2);
     BtnOK = FormButton(this, "BtnOK", QStringLiteral("OK"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BtnHelp = HelpButton(this, 430);
 
     auto* fields = new QGridLayout;

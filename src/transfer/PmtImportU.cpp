@@ -26,14 +26,6 @@ TPmtImport* PmtImportForm = nullptr;
 
 namespace {
 
-TMaskEdit* DateField(QWidget* parent, const char* name) {
-    auto* field = new TMaskEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setEditMask(DateEditMask());
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 16);
-    return field;
-}
-
 TDropDownList* List(QWidget* parent, const char* name) {
     auto* list = new TDropDownList(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -77,7 +69,7 @@ TPmtImport::TPmtImport(bool& packNeeded, QWidget* parent)
     ComboBox2 = List(this, "ComboBox2");
     Label4 = FormLabel(this, "Label4", QStringLiteral("Import to Folder:"), ComboBox2);
     BtnImport = FormButton(this, "BtnImport", QStringLiteral("Import"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BtnHelp = HelpButton(this, 520);
 
     auto* file = new QHBoxLayout;

@@ -29,13 +29,6 @@ namespace {
 constexpr int kHelpTopic = 540;
 const QString kRateFormat = QStringLiteral("%10.4f");
 
-TMaskEdit* Field(QWidget* parent, const char* name, const QString& widest) {
-    auto* field = new TMaskEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(widest) + 16);
-    return field;
-}
-
 QString RateMask() {
     return QStringLiteral("!#####") + RegionalSettings().decimalPoint + QStringLiteral("9999;1;_");
 }
@@ -89,18 +82,16 @@ TRateChange::TRateChange(QWidget* parent) : QDialog(parent) {
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setMinimumWidth(260);
     Label1 = FormLabel(this, "Label1", QStringLiteral("Apply to Account:"), ComboBox1);
-    MaskEdit1 = Field(this, "MaskEdit1", QStringLiteral("00000.00000"));
+    MaskEdit1 = MaskField(this, "MaskEdit1", RateMask());
     Label2 = FormLabel(this, "Label2", QStringLiteral("Old Expense Rate:"), MaskEdit1);
-    MaskEdit2 = Field(this, "MaskEdit2", QStringLiteral("00000.00000"));
+    MaskEdit2 = MaskField(this, "MaskEdit2", RateMask());
     Label3 = FormLabel(this, "Label3", QStringLiteral("New Expense Rate:"), MaskEdit2);
-    MaskEdit3 = Field(this, "MaskEdit3", QStringLiteral("00/00/0000"));
-    MaskEdit3->setEditMask(DateEditMask());
+    MaskEdit3 = DateField(this, "MaskEdit3");
     Label4 = FormLabel(this, "Label4", QStringLiteral("Apply to Expenses Dated from:"), MaskEdit3);
-    MaskEdit4 = Field(this, "MaskEdit4", QStringLiteral("00/00/0000"));
-    MaskEdit4->setEditMask(DateEditMask());
+    MaskEdit4 = DateField(this, "MaskEdit4");
     Label5 = FormLabel(this, "Label5", QStringLiteral("Through:"), MaskEdit4);
     BtnApply = FormButton(this, "BtnApply", QStringLiteral("Apply"));
-    BtnCancel = FormButton(this, "BtnCancel", QStringLiteral("Cancel"));
+    BtnCancel = CancelButton(this);
     BitBtn1 = HelpButton(this, kHelpTopic);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
