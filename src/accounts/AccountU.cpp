@@ -66,7 +66,10 @@ TAccount::TAccount(bool& packNeeded, QWidget* parent) : QDialog(parent), packNee
 }
 
 void TAccount::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

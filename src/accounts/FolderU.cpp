@@ -56,7 +56,10 @@ TFolderF::TFolderF(bool& packNeeded, QWidget* parent) : QDialog(parent), packNee
 }
 
 void TFolderF::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

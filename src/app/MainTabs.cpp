@@ -184,6 +184,8 @@ void TFormMain::buildIncomeExpenseTab() {
         PictureButton(page, "BtnRateChange", Picture::RateChange, QStringLiteral("Rate Change"),
                       QStringLiteral("Adjust rate based expense amounts."), false);
     LabelFolder = Caption(page, "LabelFolder", QStringLiteral("Default Folder"));
+    // The label keeps its whole text when the combo box claims the row.
+    LabelFolder->setMinimumWidth(LabelFolder->sizeHint().width());
     FolderCBox = new TDropDownList(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
     FolderCBox->setToolTip(QStringLiteral("Change to limit view to a single folder"));
@@ -204,6 +206,7 @@ void TFormMain::buildIncomeExpenseTab() {
     grid->addLayout(side, 0, 2);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(LabelFolder);
+    bottom->addSpacing(6);
     bottom->addWidget(FolderCBox, 1);
     bottom->addSpacing(12);
     bottom->addWidget(BtnHelpIncExp);
@@ -221,7 +224,6 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
-
 }
 
 void TFormMain::buildReportTab() {
@@ -415,7 +417,6 @@ void TFormMain::buildMaintenanceTab() {
     connect(BtnEraseData, &QToolButton::clicked, this, &TFormMain::BtnEraseDataClick);
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
     connect(BtnHelpMaint, &QToolButton::clicked, this, [] { ShowHelpTopic(400); });
-
 }
 
 void TFormMain::buildMenus() {

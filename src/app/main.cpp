@@ -25,6 +25,7 @@
 #include "entry/PickIncU.h"
 #include "reports/MultFolU.h"
 #include "reports/ReportU.h"
+#include "screen/KeyboardReturn.h"
 #include "screen/MessageBoxes.h"
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
 
     kvl::TMessageBoxSink boxes;
     kvl::SetMessageSink(&boxes);
+    kvl::InstallKeyboardReturn();
     QString dataDir = args.value(1);
     // From a terminal the current directory is the data's, or the start says it is not; from the
     // menu there is no such directory, so the user is asked.

@@ -1,4 +1,5 @@
-// Pieces the expense and income windows share: their amount field, the account and folder lists that keep each entry's number beside its text, and the help key.
+// Pieces the expense and income windows share: their amount field, the account and folder lists
+// that keep each entry's number beside its text, and the help key.
 #pragma once
 
 #include <QString>

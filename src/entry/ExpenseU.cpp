@@ -86,7 +86,10 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
 }
 
 void TExpense::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

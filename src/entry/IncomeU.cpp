@@ -83,7 +83,10 @@ TIncome::TIncome(const int& defaultFolder, QWidget* parent)
 }
 
 void TIncome::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

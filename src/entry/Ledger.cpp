@@ -36,8 +36,9 @@ QString WidestAmount() {
 }
 
 QStringList ExpenseWidest() {
-    return {WidestDate(), QStringLiteral("9999"), QStringLiteral("9999"),
-            QStringLiteral("99999999"), WidestAmount(), QString()};
+    return {WidestDate(),           QStringLiteral("9999"),
+            QStringLiteral("9999"), QStringLiteral("99999999"),
+            WidestAmount(),         QString()};
 }
 
 QStringList IncomeWidest() {

@@ -42,6 +42,10 @@ TReportArea::TReportArea(TReportF* viewer) : QWidget(viewer), viewer_(viewer) {
     setObjectName(QStringLiteral("PaintBox1"));
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The viewer's keys (scrolling, Escape) reach it through the drawing area. Without a control
+    // of its own to hold the focus, the menu bar would keep it after its first keyboard use and
+    // take Escape for itself.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void TReportArea::paintEvent(QPaintEvent*) {
@@ -120,6 +124,7 @@ void TReportF::ShowReport(const ReportGrid& grid) {
 }
 
 void TReportF::FormShow() {
+    PaintBox1->setFocus();
     FirstRow = 0;
     Measure();
     ScrollBar1->setValue(0);

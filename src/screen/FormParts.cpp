@@ -1,7 +1,11 @@
 #include "screen/FormParts.h"
 
+#include <QApplication>
+#include <QBoxLayout>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -35,6 +39,18 @@ class EnterPresses : public QObject {
 void TakeOwnerFont(QWidget* window) {
     window->setAttribute(Qt::WA_WindowPropagation);
     if (QWidget* owner = window->parentWidget()) window->setFont(owner->font());
+}
+
+void SettleLayout(QWidget* window) {
+    if (QLayout* layout = window->layout()) layout->activate();
+}
+
+void RoomForCaption(QBoxLayout* layout, const QString& caption) {
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    // The icon, the minimise, maximise and close buttons and the margins of a usual title bar.
+    constexpr int kTitleBarRoom = 140;
+    layout->addStrut(QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarRoom);
 }
 
 QPushButton* FormButton(QWidget* parent, const char* name, const QString& text) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <optional>
 
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +23,14 @@ inline constexpr int kDescriptionLength = 30;
 // The window takes its font from the window that owns it (the main window's smaller font), as
 // child controls do, so that text fits the pixel widths the lists are laid out in.
 void TakeOwnerFont(QWidget* window);
+
+// Lays the window out at once for what its FormShow has just put in it, so that the dialog's
+// centring on its owner, which follows, goes by the size the window is seen at.
+void SettleLayout(QWidget* window);
+
+// Keeps the window of layout at least as wide as its title bar needs to show caption whole, in
+// the desktop's bold caption font beside the window's icon and buttons.
+void RoomForCaption(QBoxLayout* layout, const QString& caption);
 
 QPushButton* FormButton(QWidget* parent, const char* name, const QString& text);
 // "Cancel": the focus moving to it runs no field's check, so that it closes the window without

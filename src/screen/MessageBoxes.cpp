@@ -66,9 +66,6 @@ MsgAnswer TMessageBoxSink::show(MsgKind kind, const QString& text, MsgDefault by
     if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int pressed = box.exec();
     if (waiting) QApplication::restoreOverrideCursor();
-    // The keys go back to the window the box spoke for (a field that took the focus back must get
-    // them), also where no window manager hands the keyboard back.
-    if (parent && parent->isVisible()) parent->activateWindow();
     switch (pressed) {
         case QMessageBox::Ok:
             return MsgAnswer::Ok;

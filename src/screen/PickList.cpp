@@ -1,7 +1,5 @@
 #include "screen/PickList.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +9,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "screen/FormParts.h"
 
@@ -176,7 +175,10 @@ bool TPickList::StringGrid1KeyPress(QKeyEvent* event) {
 }
 
 void TPickList::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

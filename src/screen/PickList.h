@@ -1,8 +1,8 @@
 // The pick list every chart and list window is built on: a grid of records under a header, with a
 // hidden last column holding each row's record number, and Select, New and Exit. Select (also
 // Enter and double-click) returns the current row's record number, New 0, Exit (also Escape) -1;
-// closing the window otherwise leaves the selection as it was. Each showing starts from an empty grid. Tab leaves
-// the grid for the buttons; typed characters do nothing in the grid.
+// closing the window otherwise leaves the selection as it was. Each showing starts from an empty
+// grid. Tab leaves the grid for the buttons; typed characters do nothing in the grid.
 #pragma once
 
 #include <QDialog>

@@ -42,6 +42,7 @@ TArchive::TArchive(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    RoomForCaption(layout, QStringLiteral("De-Archive Income & Expenses"));
     setTabOrder(MaskEdit1, MaskEdit2);
     setTabOrder(MaskEdit2, BtnOK);
 
@@ -54,7 +55,10 @@ TArchive::TArchive(QWidget* parent) : QDialog(parent) {
 }
 
 void TArchive::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

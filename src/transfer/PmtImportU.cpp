@@ -114,7 +114,10 @@ int TPmtImport::exec() {
 }
 
 void TPmtImport::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 

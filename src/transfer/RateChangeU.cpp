@@ -133,7 +133,10 @@ TRateChange::TRateChange(QWidget* parent) : QDialog(parent) {
 }
 
 void TRateChange::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) {
+        FormShow();
+        SettleLayout(this);
+    }
     QDialog::showEvent(event);
 }
 
