@@ -31,8 +31,9 @@ QString WidestDate() {
     return DateToShortText(QDate(2000, 12, 28));
 }
 
+// As the cell holds it, with the format's leading blanks.
 QString WidestAmount() {
-    return FormatAmount(999999.99, kListAmount).trimmed();
+    return FormatAmount(999999.99, kListAmount);
 }
 
 QStringList ExpenseWidest() {

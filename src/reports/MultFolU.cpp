@@ -12,11 +12,23 @@ namespace kvl {
 
 TMultFol* MultFolForm = nullptr;
 
+namespace {
+
+// Typed characters choose nothing: the entries begin with blanks, so the Space that marks a
+// folder would also jump to the next entry and mark it too.
+class TFolderList : public QListWidget {
+  public:
+    using QListWidget::QListWidget;
+    void keyboardSearch(const QString&) override {}
+};
+
+}  // namespace
+
 TMultFol::TMultFol(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("MultFol"));
     setWindowTitle(QStringLiteral("Select Folder(s) to Include"));
     TakeOwnerFont(this);
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new TFolderList(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setSelectionMode(QAbstractItemView::MultiSelection);
     BtnRun = FormButton(this, "BtnRun", QStringLiteral("Run"));

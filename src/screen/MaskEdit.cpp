@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
 
 #include "data/Clock.h"
@@ -76,6 +77,19 @@ QString QtLiteral(QChar c) {
 }
 
 const char* const kLeavesWithoutChange = "kvlLeavesWithoutChange";
+
+bool IsModifierKey(const QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool EditsText(const QKeyEvent* event) {
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) return true;
@@ -276,9 +290,12 @@ void TMaskEdit::focusInEvent(QFocusEvent* event) {
     if (!entered_) {
         textOnEntry_ = displayText();
         plainOnEntry_ = plain_;
-        // Qt has just put the caret on the first empty place (also for the focus event that a
-        // dialog sends its focus widget as it is shown); typing must replace the text instead.
-        if (event->reason() != Qt::MouseFocusReason) selectAll();
+        // Qt has just put the caret on the first place (also for the focus event that a dialog
+        // sends its focus widget as it is shown); typing must replace the text instead. The line
+        // control may still drop the selection later, from an update it had queued, so the first
+        // key that edits selects the text again unless the user has moved the caret meanwhile.
+        typeOver_ = event->reason() != Qt::MouseFocusReason;
+        if (typeOver_) selectAll();
     }
     entered_ = true;
 }
@@ -292,6 +309,7 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
     if (const QWidget* next = QApplication::focusWidget();
         next && next->property(kLeavesWithoutChange).toBool()) {
         entered_ = false;
+        typeOver_ = false;
         return;
     }
     if (!places_.empty() && isModified() && !hasAcceptableInput()) {
@@ -301,6 +319,7 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
         return;
     }
     entered_ = false;
+    typeOver_ = false;
     emit fieldExit();
 }
 
@@ -316,6 +335,10 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    if (typeOver_ && !IsModifierKey(event)) {
+        typeOver_ = false;
+        if (EditsText(event) && selectedText().size() != displayText().size()) selectAll();
+    }
     if (plain_ && EditsText(event)) leavePlainForEdit();
     bool swallow = false;
     emit keyPressed(event, &swallow);
@@ -326,9 +349,16 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+    // A click places the caret where the user wants it.
+    typeOver_ = false;
+    QLineEdit::mousePressEvent(event);
+}
+
 void TMaskEdit::hideEvent(QHideEvent* event) {
     // A window shown again starts a new visit of its fields.
     entered_ = false;
+    typeOver_ = false;
     QLineEdit::hideEvent(event);
 }
 

@@ -12,8 +12,9 @@
 // the window, so that a dialog closes on it whatever the field holds.
 //
 // Entering the field other than by a click (Tab, Backtab, a shortcut, the window's opening, the
-// program) selects its whole text, so that what is typed replaces it; Qt alone would put the
-// caret on the first empty place and merge the typed characters with the old ones. The focus
+// program) selects its whole text, so that what is typed replaces it; Qt alone puts the caret on
+// the first place and keeps the old characters, which the typed ones then merge with ("11/1/26"
+// typed over "12/ 7/26" gave "11/17/26"). The focus
 // coming back from a message box or a menu is no new entry and selects nothing.
 //
 // A field of one run of places may show a text plainly (showPlain): as given, without the mask's
@@ -62,6 +63,7 @@ class TMaskEdit : public QLineEdit {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
@@ -86,6 +88,8 @@ class TMaskEdit : public QLineEdit {
     bool leadingBlanks_ = false;
     QString textOnEntry_;
     bool entered_ = false;
+    // Entered from the keyboard and not yet touched: the first key that edits replaces the text.
+    bool typeOver_ = false;
     bool plain_ = false;
     bool plainOnEntry_ = false;
     int runs_ = 0;

@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "common/AppFixture.h"
 #include "TableAccess.h"
 #include "accounts/AccountU.h"
 #include "accounts/Cycles.h"
 #include "accounts/FolderU.h"
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
+#include "common/AppFixture.h"
+#include "common/Keys.h"
 #include "common/ModalScript.h"
 #include "screen/MaskEdit.h"
 
@@ -38,15 +39,9 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
         kvl::AccountForm = nullptr;
     }
 
-    // Types text into a field as the user does: the field takes the focus, its text is selected
-    // and replaced key by key.
+    // Types text over a field as the user does: Tab until the field has the focus, then the keys.
     static void type(QLineEdit* field, const QString& text) {
-        field->setFocus(Qt::TabFocusReason);
-        field->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(field, Qt::Key_Delete);
-        else
-            QTest::keyClicks(field, text);
+        QVERIFY2(TypeOver(field, text), qPrintable(field->objectName() + " never had the focus"));
     }
 
     // The number in the first column of the pick list's current row, or -1.

@@ -1,6 +1,7 @@
 // A message box raised while a field of the main window is being left.
 #include "common/AppFixture.h"
 #include "common/BoxWatch.h"
+#include "common/Keys.h"
 #include "screen/MessageBoxes.h"
 
 using namespace kvl;
@@ -21,9 +22,7 @@ class MessageBoxesTest : public QObject {
         app.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(app.form));
         TMaskEdit* month = app.form->MaskEdit3;
-        month->setFocus(Qt::MouseFocusReason);
-        month->selectAll();
-        QTest::keyClicks(month, QStringLiteral("13"));
+        QVERIFY(kvltest::TypeOver(month, QStringLiteral("13")));
         SeenBox seen;
         WhenBoxOpens(&seen, QMessageBox::Ok);
         app.form->MaskEdit4->setFocus(Qt::TabFocusReason);

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "common/AppFixture.h"
+#include "common/Keys.h"
 #include "screen/Scrutil.h"
 #include "screen/Setup.h"
 
@@ -17,22 +18,20 @@ using kvl::test::AppFixture;
 
 namespace {
 
-// Shows the window and puts the focus in field, as a click would.
+// Shows the window on the tab that holds field and tabs into it.
 void Enter(AppFixture& app, TMaskEdit* field) {
+    for (QWidget* w = field; w; w = w->parentWidget())
+        if (app.form->PageControl1->indexOf(w) >= 0) app.form->PageControl1->setCurrentWidget(w);
     app.form->show();
     app.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(app.form));
-    field->setFocus(Qt::MouseFocusReason);
-    QVERIFY(field->hasFocus());
+    QVERIFY(kvltest::TabInto(field));
 }
 
-// Replaces the field's text as typing would and leaves the field for the font button.
+// Types over the field's text and leaves the field for the help button.
 void TypeAndLeave(AppFixture& app, TMaskEdit* field, const QString& keys) {
     Enter(app, field);
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    field->setCursorPosition(0);
-    QTest::keyClicks(field, keys);
+    QVERIFY(kvltest::TypeOver(field, keys));
     app.form->BtnHelpSetup->setFocus(Qt::TabFocusReason);
 }
 
@@ -98,24 +97,18 @@ class SetupTest : public QObject {
         QVERIFY(app.start());
         TMaskEdit* from = app.form->MaskEdit1;
         Enter(app, from);
-        from->selectAll();
-        QTest::keyClick(from, Qt::Key_Delete);
-        from->setCursorPosition(0);
         QTest::keyClicks(from, QStringLiteral("0105"));
         QCOMPARE(ReportFrom, QDate(2028, 2, 1));  // not yet a date
         QTest::keyClicks(from, QStringLiteral("2"));
         QCOMPARE(ReportFrom, QDate(2002, 1, 5));  // a one-digit year already reads as a date
         QTest::keyClicks(from, QStringLiteral("7"));
         QCOMPARE(ReportFrom, QDate(2027, 1, 5));
-        app.form->MaskEdit2->setFocus(Qt::TabFocusReason);
+        TMaskEdit* through = app.form->MaskEdit2;
+        QVERIFY(kvltest::TabInto(through));
         QCOMPARE(from->programText(), QStringLiteral(" 1/ 5/27"));
         QVERIFY(app.responder.shown.isEmpty());
 
         // An impossible date is refused and the field keeps the focus and its text.
-        TMaskEdit* through = app.form->MaskEdit2;
-        through->selectAll();
-        QTest::keyClick(through, Qt::Key_Delete);
-        through->setCursorPosition(0);
         QTest::keyClicks(through, QStringLiteral("023027"));
         app.form->BtnHelpReports->setFocus(Qt::TabFocusReason);
         QCOMPARE(app.responder.texts(), QStringList{QStringLiteral("Invalid Date Entered")});
@@ -126,7 +119,7 @@ class SetupTest : public QObject {
 
         // An incomplete year is refused by the field itself; Escape brings the text back.
         app.responder.clear();
-        through->setCursorPosition(8);
+        QTest::keyClick(through, Qt::Key_End);
         QTest::keyClick(through, Qt::Key_Backspace);
         app.form->BtnHelpReports->setFocus(Qt::TabFocusReason);
         QCOMPARE(
@@ -137,9 +130,6 @@ class SetupTest : public QObject {
         QCOMPARE(through->programText(), QStringLiteral("02/30/27"));
 
         // A valid date then goes through; nothing checks that From is not after Through.
-        through->selectAll();
-        QTest::keyClick(through, Qt::Key_Delete);
-        through->setCursorPosition(0);
         QTest::keyClicks(through, QStringLiteral("122926"));
         app.responder.clear();
         app.form->BtnHelpReports->setFocus(Qt::TabFocusReason);
@@ -227,13 +217,15 @@ class SetupTest : public QObject {
         QFETCH(bool, dayField);
         AppFixture app;
         QVERIFY(app.start());
+        TMaskEdit* field = dayField ? app.form->MaskEdit4 : app.form->MaskEdit3;
+        Enter(app, field);
         // A value stored behind the program's back shows whether the settings were written.
         SettingsRecord marker = app.stored();
         marker.fyMonth = 7;
         marker.fyDay = 9;
         app.storeBehindTheBack(marker);
-        TMaskEdit* field = dayField ? app.form->MaskEdit4 : app.form->MaskEdit3;
-        TypeAndLeave(app, field, QString());
+        QTest::keyClick(field, Qt::Key_Delete);
+        app.form->BtnHelpSetup->setFocus(Qt::TabFocusReason);
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("'' is not a valid integer value")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);

@@ -111,15 +111,20 @@ class EntryWindowTest : public QObject {
                     QTest::keyClicks(e->MaskEdit1, QStringLiteral("1204"));
                     for (int tab = 0; tab < 3; ++tab)
                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("123."));
+                    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("999999."));
                     seen << e->MaskEdit1->programText() << e->MaskEdit3->programText();
-                    QTest::keyClicks(e->MaskEdit3, QStringLiteral("45"));
+                    QTest::keyClicks(e->MaskEdit3, QStringLiteral("99"));
                     ModalScript::press(e->BtnSave);
                 })
             .on(app.pickExp, [&] {
-                seen << EntryApp::cell(app.pickExp->StringGrid1, 3)
-                     << EntryApp::cell(app.pickExp->StringGrid1, 4);
-                ModalScript::press(app.pickExp->BtnExit);
+                QTableWidget* grid = app.pickExp->StringGrid1;
+                seen << EntryApp::cell(grid, 3) << EntryApp::cell(grid, 4);
+                // The largest amount stands whole in its column, as the cell holds it.
+                const QString shown = grid->item(grid->currentRow(), 4)->text();
+                const int text = grid->fontMetrics().horizontalAdvance(shown);
+                QVERIFY2(grid->columnWidth(4) >= text + 6, qPrintable(QString::number(text)));
+                // Escape is Exit: the cycle ends.
+                QTest::keyClick(grid, Qt::Key_Escape);
             });
         app.responder.answer(MsgAnswer::No);
 
@@ -127,11 +132,11 @@ class EntryWindowTest : public QObject {
 
         SCRIPT_DONE(script);
         QCOMPARE(seen, (QStringList{"0", "       0", " 6/15/26", "     0.00", "   2", "0", "530",
-                                    "    1204", "   123.00", "1204", "123.45"}));
+                                    "    1204", "999999.00", "1204", "999,999.99"}));
         QCOMPARE(app.responder.texts(), QStringList{"Add another expense record?"});
         QVERIFY(cb->tables().empty());
         QCOMPARE(app.stored().size(), 1);
-        QCOMPARE(app.stored()[0].amount, 123.45);
+        QCOMPARE(app.stored()[0].amount, 999999.99);
     }
 
     void incomeMessagesFocusAndHelp() {

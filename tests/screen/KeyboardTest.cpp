@@ -6,12 +6,15 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "common/Keys.h"
 #include "screen/DropList.h"
 #include "screen/FormParts.h"
 #include "screen/MaskEdit.h"
 #include "screen/PickList.h"
 
 using namespace kvl;
+using kvltest::TabInto;
+using kvltest::TypeOver;
 
 namespace {
 
@@ -74,16 +77,38 @@ class KeyboardTest : public QObject {
 
     void dropDownTakesOnlyTheArrowKeys() {
         TDropDownList list;
-        for (const char* item : {"  -1 - No Default", "   1 - North", "   2 - South", "   3 - West"})
+        for (const char* item :
+             {"  -1 - No Default", "   1 - North", "   2 - South", "   3 - West"})
             list.addItem(QString::fromLatin1(item));
         list.setCurrentIndex(1);
-        for (Qt::Key key : {Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown,
-                            Qt::Key_2, Qt::Key_S}) {
+        for (Qt::Key key :
+             {Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_2, Qt::Key_S}) {
             QTest::keyClick(&list, key);
             QCOMPARE(list.currentIndex(), 1);
         }
         QTest::keyClick(&list, Qt::Key_Down);
         QCOMPARE(list.currentIndex(), 2);
+    }
+
+    // Tab and Backtab select a masked field's text, so that the typed date replaces it instead
+    // of merging with it ("11/1/26" over "12/ 7/26" gave "11/17/26"); a click places the caret.
+    void aMaskedFieldEnteredByTabIsTypedOver() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        TMaskEdit* from = DateField(&window, "From");
+        TMaskEdit* through = DateField(&window, "Through");
+        layout->addWidget(from);
+        layout->addWidget(through);
+        for (TMaskEdit* field : {from, through}) field->setProgramText(QStringLiteral("12/ 7/26"));
+        QVERIFY(ShowActive(&window));
+        QVERIFY(TypeOver(through, QStringLiteral("11/1/26")));
+        QCOMPARE(through->programText(), QStringLiteral("11/ 1/26"));
+        QTest::keyClick(through, Qt::Key_Backtab);
+        QTest::keyClicks(from, QStringLiteral("3/15/26"));
+        QCOMPARE(from->programText(), QStringLiteral(" 3/15/26"));
+
+        QTest::mouseClick(through, Qt::LeftButton, {}, QPoint(4, through->height() / 2));
+        QVERIFY(through->hasFocus() && !through->hasSelectedText());
     }
 
     void numberFieldOpensPlainAndIsPaddedWhenEdited() {
@@ -98,9 +123,8 @@ class KeyboardTest : public QObject {
         QCOMPARE(number->programText(), QStringLiteral("  13"));
         QVERIFY(ShowActive(&window));
 
-        number->setFocus(Qt::TabFocusReason);
-        number->selectAll();
-        QTest::keyClicks(number, QStringLiteral("42"));
+        QVERIFY(TabInto(other));
+        QVERIFY(TypeOver(number, QStringLiteral("42")));
         QCOMPARE(number->displayText(), QStringLiteral("42__"));
         QTest::keyClick(number, Qt::Key_Escape);
         QCOMPARE(number->displayText(), QStringLiteral("13"));

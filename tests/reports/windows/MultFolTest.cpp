@@ -83,6 +83,22 @@ class MultFolTest : public QObject {
                 }).empty());
         QVERIFY(Choose([](TMultFol* d) { d->close(); }).empty());
     }
+
+    // The keys that ran one report run the next: each showing starts on the list.
+    void eachShowingStartsOnTheList() {
+        TMultFol dialog;
+        for (int showing = 0; showing < 2; ++showing) {
+            OnNextModal<TMultFol>([](TMultFol* d) {
+                if (QTest::qWaitForWindowActive(d)) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                }
+                if (d->isVisible()) d->reject();
+            });
+            QCOMPARE(dialog.ChooseFolders(), std::vector<int>{5});
+        }
+    }
 };
 
 QTEST_MAIN(MultFolTest)

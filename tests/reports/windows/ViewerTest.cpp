@@ -1,6 +1,7 @@
 // The report viewer: maximised with its scroll bar set by the rows in view, what it paints, and
 // its print and export commands with their dialogs and messages.
 #include <QFileDialog>
+#include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -92,6 +93,29 @@ class ViewerTest : public QObject {
             v->close();
         });
         viewer.ShowReport(grid);
+    }
+
+    // Escape closes the viewer also after the menu bar was worked from the keyboard, which takes
+    // the focus while it is in use.
+    void escapeClosesItAfterTheMenuWasUsed() {
+        ReportGrid grid;
+        Fill(grid, 1, 3);
+        TReportF viewer;
+        bool menuOpened = false, stayed = false;
+        OnNextModal<TReportF>([&](TReportF* v) {
+            QTest::keyClick(v, Qt::Key_E, Qt::AltModifier);
+            menuOpened = QApplication::activePopupWidget() == static_cast<QWidget*>(v->MenuExport);
+            for (int press = 0; press < 3 && v->isVisible(); ++press) {
+                QWidget* keys = QApplication::activePopupWidget();
+                if (!keys) keys = QApplication::focusWidget();
+                QTest::keyClick(keys ? keys : v, Qt::Key_Escape);
+            }
+            stayed = v->isVisible();
+            if (stayed) v->close();
+        });
+        viewer.ShowReport(grid);
+        QVERIFY(menuOpened);
+        QVERIFY(!stayed);
     }
 
     void exportsAskForAFileAndKeepTheCurrentDirectory() {

@@ -1,5 +1,6 @@
 // The archive dialog as the File Maintenance buttons show it: its texts in both modes, the
-// proposed fiscal year, a refused date, and OK marking the range under the progress box.
+// proposed fiscal year, a refused date, OK marking the range under the progress box, and Cancel
+// and Escape leaving the date dialogs whatever their fields hold.
 #include "WindowsFixture.h"
 
 using namespace kvl;
@@ -45,6 +46,36 @@ class ArchiveWindowTest : public QObject {
             archived += e.endsWith(" 1");
         }
         QVERIFY(archived > 0);
+    }
+
+    // Cancel and Escape close the date dialogs without change, whatever a date field holds: typed
+    // and not yet left, or refused on leaving with the focus taken back.
+    void cancelAndEscapeCloseWhateverADateFieldHolds() {
+        WindowsFixture app;
+        QVERIFY(app.started);
+        const QStringList before = app.records(false);
+        ModalScript script;
+        script.on(app.archive, [&] {
+            QTest::keyClicks(app.archive->MaskEdit1, "023027");
+            ModalScript::press(app.archive->BtnCancel);
+        });
+        script.on(app.archive, [&] {
+            QTest::keyClicks(app.archive->MaskEdit1, "023027");
+            QTest::keyClick(app.archive->MaskEdit1, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), app.archive->MaskEdit1);
+            QTest::keyClick(app.archive->MaskEdit1, Qt::Key_Escape);
+        });
+        script.on(app.pmtImport, [&] {
+            QTest::keyClicks(app.pmtImport->MaskEdit1, "023027");
+            QTest::keyClick(app.pmtImport->MaskEdit1, Qt::Key_Escape);
+        });
+        app.form->BtnArchive->click();
+        app.form->BtnArchive->click();
+        app.form->BtnImport->click();
+        SCRIPT_DONE(script);
+        QCOMPARE(app.responder.texts(), QStringList{"Invalid Date Entered"});
+        QVERIFY(app.progress.shows.isEmpty());
+        QCOMPARE(app.records(false), before);
     }
 };
 

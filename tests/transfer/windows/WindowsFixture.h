@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "common/AppFixture.h"
+#include "common/Keys.h"
 #include "common/ModalScript.h"
 #include "screen/Help.h"
 #include "transfer/ArchiveU.h"
@@ -27,10 +28,9 @@ class WindowsFixture : public kvl::test::AppFixture {
     }
     ~WindowsFixture() { kvl::CloseHelpWindow(); }
 
+    // Types text over a field as the user does: Tab until the field has the focus, then the keys.
     static void type(QLineEdit* field, const QString& text) {
-        field->setFocus(Qt::TabFocusReason);
-        field->selectAll();
-        QTest::keyClicks(field, text);
+        QVERIFY2(TypeOver(field, text), qPrintable(field->objectName() + " never had the focus"));
     }
 
     // "date account cents archived" of every expense, or the description of every live income.
