@@ -151,7 +151,7 @@ void TMaskEdit::setEditMask(const QString& programMask) {
         if (!QtLetterFor(c).isNull()) {
             if (!inRun) ++run;
             inRun = true;
-            places_.push_back({true, QChar(), run});
+            places_.push_back({true, c, run});
             continue;
         }
         QChar literal = c;
@@ -335,6 +335,13 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    // A character no place takes leaves the text alone; over a selection Qt would remove the
+    // selected text before refusing it.
+    if (!places_.empty() && !event->text().isEmpty() && event->text().at(0).isPrint() &&
+        !Takes(event->text().at(0))) {
+        event->accept();
+        return;
+    }
     if (typeOver_ && !IsModifierKey(event)) {
         typeOver_ = false;
         if (EditsText(event) && selectedText().size() != displayText().size()) selectAll();
@@ -347,6 +354,36 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+bool TMaskEdit::Takes(QChar c) const {
+    if (c == QLatin1Char(' ')) return true;
+    for (const Place& place : places_) {
+        if (!place.input) {
+            if (place.literal == c) return true;
+            continue;
+        }
+        switch (place.literal.unicode()) {
+            case '0':
+            case '9':
+                if (c.isDigit()) return true;
+                break;
+            case '#':
+                if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')) return true;
+                break;
+            case 'L':
+            case 'l':
+                if (c.isLetter()) return true;
+                break;
+            case 'A':
+            case 'a':
+                if (c.isLetterOrNumber()) return true;
+                break;
+            default:
+                return true;
+        }
+    }
+    return false;
 }
 
 void TMaskEdit::mousePressEvent(QMouseEvent* event) {

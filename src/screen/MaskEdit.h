@@ -76,9 +76,11 @@ class TMaskEdit : public QLineEdit {
 
     struct Place {
         bool input;
-        QChar literal;
-        int run;  // index of the run of input places, -1 for a literal
+        QChar literal;  // for an input place, its letter in the program's mask
+        int run;        // index of the run of input places, -1 for a literal
     };
+    // Whether some place of the mask takes c, as input or as its literal.
+    bool Takes(QChar c) const;
 
     QString programMask_;
     QString qtMask_;

@@ -106,6 +106,10 @@ class KeyboardTest : public QObject {
         QTest::keyClick(through, Qt::Key_Backtab);
         QTest::keyClicks(from, QStringLiteral("3/15/26"));
         QCOMPARE(from->programText(), QStringLiteral(" 3/15/26"));
+        // A key no place takes leaves the selected text alone.
+        QTest::keyClick(from, Qt::Key_Tab);
+        QTest::keyClick(through, Qt::Key_X);
+        QCOMPARE(through->programText(), QStringLiteral("11/ 1/26"));
 
         QTest::mouseClick(through, Qt::LeftButton, {}, QPoint(4, through->height() / 2));
         QVERIFY(through->hasFocus() && !through->hasSelectedText());
