@@ -1,7 +1,8 @@
-// kvl-fuzz-seeds DIR: writes the seed corpora of the four fuzz targets into DIR/fuzz_dbf,
-// DIR/fuzz_ntx, DIR/fuzz_expr and DIR/fuzz_cgp, every file made by the engine itself (tables,
-// tags, groups), taken from the expressions the program uses, or a group as edited by hand. Run it
-// again after a change of either file format and commit what it writes.
+// kvl-fuzz-seeds DIR: writes the seed corpora of the five fuzz targets into DIR/fuzz_dbf,
+// DIR/fuzz_ntx, DIR/fuzz_expr, DIR/fuzz_cgp and DIR/fuzz_statement, every file made by the engine
+// itself (tables, tags, groups), taken from the expressions the program uses, a group as edited by
+// hand, or a statement as banks write them. Run it again after a change of either file format and
+// commit what it writes.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -182,19 +183,41 @@ bool GroupSeeds(const std::string& work, const fs::path& out) {
 
 }  // namespace
 
+// Statements as banks write them, each after the byte that chooses the reading options.
+bool StatementSeeds(const fs::path& out) {
+    const std::pair<char, const char*> seeds[] = {
+        {0x00, "Date,Description,Amount,Memo,Check Number\r\n2026-03-02,\"Shell, Oil\",-45.10,"
+               "card 1234,\r\n2026-03-03,\"Say \"\"hi\"\"\nthere\",\"1,312.40\",,2201\r\n"},
+        {0x11 | (4 << 1), "02.03.2026;Caf\xc3\xa9;-1.234,5\n03.03.2026;Refund;7;memo;12\n"},
+        {0x20 | (3 << 1), "When\tWho\tOut\tIn\n03/04/2026\tM\xfcller \x80\t12.00\t\n"
+                          "03/05/2026\tClient\t\t99.5\n"},
+        {0x10 | (2 << 1), "\xef\xbb\xbf" "1/5/2026,POS 01/05 SHELL OIL XXXX5541,(12.50),,\n"},
+        {0x00, "Posted Date,Payee,Debit,Credit\n2026-01-02,A,1\n"},
+    };
+    int n = 0;
+    for (const auto& [options, text] : seeds) {
+        const std::string bytes = std::string(1, options) + text;
+        const fs::path p = out / ("statement" + std::to_string(++n) + ".csv");
+        if (!kvlfuzz::WriteFile(p.string(), bytes.data(), bytes.size()))
+            return Fail("cannot write " + p.string());
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: kvl-fuzz-seeds DIR\n");
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* t : {"fuzz_dbf", "fuzz_ntx", "fuzz_expr", "fuzz_cgp"}) {
+    for (const char* t : {"fuzz_dbf", "fuzz_ntx", "fuzz_expr", "fuzz_cgp", "fuzz_statement"}) {
         std::error_code ec;
         fs::create_directories(root / t, ec);
         if (ec) return Fail("cannot make " + (root / t).string()) ? 0 : 1;
     }
     const std::string work = kvlfuzz::ScratchDir();
     bool ok = DbfSeeds(work, root / "fuzz_dbf") && NtxSeeds(work, root / "fuzz_ntx") &&
-              ExprSeeds(root / "fuzz_expr") && GroupSeeds(work, root / "fuzz_cgp");
+              ExprSeeds(root / "fuzz_expr") && GroupSeeds(work, root / "fuzz_cgp") &&
+              StatementSeeds(root / "fuzz_statement");
     return ok ? 0 : 1;
 }

@@ -32,6 +32,10 @@ int FuzzExpr(const uint8_t* data, size_t size);
 // again when accepted, and opened with the table, which must open exactly when the group reads.
 int FuzzCgp(const uint8_t* data, size_t size);
 
+// The first byte chooses the CSV reading options (decimal comma, date format, columns given or
+// named by a header); the rest is a CSV statement. Every line read is mapped to its record.
+int FuzzStatement(const uint8_t* data, size_t size);
+
 // The table that FuzzNtx indexes: its fields and its records, as a table file image.
 std::vector<xb::FieldDesc> NtxTableFields();
 // Writes table T (dir/T.dbf) with its records and the group file listing tag X.

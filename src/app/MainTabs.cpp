@@ -422,6 +422,9 @@ void TFormMain::buildMaintenanceTab() {
 void TFormMain::buildMenus() {
     MenuFile = menuBar()->addMenu(QStringLiteral("&File"));
     MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    MenuImportStatement = MenuFile->addAction(QStringLiteral("Import &Statement..."));
+    MenuImportStatement->setObjectName(QStringLiteral("MenuImportStatement"));
+    MenuFile->addSeparator();
     MenuExit = MenuFile->addAction(QStringLiteral("&Exit"));
     MenuExit->setObjectName(QStringLiteral("MenuExit"));
     MenuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -431,6 +434,7 @@ void TFormMain::buildMenus() {
     MenuHelp->addSeparator();
     MenuHelpContents = MenuHelp->addAction(QStringLiteral("&Help"));
     MenuHelpContents->setObjectName(QStringLiteral("MenuHelpContents"));
+    connect(MenuImportStatement, &QAction::triggered, this, &TFormMain::MenuImportStatementClick);
     connect(MenuExit, &QAction::triggered, this, &TFormMain::MenuExitClick);
     connect(MenuAbout, &QAction::triggered, this, &TFormMain::MenuAboutClick);
     connect(MenuHelpContents, &QAction::triggered, this, &TFormMain::MenuHelpClick);

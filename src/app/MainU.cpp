@@ -43,6 +43,7 @@
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
 #include "transfer/RateChangeU.h"
+#include "transfer/StmtImportU.h"
 
 namespace kvl {
 
@@ -481,6 +482,19 @@ void TFormMain::BtnPackClick() {
 }
 
 // The menus and F1.
+
+void TFormMain::MenuImportStatementClick() {
+    if (!StmtImportForm) return;
+    const QString path = StmtImportForm->ChooseFile();
+    if (path.isEmpty()) return;
+    OpenExpenses();
+    OpenIncome();
+    OpenExpenseAccounts();
+    OpenIncomeAccounts();
+    OpenFolders();
+    StmtImportForm->Review(path);
+    code4close(cb);
+}
 
 void TFormMain::MenuExitClick() {
     close();

@@ -120,6 +120,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QProgressBar* ProgressBar1;
 
     QMenu* MenuFile;
+    QAction* MenuImportStatement;
     QAction* MenuExit;
     QMenu* MenuHelp;
     QAction* MenuAbout;
@@ -164,6 +165,8 @@ class TFormMain : public QMainWindow, public ProgressSink {
     // table closed.
     void RunReportEntry(const char* kind);
 
+    // Asks for a bank or card statement and shows it for review with its tables open.
+    void MenuImportStatementClick();
     void MenuExitClick();
     void MenuAboutClick();
     void MenuHelpClick();

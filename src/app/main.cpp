@@ -30,6 +30,7 @@
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
 #include "transfer/RateChangeU.h"
+#include "transfer/StmtImportU.h"
 
 namespace {
 
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     kvl::ArchiveForm = new kvl::TArchive(formMain);
     kvl::RateChangeForm = new kvl::TRateChange(formMain);
     kvl::PmtImportForm = new kvl::TPmtImport(formMain->PackNeeded, formMain);
+    kvl::StmtImportForm = new kvl::TStmtImport(formMain);
     kvl::ReportForm = new kvl::TReportF(formMain);
     kvl::SetProgressSink(formMain);
 

@@ -26,21 +26,22 @@ struct Command {
 using AddCommand = Command (*)(CLI::App& cli);
 
 // Every command, in the order the program's --help lists them.
-#define KVL_CLI_COMMANDS(X) \
-    X(AddNewCommand)        \
-    X(AddDumpCommand)       \
-    X(AddCheckCommand)      \
-    X(AddReindexCommand)    \
-    X(AddPackCommand)       \
-    X(AddBackupCommand)     \
-    X(AddRestoreCommand)    \
-    X(AddUpgradeCommand)    \
-    X(AddEraseCommand)      \
-    X(AddReportCommand)     \
-    X(AddArchiveCommand)    \
-    X(AddDearchiveCommand)  \
-    X(AddRateChangeCommand) \
-    X(AddImportPaymentsCommand)
+#define KVL_CLI_COMMANDS(X)     \
+    X(AddNewCommand)            \
+    X(AddDumpCommand)           \
+    X(AddCheckCommand)          \
+    X(AddReindexCommand)        \
+    X(AddPackCommand)           \
+    X(AddBackupCommand)         \
+    X(AddRestoreCommand)        \
+    X(AddUpgradeCommand)        \
+    X(AddEraseCommand)          \
+    X(AddReportCommand)         \
+    X(AddArchiveCommand)        \
+    X(AddDearchiveCommand)      \
+    X(AddRateChangeCommand)     \
+    X(AddImportPaymentsCommand) \
+    X(AddImportStatementCommand)
 
 #define KVL_CLI_DECLARE_COMMAND(add) Command add(CLI::App& cli);
 KVL_CLI_COMMANDS(KVL_CLI_DECLARE_COMMAND)

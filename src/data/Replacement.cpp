@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "data/AppendUndo.h"
 #include "engine/Files.h"
 
 namespace kvl {
@@ -130,6 +131,8 @@ bool WriteCommitRecord(const std::string& staging, QString* why) {
 bool FinishInterruptedReplacement(const std::string& dir) {
     const std::string staging = StagingOf(dir);
     if (!IsDirectory(staging)) return true;
+    // An append left unfinished is taken back first; until it is, nothing else may happen here.
+    if (!RollBackInterruptedAppend(dir)) return false;
     if (xb::FileExists(Join(staging, kCommitRecord)) && !MoveStaged(dir, nullptr)) return false;
     RemoveStaging(staging);
     return true;

@@ -45,8 +45,10 @@ class StagedReplacement {
     bool committed_ = false;
 };
 
-// Completes a replacement in dir that reached its commit record and discards one that did not.
-// False when a committed replacement could not be completed (it is tried again at the next call).
+// Completes a replacement in dir that reached its commit record and discards one that did not;
+// first rolls back an append in place that did not finish (data/AppendUndo.h). False when a
+// committed replacement could not be completed or an append could not be rolled back (each is
+// tried again at the next call).
 bool FinishInterruptedReplacement(const std::string& dir = ".");
 
 // The staging directory's name inside the data directory.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/AppendUndo.h"
 #include "data/Maintenance.h"
 #include "data/Messages.h"
 #include "data/Replacement.h"
@@ -131,10 +132,43 @@ bool Stage(std::vector<Staged>& tables, const std::function<bool()>& edit, QStri
     return true;
 }
 
+// Appends in place under an undo record. On failure the tables are closed, cut back and their
+// tags rebuilt, as the next start would do after a crash.
+bool AppendInPlace(const std::vector<Staged>& tables, const std::function<bool()>& edit,
+                   QString* why) {
+    if (!FinishInterruptedReplacement(".")) {
+        *why = QStringLiteral("an earlier change of the data files could not be finished");
+        return false;
+    }
+    std::vector<const TableLayout*> layouts;
+    for (const Staged& table : tables) layouts.push_back(&table.kind.layout);
+    AppendUndo undo;
+    if (!undo.begin(layouts, why)) return false;
+    for (const Staged& table : tables) table.kind.open();
+    bool ok = cb->errorCode() >= 0 && edit() && cb->errorCode() >= 0;
+    // The close writes the last record and syncs table and tags.
+    for (const Staged& table : tables) {
+        ok = d4close(table.kind.live) >= 0 && ok;
+        table.kind.live = nullptr;
+    }
+    if (ok && cb->errorCode() >= 0 && undo.commit(why)) return true;
+    if (why->isEmpty()) *why = TakeReason(QStringLiteral("the records could not be added"));
+    code4errorCode(cb, 0);
+    QString undoWhy;
+    if (!undo.rollBack(&undoWhy)) {
+        ShowMessage(MsgKind::Error, QStringLiteral("The records added could not be taken back "
+                                                   "(%1); they will be when the program next "
+                                                   "starts.")
+                                        .arg(undoWhy));
+        code4exit(cb);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ChangeStaged(const std::vector<StagedTable>& which, const std::function<bool()>& edit,
-                  QString* failure) {
+                  QString* failure, StagedEdit editKind) {
     std::vector<Staged> tables;
     for (StagedTable t : which) {
         const Kind kind = KindOf(t);
@@ -146,7 +180,9 @@ bool ChangeStaged(const std::vector<StagedTable>& which, const std::function<boo
     }
     QString why;
     bool done = false;
-    {
+    if (editKind == StagedEdit::AppendOnly) {
+        done = AppendInPlace(tables, edit, &why);
+    } else {
         StagedReplacement replacement;
         if (replacement.begin(&why) && Stage(tables, edit, &why)) {
             done = replacement.commit(&why);

@@ -15,6 +15,13 @@
 // file as it was and is returned. A failure after it (a rename refused part way) leaves the change
 // to be finished at the next start: the program says so and ends, as nothing can be trusted to
 // describe the table until then.
+//
+// An edit that only appends records (it changes no record that was there before) may say so. The
+// tables are then not copied: the live tables, open by their open routines with their tags, take
+// the records in place, under an undo record (data/AppendUndo.h) written before the first one and
+// removed once every table and tag is synced. A failure takes the records back out at once; a
+// crash leaves the undo record for the next start, which cuts the tables back and rebuilds their
+// tags. The cost then follows the records added, not the size of the tables.
 #pragma once
 
 #include <QString>
@@ -24,6 +31,7 @@
 namespace kvl {
 
 enum class StagedTable { Expenses, Income };
+enum class StagedEdit { Rewrite, AppendOnly };
 
 // Runs edit on a staged copy of the table and puts the result in place. edit returns false to give
 // up, with the engine's pending error (if any) as the reason. True when the change is in place;
@@ -31,6 +39,6 @@ enum class StagedTable { Expenses, Income };
 bool ChangeStaged(StagedTable which, const std::function<bool()>& edit, QString* failure);
 // The same over several tables (each named once), replaced together or not at all.
 bool ChangeStaged(const std::vector<StagedTable>& which, const std::function<bool()>& edit,
-                  QString* failure);
+                  QString* failure, StagedEdit kind = StagedEdit::Rewrite);
 
 }  // namespace kvl

@@ -1,4 +1,4 @@
-// kvl-cli archive, dearchive, rate-change and import-payments run as a user runs them on a sample
+// kvl-cli archive, dearchive, rate-change, import-payments and import-statement run as a user runs them on a sample
 // data set: what they change, and refusals that exit 2 with the window's message and every file
 // as it was.
 #include <gtest/gtest.h>
@@ -25,6 +25,7 @@ class TransferCliTest : public ::testing::Test {
         p.start(KVL_CLI_PATH, args);
         p.waitForFinished(300000);
         err = QString::fromUtf8(p.readAllStandardError());
+        out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
@@ -56,8 +57,13 @@ class TransferCliTest : public ::testing::Test {
         EXPECT_TRUE(before == after) << "files changed by " << args.join(' ').toStdString();
     }
 
+    void Write(const std::string& name, const QByteArray& bytes) {
+        QFile f(QString::fromStdString(dir_.file(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+
     kvltest::TempDir dir_;
-    QString err;
+    QString err, out;
 };
 
 TEST_F(TransferCliTest, ArchiveAndDearchiveMarkTheRange) {
@@ -123,6 +129,36 @@ TEST_F(TransferCliTest, ImportPaymentsTwiceHoldsEachPaymentOnceAndPacks) {
     QStringList bad = args;
     bad[1] = "nothing.dbf";
     ExpectRefused(bad, "Unable to Open " + QString::fromStdString(dir_.file("nothing.dbf")));
+}
+
+TEST_F(TransferCliTest, ImportStatementLearnsFromTheSampleAndSkipsWhatItHolds) {
+    Write("s.csv",
+          "Date,Description,Amount,Check\n2027-03-02,QUICK STOP FUEL 0423,-45.10,\n"
+          "2027-03-02,Millbrook Properties,-1450.00,2201\n2027-03-03,Garden center sales,312.40,\n");
+    const QStringList args{"import-statement", "s.csv", "-d", books()};
+    ASSERT_EQ(Cli(args + QStringList{"--dry-run"}), 0) << err.toStdString();
+    EXPECT_EQ(out,
+              "2027-03-02\tQUICK STOP FUEL 0423\t45.10\texpense\t2\t1\tnew\n"
+              "2027-03-02\tMillbrook Properties\t1450.00\texpense\t10\t4\tnew\n"
+              "2027-03-03\tGarden center sales\t312.40\tincome\t2\t4\tnew\n");
+    ASSERT_EQ(Cli(args), 0) << err.toStdString();
+    EXPECT_EQ(out, "imported 2 expenses and 1 incomes, skipped 0 duplicates\n");
+    ASSERT_EQ(Cli(args), 0);
+    EXPECT_EQ(out, "imported 0 expenses and 0 incomes, skipped 3 duplicates\n");
+    EXPECT_EQ(Cli({"check", "-d", books()}), 0);
+
+    Write("bad.csv", "Date,Payee,Amount\n2027-03-04,X,abc\n");
+    ExpectRefused({"import-statement", "bad.csv", "-d", books()},
+                  "Cannot import bad.csv: line 2: the amount 'abc' cannot be read");
+    Write("new.csv", "Date,Payee,Amount\n2027-03-04,Someone new,-5\n");
+    ExpectRefused({"import-statement", "new.csv", "-d", books(), "--folder", "1"},
+                  "Cannot import new.csv: these lines have no account or folder (give");
+    ExpectRefused({"import-statement", "new.csv", "-d", books(), "--folder", "99"},
+                  "There is no folder 99.");
+    Write("cut.ofx", "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX><BANKMSGSRSV1><STMTTRNRS>");
+    ExpectRefused({"import-statement", "cut.ofx", "-d", books()},
+                  "Cannot import cut.ofx: it cannot be read as OFX to its end");
+    EXPECT_EQ(err.count('\n'), 1) << "libofx spoke: " << err.toStdString();
 }
 
 }  // namespace

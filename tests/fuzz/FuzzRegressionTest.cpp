@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression,
                          ::testing::Values(Target{"fuzz_dbf", kvlfuzz::FuzzDbf},
                                            Target{"fuzz_ntx", kvlfuzz::FuzzNtx},
                                            Target{"fuzz_expr", kvlfuzz::FuzzExpr},
-                                           Target{"fuzz_cgp", kvlfuzz::FuzzCgp}),
+                                           Target{"fuzz_cgp", kvlfuzz::FuzzCgp},
+                                           Target{"fuzz_statement", kvlfuzz::FuzzStatement}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FuzzRegression, PastFindingsStayFixed) {

@@ -1,5 +1,5 @@
 // The program as the transfer window tests meet it: the sample data set started as the program
-// starts it, the three transfer windows created as the program creates them, typing as the user
+// starts it, the four transfer windows created as the program creates them, typing as the user
 // does, and the entries read back.
 #pragma once
 
@@ -14,6 +14,7 @@
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
 #include "transfer/RateChangeU.h"
+#include "transfer/StmtImportU.h"
 
 namespace kvltest {
 
@@ -25,6 +26,7 @@ class WindowsFixture : public kvl::test::AppFixture {
         kvl::ArchiveForm = archive = new kvl::TArchive(form);
         kvl::RateChangeForm = rateChange = new kvl::TRateChange(form);
         kvl::PmtImportForm = pmtImport = new kvl::TPmtImport(form->PackNeeded, form);
+        kvl::StmtImportForm = stmtImport = new kvl::TStmtImport(form);
     }
     ~WindowsFixture() { kvl::CloseHelpWindow(); }
 
@@ -61,6 +63,7 @@ class WindowsFixture : public kvl::test::AppFixture {
     kvl::TArchive* archive = nullptr;
     kvl::TRateChange* rateChange = nullptr;
     kvl::TPmtImport* pmtImport = nullptr;
+    kvl::TStmtImport* stmtImport = nullptr;
 };
 
 }  // namespace kvltest

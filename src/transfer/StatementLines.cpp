@@ -1,0 +1,70 @@
+#include "transfer/StatementLines.h"
+
+#include <string>
+
+#include "engine/Files.h"
+
+namespace kvl {
+
+namespace {
+
+bool NumberWord(QStringView word) {
+    bool digit = false;
+    for (const QChar c : word) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') {
+            digit = true;
+        } else if (u != u'x' && u != u'*' && u != u'#' && u != u'/' && u != u'.' && u != u'-' &&
+                   u != u':' && u != u',') {
+            return false;
+        }
+    }
+    return digit;
+}
+
+}  // namespace
+
+QString LinePlace(Statement::Format format, int place) {
+    return (format == Statement::Format::Csv ? QStringLiteral("line %1")
+                                             : QStringLiteral("transaction %1"))
+        .arg(place);
+}
+
+QString StoredText(const QString& text) {
+    QString clean = text;
+    for (QChar& c : clean) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+    }
+    std::string bytes = xb::Utf8ToCp1252(clean.trimmed().toStdString());
+    if (bytes.size() > static_cast<size_t>(kStatementTextWidth)) bytes.resize(kStatementTextWidth);
+    // The cut may end the text in blanks.
+    return QString::fromStdString(xb::Cp1252ToUtf8(bytes)).trimmed();
+}
+
+QString PayeeKey(const QString& storedPayee) {
+    const QString words = storedPayee.toCaseFolded().simplified();
+    QString key;
+    key.reserve(words.size());
+    for (const QStringView word : QStringView(words).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (NumberWord(word)) continue;
+        if (!key.isEmpty()) key += QLatin1Char(' ');
+        key += word;
+    }
+    return key.isEmpty() ? words : key;
+}
+
+MappedLine MapLine(const StatementLine& line) {
+    MappedLine m;
+    m.kind = line.cents < 0 ? LineKind::Expense : LineKind::Income;
+    m.date = line.date;
+    m.payee = StoredText(line.payee);
+    m.cents = line.cents < 0 ? -line.cents : line.cents;
+    if (m.kind == LineKind::Expense) {
+        m.memo = StoredText(line.memo);
+        m.checkNo = line.checkNo;
+    }
+    m.key = PayeeKey(m.payee);
+    return m;
+}
+
+}  // namespace kvl
