@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev libgl1-mesa-dev libcli11-dev
   libgtest-dev googletest libbenchmark-dev
   libsqlite3-dev
+  libofx-dev libcsv-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   xvfb xauth
   clang libclang-rt-14-dev

@@ -61,6 +61,15 @@ TStmtImport::TStmtImport(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Import Statement"));
     TakeOwnerFont(this);
 
+    // Kept between showings, so that it opens where the last statement was found.
+    OpenDialog1 =
+        new QFileDialog(parentWidget(), QStringLiteral("Choose a Bank Statement"), QString(),
+                        QStringLiteral("Bank statements (*.ofx *.qfx *.csv *.txt *.OFX "
+                                       "*.QFX *.CSV *.TXT);;All files (*)"));
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+
     LabelFile = new QLabel(this);
     LabelFile->setObjectName(QStringLiteral("LabelFile"));
     LabelFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -149,15 +158,9 @@ TStmtImport::TStmtImport(QWidget* parent) : QDialog(parent) {
 }
 
 QString TStmtImport::ChooseFile() {
-    QFileDialog dialog(this, QStringLiteral("Import Statement"), lastDir_,
-                       QStringLiteral("Bank statements (*.ofx *.qfx *.csv *.txt *.OFX *.QFX *.CSV "
-                                      "*.TXT);;All files (*)"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    lastDir_ = dialog.directory().absolutePath();
-    return dialog.selectedFiles().first();
+    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
+        return QString();
+    return OpenDialog1->selectedFiles().first();
 }
 
 int TStmtImport::Review(const QString& path) {

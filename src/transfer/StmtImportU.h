@@ -21,6 +21,7 @@
 #include "transfer/StatementImportOps.h"
 
 class QCheckBox;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,7 @@ class TStmtImport : public QDialog {
     // Returns QDialog::Accepted when the statement was imported.
     int Review(const QString& path);
 
+    QFileDialog* OpenDialog1;  // the menu entry's file dialog
     QLabel* LabelFile;
     QGroupBox* GroupCsv;
     TDropDownList* ComboDateFormat;
@@ -73,7 +75,6 @@ class TStmtImport : public QDialog {
 
     StatementGrid* model_;
     QString path_;
-    QString lastDir_;
     Statement::Format format_ = Statement::Format::Csv;
     std::vector<ImportLine> lines_;
     ChartNumbers charts_;

@@ -2,9 +2,9 @@
 // folder chosen from its lists, a line unticked, unassigned lines refused, the import and its
 // message, and the same file again with its lines marked duplicates.
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QStandardPaths>
 #include <QTableView>
-#include <QTimer>
 
 #include "WindowsFixture.h"
 #include "screen/DropList.h"
@@ -16,27 +16,13 @@ using kvltest::WindowsFixture;
 
 namespace {
 
-// The next file dialog to come up chooses path.
-void WhenFileDialogOpens(const QString& path) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, path] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
-        dialog->selectFile(path);
-        dialog->accept();
-    });
-    timer->start(10);
-}
-
 // Chooses the entry of number in the row's account or folder list as the user does: the list
 // opened on the cell, the arrow keys moved to the entry, Enter.
 void Choose(QTableView* grid, int row, int column, int number) {
     const QModelIndex cell = grid->model()->index(row, column);
     grid->setCurrentIndex(cell);
     grid->edit(cell);
-    auto* list = grid->findChild<TDropDownList*>(QStringLiteral("ChoiceList"));
+    auto* list = qobject_cast<TDropDownList*>(grid->indexWidget(cell));
     QVERIFY(list && list->findData(number) >= 0);
     for (int steps = list->count(); steps > 0 && list->currentData() != number; --steps)
         QTest::keyClick(list, Qt::Key_Down);
@@ -69,7 +55,15 @@ class StmtImportWindowTest : public QObject {
         const int expenses = app.records(false).size();
         TStmtImport* w = app.stmtImport;
         QTableView* grid = w->Grid;
+        // The file's path typed into the file dialog's name field, then Enter.
+        const auto choose = [&] {
+            auto* name = w->OpenDialog1->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            QTest::keyClicks(name, path);
+            QTest::keyClick(name, Qt::Key_Return);
+        };
         ModalScript script;
+        script.on(w->OpenDialog1, choose);
         script.on(w, [&] {
             QCOMPARE(grid->model()->rowCount(), 3);
             QVERIFY(w->GroupCsv->isVisible());
@@ -86,7 +80,6 @@ class StmtImportWindowTest : public QObject {
             QTest::keyClick(grid, Qt::Key_Space);
             ModalScript::press(w->BtnImport);
         });
-        WhenFileDialogOpens(path);
         app.form->MenuImportStatement->trigger();
         SCRIPT_DONE(script);
         QCOMPARE(app.responder.texts().last(),
@@ -107,6 +100,7 @@ class StmtImportWindowTest : public QObject {
             app.progress.shows.contains(qMakePair(true, QStringLiteral("Importing Statement"))));
 
         // The same file again: what was imported is a duplicate, the line left out is new.
+        script.on(w->OpenDialog1, choose);
         script.on(w, [&] {
             QCOMPARE(Cell(grid, 0, StatementGrid::Status), QStringLiteral("New"));
             QCOMPARE(Cell(grid, 1, StatementGrid::Status), QStringLiteral("Duplicate"));
@@ -115,7 +109,6 @@ class StmtImportWindowTest : public QObject {
                      int(Qt::Unchecked));
             ModalScript::press(w->BtnCancel);
         });
-        WhenFileDialogOpens(path);
         app.form->MenuImportStatement->trigger();
         SCRIPT_DONE(script);
         QCOMPARE(app.records(false), after);
