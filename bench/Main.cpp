@@ -28,14 +28,16 @@
 #include "ReportBench.h"
 #include "ReportSide.h"
 #include "SqliteSide.h"
+#include "StatementBench.h"
 #include "data/ProgramExit.h"
 
 namespace bench {
 namespace {
 
-const char* const kWorkloads[] = {"load",           "reindex",       "summary",       "browse",
-                                  "picklist",       "seek",          "summary-report",
-                                  "detail-report",  "ledger-report", "profit-report", "pack"};
+const char* const kWorkloads[] = {"load",          "reindex",       "summary",
+                                  "browse",        "picklist",      "seek",
+                                  "summary-report", "detail-report", "ledger-report",
+                                  "profit-report", "pack",          "statement-import"};
 const char* const kReports[] = {"summary-report", "detail-report"};
 const char* const kScans[] = {"summary", "browse", "picklist", "seek"};
 
@@ -113,6 +115,10 @@ struct Samples {
     // The report workloads' building and writing, apart.
     std::map<std::string, std::vector<double>> build, write;
     std::map<std::string, double> gridMb;
+    // The statement import: the engine's reading of the file, and what the statement held.
+    std::vector<double> statementRead;
+    long statementLines = 0;
+    StatementTotals statementTotals;
 };
 
 class Run {
@@ -125,7 +131,8 @@ class Run {
           engine_(books),
           sqlite_(books),
           details_(books),
-          reports_(books) {}
+          reports_(books),
+          statements_(books) {}
 
     void all() {
         engine_.prepare();
@@ -201,7 +208,8 @@ class Run {
                 throw std::runtime_error("the detail report does not list every record");
         }
 
-        if (runs("ledger-report") || runs("profit-report")) reports_.prepare("bench.sqlite");
+        if (runs("ledger-report") || runs("profit-report") || runs("statement-import"))
+            reports_.prepare("bench.sqlite");
         if (runs("ledger-report")) {
             std::vector<LedgerLine> el, sl;
             both(
@@ -223,6 +231,18 @@ class Run {
             both(
                 "pack", [&] { return engine_.pack(); }, [&] { return sqlite_.pack(); });
             Agree("pack", engine_.totals(), sqlite_.totals());
+        }
+
+        if (runs("statement-import")) {
+            statements_.prepare("bench.sqlite");
+            StatementTotals es, ss;
+            both(
+                "statement-import", [&] { return statements_.engineImport(es); },
+                [&] { return statements_.sqliteImport(ss); });
+            Agree("statement-import", es, ss);
+            samples_.statementRead.push_back(statements_.engineRead());
+            samples_.statementLines = statements_.lines();
+            samples_.statementTotals = es;
         }
 
         if (plans_.empty() && only_.empty()) {
@@ -270,6 +290,7 @@ class Run {
     SqliteSide sqlite_;
     DetailBench details_;
     ReportBench reports_;
+    StatementBench statements_;
     std::vector<std::string> plans_;
 };
 
@@ -414,6 +435,14 @@ int Main(int argc, char** argv) {
                     samples.enginePeakMb[w]);
     }
     std::printf("%-14s %10.3f\n", "raw", raw);
+    if (!samples.statementRead.empty()) {
+        const StatementTotals& t = samples.statementTotals;
+        std::printf(
+            "\nstatement-import: %ld lines (%ld new expenses, %ld new incomes, %ld duplicates); "
+            "the engine read the file in %.3f s of its %.3f s\n",
+            samples.statementLines, t.expenses, t.incomes, t.duplicates,
+            Median(samples.statementRead), engine["statement-import"]);
+    }
     std::printf("\nreports (the engine's side: built to the grid, then written as plain text):\n");
     std::map<std::string, double> build, write;
     for (const char* w : kReports) {

@@ -93,9 +93,13 @@ struct Income {
     int64_t cents = 0;
 };
 
+}  // namespace
+
 const char* const kIncomeTexts[] = {"Lawn service",   "Design fee",     "Plant sales",
                                     "Snow contract",  "Irrigation job", "Consulting",
                                     "Equipment rent", "Refund"};
+
+namespace {
 
 uint64_t Mix(uint64_t x) {
     x += 0x9E3779B97F4A7C15ULL;

@@ -18,6 +18,9 @@ struct sqlite3;
 
 namespace bench {
 
+// The descriptions the income records of the books are given.
+extern const char* const kIncomeTexts[8];
+
 // A ledger row: the opening, period and closing rows in report order.
 struct LedgerLine {
     std::string date;  // "MM/DD/YY", empty on the opening and closing rows

@@ -6,10 +6,10 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "data/DbUtil.h"
 #include "data/Progress.h"
 #include "data/dbFiles.h"
 #include "engine/Files.h"
+#include "engine/NumberText.h"
 
 namespace kvl {
 
@@ -20,24 +20,35 @@ struct TextHash {
     size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
 };
 
+// Where a record stands in its table's date tag: its date, then (for expenses, whose tag key goes
+// on with it) its account, then its record number.
+using TagPlace = std::tuple<int, int, long>;
+
 struct Usage {
     long count = 0;
-    long latest = 0;  // the walk's step at the latest record
+    TagPlace latest{0, 0, 0};
     bool beats(const Usage& other) const {
         return count != other.count ? count > other.count : latest > other.latest;
     }
+};
+
+struct Slice {
+    size_t offset = 0, length = 0;
+    explicit Slice(FIELD4* field) : offset(field->desc().offset), length(field->desc().length) {}
+    std::string_view of(std::string_view image) const { return image.substr(offset, length); }
 };
 
 struct Table {
     DATA4* table;
     TAG4* dateTag;
     FIELD4 *date, *payee, *amount, *account, *folder;
+    bool accountInTagKey;
 };
 
 Table TableOf(LineKind kind) {
     if (kind == LineKind::Expense)
-        return {dbExpenses, tagEDate, fExpDate, fPayTo, fAmount, fExpAccNo, fExpFolNo};
-    return {dbIncome, tagIncDate, fIncDate, fIncDesc, fIncAmt, fIncAcc, fIncFolNo};
+        return {dbExpenses, tagEDate, fExpDate, fPayTo, fAmount, fExpAccNo, fExpFolNo, true};
+    return {dbIncome, tagIncDate, fIncDate, fIncDesc, fIncAmt, fIncAcc, fIncFolNo, false};
 }
 
 int DateNumber(const QDate& date) {
@@ -53,6 +64,32 @@ int StoredDateNumber(std::string_view text) {
         n = n * 10 + (text[i] - '0');
     }
     return n;
+}
+
+// The account and folder learned from a payee's usage by (account, folder); 0 and 0 for none.
+std::pair<int, int> Learn(const std::unordered_map<long, Usage>& usage) {
+    std::map<int, Usage> accounts;
+    for (const auto& [pair, u] : usage) {
+        Usage& a = accounts[static_cast<int>(pair / 100000)];
+        a.count += u.count;
+        a.latest = std::max(a.latest, u.latest);
+    }
+    int account = 0, folder = 0;
+    const Usage* best = nullptr;
+    for (const auto& [number, u] : accounts) {
+        if (!best || u.beats(*best)) {
+            best = &u;
+            account = number;
+        }
+    }
+    best = nullptr;
+    for (const auto& [pair, u] : usage) {
+        if (pair / 100000 == account && (!best || u.beats(*best))) {
+            best = &u;
+            folder = static_cast<int>(pair % 100000);
+        }
+    }
+    return {account, folder};
 }
 
 // The lines of one kind and what the walk of its table learns about them.
@@ -76,27 +113,45 @@ class KindMatch {
 
     long records() const { return d4recCountDo(TableOf(kind_).table); }
 
-    // Walks the table in date order; step counts the records of every walk, for the progress.
+    // Walks the table in record order, each record read once from its image, skipping those
+    // marked deleted; step counts the records of every walk, for the progress.
     void walk(long& step, long total, int& shown) {
         const Table t = TableOf(kind_);
-        d4tagSelect(t.table, t.dateTag);
+        const Slice date(t.date), payee(t.payee), amount(t.amount), account(t.account),
+            folder(t.folder);
+        d4tagSelect(t.table, nullptr);
         int rc = d4top(t.table);
         error4exitTest(cb);
         while (rc == r4success) {
-            const int id = idOf(f4view(t.payee));
-            if (id >= 0) count(t, id, step);
+            const std::string_view image = d4recordImage(t.table);
+            const int id = image[0] == '*' ? -1 : idOf(payee.of(image));
+            if (id >= 0) {
+                const int day = StoredDateNumber(date.of(image));
+                const long acc = xb::IntegerText(account.of(image));
+                const long fol = xb::IntegerText(folder.of(image));
+                Usage& u = usage_[id][acc * 100000 + fol];
+                ++u.count;
+                u.latest = std::max(u.latest, TagPlace{day, t.accountInTagKey ? acc : 0,
+                                                       d4recNo(t.table)});
+                if (day >= first_ && day <= last_)
+                    ++books_[{day, xb::CentsText(amount.of(image)), id}];
+            }
             rc = d4skip(t.table, 1);
             error4exitTest(cb);
             const int percent = static_cast<int>(++step * 100 / std::max(1L, total));
             if (percent != shown) SetProgress(shown = percent);
         }
+        d4tagSelect(t.table, t.dateTag);
     }
 
     void conclude() {
+        std::vector<std::pair<int, int>> learned(keys_.size());
+        for (size_t id = 0; id < keys_.size(); ++id)
+            if (!keys_[id].isEmpty()) learned[id] = Learn(usage_[id]);
         std::map<std::tuple<int, qint64, int>, long> left = books_;
         for (const auto& [index, id] : lineIds_) {
             ImportLine& line = lines_[index];
-            if (!keys_[id].isEmpty()) learn(line, usage_[id]);
+            std::tie(line.learnedAccount, line.learnedFolder) = learned[id];
             long& equal = left[{DateNumber(line.line.date), line.line.cents, id}];
             if (equal > 0) {
                 --equal;
@@ -108,44 +163,15 @@ class KindMatch {
 
   private:
     int idOf(std::string_view raw) {
-        const auto known = rawIds_.find(raw);
-        if (known != rawIds_.end()) return known->second;
-        const QString payee = QString::fromStdString(xb::Cp1252ToUtf8(raw)).trimmed();
-        const auto at = ids_.find(PayeeKey(payee));
-        const int id = at == ids_.end() ? -1 : at->second;
-        rawIds_.emplace(std::string(raw), id);
-        return id;
-    }
-
-    void count(const Table& t, int id, long step) {
-        const int day = StoredDateNumber(f4view(t.date));
-        Usage& u = usage_[id][{f4int(t.account), f4int(t.folder)}];
-        ++u.count;
-        u.latest = step;
-        if (day >= first_ && day <= last_) ++books_[{day, f4cents(t.amount), id}];
-    }
-
-    static void learn(ImportLine& line, const std::map<std::pair<int, int>, Usage>& usage) {
-        std::map<int, Usage> accounts;
-        for (const auto& [pair, u] : usage) {
-            Usage& a = accounts[pair.first];
-            a.count += u.count;
-            a.latest = std::max(a.latest, u.latest);
+        if (raw == lastRaw_) return lastId_;
+        auto known = rawIds_.find(raw);
+        if (known == rawIds_.end()) {
+            const QString text = QString::fromStdString(xb::Cp1252ToUtf8(raw)).trimmed();
+            const auto at = ids_.find(PayeeKey(text));
+            known = rawIds_.emplace(std::string(raw), at == ids_.end() ? -1 : at->second).first;
         }
-        const Usage* best = nullptr;
-        for (const auto& [account, u] : accounts) {
-            if (!best || u.beats(*best)) {
-                best = &u;
-                line.learnedAccount = account;
-            }
-        }
-        best = nullptr;
-        for (const auto& [pair, u] : usage) {
-            if (pair.first == line.learnedAccount && (!best || u.beats(*best))) {
-                best = &u;
-                line.learnedFolder = pair.second;
-            }
-        }
+        lastRaw_ = known->first;
+        return lastId_ = known->second;
     }
 
     LineKind kind_;
@@ -153,10 +179,13 @@ class KindMatch {
     std::unordered_map<QString, int> ids_;
     std::vector<QString> keys_;
     std::vector<std::pair<size_t, int>> lineIds_;  // line index, payee id
-    int first_ = 0, last_ = 0;                     // the dates of the lines, as numbers
+    int first_ = 0, last_ = 0;                      // the dates of the lines, as numbers
     std::unordered_map<std::string, int, TextHash, std::equal_to<>> rawIds_;
-    std::vector<std::map<std::pair<int, int>, Usage>> usage_;  // by payee id: account, folder
-    std::map<std::tuple<int, qint64, int>, long> books_;       // date, cents, payee id: records
+    std::string_view lastRaw_;  // the payee of the record before, as a key of rawIds_
+    int lastId_ = -1;
+    // By payee id, the use of each account and folder (account * 100000 + folder).
+    std::vector<std::unordered_map<long, Usage>> usage_;
+    std::map<std::tuple<int, qint64, int>, long> books_;  // date, cents, payee id: records
 };
 
 }  // namespace

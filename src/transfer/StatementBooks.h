@@ -3,8 +3,8 @@
 //
 // Learning: among the records of the line's kind (expenses for a debit, income for a credit)
 // whose payee is the same (PayeeKey of transfer/StatementLines.h), the account used most often,
-// and the folder used most often with that account; a tie goes to the one of the latest record in
-// date order. An empty payee teaches nothing.
+// and the folder used most often with that account; a tie goes to the one whose latest record
+// comes last in the table's date tag. An empty payee teaches nothing.
 //
 // Duplicates: a line is a duplicate when a record of its kind with the same date, amount and
 // payee is in the books. Each such record accounts for one line only: N equal lines against M
@@ -12,10 +12,10 @@
 // so that importing a file twice adds nothing the second time, an overlapping next statement adds
 // its new lines only, and two genuine equal purchases both arrive. Duplicates start unticked.
 //
-// The books are EXP5 and INC5, open by their open routines (date tags selected); each is walked
-// once through its date tag under the progress box "Matching Statement", the engine tested after
-// every step (an engine error ends the program after saying so). Records marked deleted are not
-// seen; archived ones are.
+// The books are EXP5 and INC5, open by their open routines (date tags selected, and selected
+// again when it returns); each is walked once in record order, every record read once, under the
+// progress box "Matching Statement", the engine tested after every step (an engine error ends the
+// program after saying so). Records marked deleted are not seen; archived ones are.
 #pragma once
 
 #include <vector>

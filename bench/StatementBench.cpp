@@ -1,0 +1,305 @@
+#include "StatementBench.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QString>
+#include <map>
+#include <stdexcept>
+#include <tuple>
+#include <unordered_map>
+
+#include "Measure.h"
+#include "ReportBench.h"
+#include "data/dbFiles.h"
+#include "transfer/StatementImportOps.h"
+
+namespace bench {
+
+namespace {
+
+const char* const kFile = "statement.csv";
+
+uint64_t Mix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+class Query {
+  public:
+    Query(sqlite3* db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db) + " in " + sql);
+    }
+    ~Query() { sqlite3_finalize(stmt_); }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    sqlite3_stmt* get() { return stmt_; }
+    bool row() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db_));
+        return rc == SQLITE_ROW;
+    }
+    void reset() { sqlite3_reset(stmt_); }
+    std::string text(int column) {
+        const auto* p = sqlite3_column_text(stmt_, column);
+        return p ? reinterpret_cast<const char*>(p) : "";
+    }
+
+  private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+void Exec(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string text = error ? error : "unknown error";
+        sqlite3_free(error);
+        throw std::runtime_error("SQLite: " + text + " in " + sql);
+    }
+}
+
+std::string Key(const std::string& payee) {
+    return kvl::PayeeKey(QString::fromStdString(payee)).toStdString();
+}
+
+// The payee as a bank writes it: upper case, then a card number and the day.
+QString BankText(const std::string& payee, const QDate& date) {
+    return QString::fromStdString(payee).toUpper() + QStringLiteral(" 4411 ") +
+           date.toString(QStringLiteral("MM/dd"));
+}
+
+int Kind(const kvl::MappedLine& m) {
+    return m.kind == kvl::LineKind::Expense ? 0 : 1;
+}
+
+}  // namespace
+
+StatementBench::StatementBench(const Books& books) : books_(books) {}
+
+StatementBench::~StatementBench() {
+    if (db_) sqlite3_close(db_);
+}
+
+void StatementBench::prepare(const std::string& sqliteFile) {
+    const long n = std::max(10L, books_.records() / 10);
+    const QDate last = books_.lastDate();
+    const long days = books_.firstDate().daysTo(last) + 1;
+    // The records entered over the last 90 days, roughly: the copies come from there.
+    const long window = std::max(1L, books_.records() * 90 / days);
+    QByteArray csv = "Date,Description,Amount,Memo,Check\n";
+    for (long i = 0; i < n; ++i) {
+        const uint64_t h = Mix(0x73746d74ULL + static_cast<uint64_t>(i));
+        QDate date = last.addDays(-static_cast<qint64>((h >> 8) % 90));
+        QString payee;
+        int64_t cents;
+        if (h % 10 == 0) {
+            payee = QString::fromLatin1(kIncomeTexts[(h >> 16) % 8]);
+            cents = 1000 + static_cast<int64_t>((h >> 24) % 500000);
+        } else if ((h >> 4) % 5 == 0) {
+            const Expense e = books_.record(books_.records() - static_cast<long>((h >> 8) % window));
+            date = e.date;
+            payee = BankText(Books::payees()[e.payee], date);
+            cents = -e.cents;
+        } else {
+            payee = BankText(Books::payees()[(h >> 16) % Books::payees().size()], date);
+            cents = -(100 + static_cast<int64_t>((h >> 24) % 99900));
+        }
+        csv += QStringLiteral("%1,%2,%3,card purchase,%4\n")
+                   .arg(date.toString(Qt::ISODate), payee)
+                   .arg(static_cast<double>(cents) / 100.0, 0, 'f', 2)
+                   .arg(i % 8 == 0 ? QString::number(5000 + i) : QString())
+                   .toUtf8();
+    }
+    QFile file(QString::fromLatin1(kFile));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
+        throw std::runtime_error("cannot write the statement file");
+    file.close();
+    QString why;
+    const std::optional<kvl::Statement> statement = kvl::ReadCsvStatement(csv, {}, &why);
+    if (!statement) throw std::runtime_error("the statement does not read: " + why.toStdString());
+    lines_ = statement->lines;
+
+    if (db_) sqlite3_close(db_);
+    db_ = nullptr;
+    if (sqlite3_open(sqliteFile.c_str(), &db_) != SQLITE_OK)
+        throw std::runtime_error("SQLite: cannot open " + sqliteFile);
+    // What the books teach, for SQLite's inserts: the account used most with each payee of the
+    // statement, the latest in date order on a tie, and the folder used most with it.
+    std::map<std::string, std::map<std::pair<int, int>, std::pair<long, long>>> usage[2];
+    for (const kvl::StatementLine& line : lines_) {
+        const kvl::MappedLine m = kvl::MapLine(line);
+        usage[Kind(m)][m.key.toStdString()];
+    }
+    const char* const walks[2] = {"SELECT payto, accno, folno FROM exp ORDER BY expdate, accno, id",
+                                  "SELECT incdesc, incacc, folno FROM inc ORDER BY incdate, id"};
+    long step = 0;
+    for (int kind = 0; kind < 2; ++kind) {
+        Query walk(db_, walks[kind]);
+        while (walk.row()) {
+            const auto known = usage[kind].find(Key(walk.text(0)));
+            ++step;
+            if (known == usage[kind].end()) continue;
+            auto& u = known->second[{sqlite3_column_int(walk.get(), 1),
+                                     sqlite3_column_int(walk.get(), 2)}];
+            ++u.first;
+            u.second = step;
+        }
+    }
+    learned_.assign(2, {});
+    for (int kind = 0; kind < 2; ++kind) {
+        for (const auto& [key, pairs] : usage[kind]) {
+            std::map<int, std::pair<long, long>> accounts;
+            for (const auto& [pair, u] : pairs) {
+                auto& a = accounts[pair.first];
+                a.first += u.first;
+                a.second = std::max(a.second, u.second);
+            }
+            Learned l;
+            std::pair<long, long> best{-1, -1};
+            for (const auto& [account, u] : accounts)
+                if (u > best) best = u, l.account = account;
+            best = {-1, -1};
+            for (const auto& [pair, u] : pairs)
+                if (pair.first == l.account && u > best) best = u, l.folder = pair.second;
+            learned_[kind].push_back({key, l});
+        }
+    }
+}
+
+StatementBench::Learned StatementBench::learned(const kvl::MappedLine& m) const {
+    const std::string key = m.key.toStdString();
+    for (const auto& [k, l] : learned_[Kind(m)])
+        if (k == key) return l;
+    return {};
+}
+
+double StatementBench::engineImport(StatementTotals& totals) {
+    using namespace kvl;
+    totals = {};
+    const Stopwatch clock;
+    OpenExpenses();
+    OpenIncome();
+    OpenExpenseAccounts();
+    OpenIncomeAccounts();
+    OpenFolders();
+    const ChartNumbers charts = ReadChartNumbers();
+    const Stopwatch reading;
+    const std::optional<Statement> statement =
+        ReadStatementFile(QString::fromLatin1(kFile), QString::fromLatin1(kFile), {});
+    read_ = reading.seconds();
+    if (!statement) throw std::runtime_error("engine: the statement was refused");
+    std::vector<ImportLine> lines = MatchStatement(*statement);
+    ProposeAccounts(lines, {}, charts);
+    const StatementOutcome outcome = ImportStatement(lines, statement->format, charts,
+                                                     QString::fromLatin1(kFile));
+    if (code4close(cb) < 0) throw std::runtime_error("engine: closing after the import");
+    const double seconds = clock.seconds();
+    if (outcome.result != ChangeResult::Done)
+        throw std::runtime_error("engine: the statement was not imported");
+    totals.expenses = outcome.expenses;
+    totals.incomes = outcome.incomes;
+    totals.duplicates = outcome.duplicates;
+    for (const ImportLine& line : lines) {
+        if (!line.ticked) continue;
+        totals.cents += line.line.cents;
+        totals.accounts += line.account;
+        totals.folders += line.folder;
+    }
+    return seconds;
+}
+
+double StatementBench::sqliteImport(StatementTotals& totals) {
+    totals = {};
+    const Stopwatch clock;
+    Exec(db_, "BEGIN");
+    {
+        Query addExpense(db_,
+                         "INSERT INTO exp (expdate, checkno, accno, folno, payto, amount, memo, "
+                         "archive) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, 0)");
+        Query addIncome(db_,
+                        "INSERT INTO inc (incacc, incdate, incdesc, incamt, folno) VALUES (?1, "
+                        "?2, ?3, ?4, ?5)");
+        // The books' records of the statement's dates, by kind, date, amount and payee: each
+        // stands for one equal line.
+        std::map<std::tuple<int, int, int64_t, std::string>, long> left;
+        std::unordered_map<std::string, std::string> keys;
+        const auto key = [&keys](const std::string& payee) -> const std::string& {
+            auto [at, fresh] = keys.try_emplace(payee);
+            if (fresh) at->second = Key(payee);
+            return at->second;
+        };
+        int first = 99999999, last = 0;
+        for (const kvl::StatementLine& line : lines_) {
+            first = std::min(first, DateNumber(line.date));
+            last = std::max(last, DateNumber(line.date));
+        }
+        Query range[2] = {
+            {db_, "SELECT expdate, amount, payto FROM exp WHERE expdate BETWEEN ?1 AND ?2"},
+            {db_, "SELECT incdate, incamt, incdesc FROM inc WHERE incdate BETWEEN ?1 AND ?2"}};
+        for (int kind = 0; kind < 2; ++kind) {
+            sqlite3_bind_int(range[kind].get(), 1, first);
+            sqlite3_bind_int(range[kind].get(), 2, last);
+            while (range[kind].row())
+                ++left[{kind, sqlite3_column_int(range[kind].get(), 0),
+                        sqlite3_column_int64(range[kind].get(), 1), key(range[kind].text(2))}];
+        }
+        for (const kvl::StatementLine& line : lines_) {
+            const kvl::MappedLine m = kvl::MapLine(line);
+            const int kind = Kind(m), day = DateNumber(m.date);
+            const auto at = left.try_emplace({kind, day, m.cents, m.key.toStdString()}, 0).first;
+            if (at->second > 0) {
+                --at->second;
+                ++totals.duplicates;
+                continue;
+            }
+            const Learned l = learned(m);
+            const QByteArray payee = m.payee.toUtf8();
+            sqlite3_stmt* s = kind == 0 ? addExpense.get() : addIncome.get();
+            if (kind == 0) {
+                const QByteArray memo = m.memo.toUtf8();
+                sqlite3_bind_int(s, 1, day);
+                sqlite3_bind_int64(s, 2, m.checkNo);
+                sqlite3_bind_int(s, 3, l.account);
+                sqlite3_bind_int(s, 4, l.folder);
+                sqlite3_bind_text(s, 5, payee.constData(), payee.size(), SQLITE_TRANSIENT);
+                sqlite3_bind_int64(s, 6, m.cents);
+                sqlite3_bind_text(s, 7, memo.constData(), memo.size(), SQLITE_TRANSIENT);
+                ++totals.expenses;
+            } else {
+                sqlite3_bind_int(s, 1, l.account);
+                sqlite3_bind_int(s, 2, day);
+                sqlite3_bind_text(s, 3, payee.constData(), payee.size(), SQLITE_TRANSIENT);
+                sqlite3_bind_int64(s, 4, m.cents);
+                sqlite3_bind_int(s, 5, l.folder);
+                ++totals.incomes;
+            }
+            if (sqlite3_step(s) != SQLITE_DONE)
+                throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db_));
+            sqlite3_reset(s);
+            totals.cents += m.cents;
+            totals.accounts += l.account;
+            totals.folders += l.folder;
+        }
+    }
+    Exec(db_, "COMMIT");
+    return clock.seconds();
+}
+
+void Agree(const char* workload, const StatementTotals& engine, const StatementTotals& sqlite) {
+    if (engine == sqlite) return;
+    const auto text = [](const StatementTotals& t) {
+        return std::to_string(t.expenses) + " expenses, " + std::to_string(t.incomes) +
+               " incomes, " + std::to_string(t.duplicates) + " duplicates, " +
+               std::to_string(t.cents) + " cents, accounts " + std::to_string(t.accounts) +
+               ", folders " + std::to_string(t.folders);
+    };
+    throw std::runtime_error(std::string("the two sides disagree on ") + workload + ": engine " +
+                             text(engine) + "; SQLite " + text(sqlite));
+}
+
+}  // namespace bench
