@@ -42,15 +42,14 @@ TDropDownList* List(QWidget* parent, const char* name, int width) {
     return list;
 }
 
-// "first" (number 0) and then the entries of choices, each carrying its number.
+// "first" (number 0), chosen, and then the entries of choices, each carrying its number.
 void FillList(TDropDownList* list, const QString& first, const Choices& choices) {
-    const int kept = list->currentData().toInt();
     list->blockSignals(true);
     list->clear();
     list->addItem(first, 0);
     for (qsizetype i = 0; i < choices.texts.size(); ++i)
         list->addItem(choices.texts[i], choices.numbers[i]);
-    list->setCurrentIndex(std::max(0, list->findData(kept)));
+    list->setCurrentIndex(0);
     list->blockSignals(false);
 }
 

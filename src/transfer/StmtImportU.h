@@ -7,7 +7,8 @@
 // file, whose window opens so that its date format, decimal comma or columns can be given and the
 // file read again. Each showing lists one row per line (transfer/StmtImportGrid.h), duplicates
 // unticked. The folder of every line and the accounts of lines that have none can be chosen
-// above the list; accounts and folders chosen in a row stay. Import refuses while a ticked line
+// above the list (each statement starts with none of them); accounts and folders chosen in a row
+// stay. Import refuses while a ticked line
 // has no account or folder, listing those lines; else it hides the window, writes the ticked
 // lines, says how many expenses and incomes were added and how many duplicates skipped, and
 // closes. A failure to write shows the window again, with nothing changed. Cancel writes nothing.
