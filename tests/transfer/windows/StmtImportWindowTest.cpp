@@ -107,6 +107,9 @@ class StmtImportWindowTest : public QObject {
             QCOMPARE(Cell(grid, 2, StatementGrid::Status), QStringLiteral("Duplicate"));
             QCOMPARE(grid->model()->index(1, 0).data(Qt::CheckStateRole).toInt(),
                      int(Qt::Unchecked));
+            ModalScript::press(w->BtnHelp);
+            QCOMPARE(HelpWindow()->currentTopic(), QStringLiteral("560"));
+            CloseHelpWindow();
             ModalScript::press(w->BtnCancel);
         });
         app.form->MenuImportStatement->trigger();
