@@ -132,8 +132,7 @@ class Reader {
         csv_set_space_func(&parser, [](unsigned char) { return 0; });
         qsizetype at = 0;
         while (at < text_.size() && failure_.isEmpty()) {
-            qsizetype end = text_.indexOf('\n', at);
-            end = end < 0 ? text_.size() : end + 1;
+            const qsizetype end = LineEnd(at);
             ++line_;
             if (startPending_ && !Blank(at, end)) {
                 recordLine_ = line_;
@@ -166,6 +165,17 @@ class Reader {
         if (reader->failure_.isEmpty()) reader->take();
         reader->fields_.clear();
         reader->startPending_ = true;
+    }
+
+    // Where the line that starts at from ends, its break included: LF, CR LF, or a CR alone (as
+    // old Macintosh programs write), so that every record is named by the line it is on.
+    qsizetype LineEnd(qsizetype from) const {
+        for (qsizetype i = from; i < text_.size(); ++i) {
+            if (text_[i] == '\n') return i + 1;
+            if (text_[i] == '\r')
+                return i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+        }
+        return text_.size();
     }
 
     bool Blank(qsizetype from, qsizetype to) const {

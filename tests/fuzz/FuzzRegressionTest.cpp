@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression,
 TEST(FuzzRegression, PastFindingsStayFixed) {
     const size_t n = Replay("regressions", "fuzz_dbf", kvlfuzz::FuzzDbf) +
                      Replay("regressions", "fuzz_ntx", kvlfuzz::FuzzNtx) +
-                     Replay("regressions", "fuzz_expr", kvlfuzz::FuzzExpr);
+                     Replay("regressions", "fuzz_expr", kvlfuzz::FuzzExpr) +
+                     Replay("regressions", "fuzz_statement", kvlfuzz::FuzzStatement);
     EXPECT_GT(n, 0u) << "the saved inputs of past findings are missing";
 }
 

@@ -57,6 +57,9 @@ TEST(StatementCsvTest, ReadsTheShapesBanksExport) {
                    "03/05/2026\tClient\t\t99.5\n",
                    Columns("date=1,payee=2,debit=3,credit=4", CsvDateFormat::DayMonthYear)),
               "2026-04-03|Müller €|-1200||0@2\n2026-05-03|Client|9950||0@3");
+    // Lines ended by a CR alone are counted as lines.
+    EXPECT_EQ(Read("Date,Payee,Amount\r2026-01-02,A,1\r2026-01-03,B,2\r"),
+              "2026-01-02|A|100||0@2\n2026-01-03|B|200||0@3");
 }
 
 TEST(StatementCsvTest, RefusesWhatItCannotReadNamingTheLine) {
