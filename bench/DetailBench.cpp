@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "Measure.h"
+#include "SqliteQuery.h"
 #include "data/Clock.h"
 #include "data/Period.h"
 #include "data/dbFiles.h"
@@ -102,29 +103,6 @@ ReportTiming Run(ReportResult (*build)(ReportContext&), std::vector<int> folders
     return timing;
 }
 
-// A prepared statement, finalized on every path.
-class Statement {
-  public:
-    Statement(sqlite3* db, const char* sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db) + " in " + sql);
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() { return stmt_; }
-    bool row() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db_));
-        return rc == SQLITE_ROW;
-    }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 }  // namespace
 
 void Agree(const char* workload, const DetailTotals& engine, const DetailTotals& sqlite) {
@@ -190,7 +168,7 @@ double DetailBench::summaryQuery(std::vector<SummaryRow>& rows) {
     if (!db_ && sqlite3_open("bench.sqlite", &db_) != SQLITE_OK)
         throw std::runtime_error("SQLite: cannot open bench.sqlite");
     const Stopwatch clock;
-    Statement q(db_, kSummarySql);
+    Query q(db_, kSummarySql);
     sqlite3_bind_int(q.get(), 1, DateNumber(books_.fiscalYearStart()));
     sqlite3_bind_int(q.get(), 2, DateNumber(books_.periodFrom()));
     sqlite3_bind_int(q.get(), 3, DateNumber(books_.periodThrough()));
@@ -207,7 +185,7 @@ double DetailBench::detailQuery(DetailTotals& totals) {
     if (!db_ && sqlite3_open("bench.sqlite", &db_) != SQLITE_OK)
         throw std::runtime_error("SQLite: cannot open bench.sqlite");
     const Stopwatch clock;
-    Statement q(db_, kDetailSql);
+    Query q(db_, kDetailSql);
     sqlite3_bind_int(q.get(), 1, DateNumber(books_.firstDate()));
     sqlite3_bind_int(q.get(), 2, DateNumber(books_.lastDate()));
     while (q.row()) {

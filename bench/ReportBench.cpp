@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "Measure.h"
+#include "SqliteQuery.h"
 #include "data/Clock.h"
 #include "data/Maintenance.h"
 #include "data/Period.h"
@@ -61,29 +62,6 @@ std::string WithFolders(const char* sql) {
     for (size_t at; (at = out.find("%s")) != std::string::npos;) out.replace(at, 2, kFolderList);
     return out;
 }
-
-class Query {
-  public:
-    Query(sqlite3* db, const std::string& sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db) + " in " + sql);
-    }
-    ~Query() { sqlite3_finalize(stmt_); }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
-    sqlite3_stmt* get() { return stmt_; }
-    bool row() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db_));
-        return rc == SQLITE_ROW;
-    }
-    int64_t at(int column) { return sqlite3_column_int64(stmt_, column); }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
 
 struct Income {
     QDate date;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <tuple>
@@ -11,6 +12,7 @@
 
 #include "Measure.h"
 #include "ReportBench.h"
+#include "SqliteQuery.h"
 #include "data/dbFiles.h"
 #include "transfer/StatementImportOps.h"
 
@@ -26,33 +28,6 @@ uint64_t Mix(uint64_t x) {
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
     return x ^ (x >> 31);
 }
-
-class Query {
-  public:
-    Query(sqlite3* db, const char* sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db) + " in " + sql);
-    }
-    ~Query() { sqlite3_finalize(stmt_); }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
-    sqlite3_stmt* get() { return stmt_; }
-    bool row() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db_));
-        return rc == SQLITE_ROW;
-    }
-    void reset() { sqlite3_reset(stmt_); }
-    std::string text(int column) {
-        const auto* p = sqlite3_column_text(stmt_, column);
-        return p ? reinterpret_cast<const char*>(p) : "";
-    }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
 
 void Exec(sqlite3* db, const char* sql) {
     char* error = nullptr;
@@ -91,30 +66,40 @@ void StatementBench::prepare(const std::string& sqliteFile) {
     const long days = books_.firstDate().daysTo(last) + 1;
     // The records entered over the last 90 days, roughly: the copies come from there.
     const long window = std::max(1L, books_.records() * 90 / days);
-    QByteArray csv = "Date,Description,Amount,Memo,Check\n";
-    for (long i = 0; i < n; ++i) {
-        const uint64_t h = Mix(0x73746d74ULL + static_cast<uint64_t>(i));
-        QDate date = last.addDays(-static_cast<qint64>((h >> 8) % 90));
+    struct Row {
+        QDate date;
         QString payee;
         int64_t cents;
+    };
+    std::vector<Row> rows;
+    for (long i = 0; i < n; ++i) {
+        const uint64_t h = Mix(0x73746d74ULL + static_cast<uint64_t>(i));
+        Row r{last.addDays(-static_cast<qint64>((h >> 8) % 90)), QString(), 0};
         if (h % 10 == 0) {
-            payee = QString::fromLatin1(kIncomeTexts[(h >> 16) % 8]);
-            cents = 1000 + static_cast<int64_t>((h >> 24) % 500000);
+            r.payee = QString::fromLatin1(kIncomeTexts[(h >> 16) % 8]);
+            r.cents = 1000 + static_cast<int64_t>((h >> 24) % 500000);
         } else if ((h >> 4) % 5 == 0) {
-            const Expense e = books_.record(books_.records() - static_cast<long>((h >> 8) % window));
-            date = e.date;
-            payee = BankText(Books::payees()[e.payee], date);
-            cents = -e.cents;
+            const Expense e =
+                books_.record(books_.records() - static_cast<long>((h >> 8) % window));
+            r.date = e.date;
+            r.payee = BankText(Books::payees()[e.payee], r.date);
+            r.cents = -e.cents;
         } else {
-            payee = BankText(Books::payees()[(h >> 16) % Books::payees().size()], date);
-            cents = -(100 + static_cast<int64_t>((h >> 24) % 99900));
+            r.payee = BankText(Books::payees()[(h >> 16) % Books::payees().size()], r.date);
+            r.cents = -(100 + static_cast<int64_t>((h >> 24) % 99900));
         }
+        rows.push_back(r);
+    }
+    // In date order, as banks list them.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row& a, const Row& b) { return a.date < b.date; });
+    QByteArray csv = "Date,Description,Amount,Memo,Check\n";
+    for (size_t i = 0; i < rows.size(); ++i)
         csv += QStringLiteral("%1,%2,%3,card purchase,%4\n")
-                   .arg(date.toString(Qt::ISODate), payee)
-                   .arg(static_cast<double>(cents) / 100.0, 0, 'f', 2)
+                   .arg(rows[i].date.toString(Qt::ISODate), rows[i].payee)
+                   .arg(static_cast<double>(rows[i].cents) / 100.0, 0, 'f', 2)
                    .arg(i % 8 == 0 ? QString::number(5000 + i) : QString())
                    .toUtf8();
-    }
     QFile file(QString::fromLatin1(kFile));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
         throw std::runtime_error("cannot write the statement file");
@@ -182,11 +167,7 @@ double StatementBench::engineImport(StatementTotals& totals) {
     using namespace kvl;
     totals = {};
     const Stopwatch clock;
-    OpenExpenses();
-    OpenIncome();
-    OpenExpenseAccounts();
-    OpenIncomeAccounts();
-    OpenFolders();
+    OpenStatementTables();
     const ChartNumbers charts = ReadChartNumbers();
     const Stopwatch reading;
     const std::optional<Statement> statement =
@@ -195,8 +176,8 @@ double StatementBench::engineImport(StatementTotals& totals) {
     if (!statement) throw std::runtime_error("engine: the statement was refused");
     std::vector<ImportLine> lines = MatchStatement(*statement);
     ProposeAccounts(lines, {}, charts);
-    const StatementOutcome outcome = ImportStatement(lines, statement->format, charts,
-                                                     QString::fromLatin1(kFile));
+    const StatementOutcome outcome =
+        ImportStatement(lines, statement->format, charts, QString::fromLatin1(kFile));
     if (code4close(cb) < 0) throw std::runtime_error("engine: closing after the import");
     const double seconds = clock.seconds();
     if (outcome.result != ChangeResult::Done)

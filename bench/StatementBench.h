@@ -1,16 +1,17 @@
 // The statement-import workload: a bank statement with one line for every ten expense records of
 // the books, written as a CSV file and imported as kvl-cli import-statement imports it (the file
 // read, the books walked for each payee's account and folder and for duplicates, the accounts
-// proposed, the new lines appended as one staged change), beside SQLite running the same
-// duplicate query for every line and the same inserts in one transaction.
+// proposed, the new lines appended as one staged change), beside SQLite finding the duplicates
+// with one query over the statement's dates in each table and making the same inserts, in one
+// transaction.
 //
-// The statement covers the books' last 90 days: nine lines in ten are card and check debits, the
-// payees written as banks write them (upper case, a card number and a date after the name), one
-// in five of them a copy of an expense already in the books (a duplicate); one line in ten is a
-// credit from a customer. Every payee is in the books, so every line is assigned by learning. The
-// accounts and folders SQLite inserts are learned beforehand (untimed) with an ordered query over
-// its tables, and must equal those the engine proposes; the two sides must agree on every count
-// and sum of what they add.
+// The statement covers the books' last 90 days, in date order as banks list them: nine lines in
+// ten are card and check debits, the payees written as banks write them (upper case, a card number
+// and a date after the name), one in five of them a copy of an expense already in the books (a
+// duplicate); one line in ten is a credit from a customer. Every payee is in the books, so every
+// line is assigned by learning. The accounts and folders SQLite inserts are learned beforehand
+// (untimed) with an ordered query over its tables, and must equal those the engine proposes; the
+// two sides must agree on every count and sum of what they add.
 #pragma once
 
 #include <cstdint>

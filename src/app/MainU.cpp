@@ -40,9 +40,11 @@
 #include "screen/MaskEdit.h"
 #include "screen/Scrutil.h"
 #include "screen/Setup.h"
+#include "screen/WaitCursor.h"
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
 #include "transfer/RateChangeU.h"
+#include "transfer/StatementImportOps.h"
 #include "transfer/StmtImportU.h"
 
 namespace kvl {
@@ -82,14 +84,6 @@ NextDiskDirectory NextDiskChooser(const QString& caption, const QString& okText)
 
 const QString kBackupCaption = QStringLiteral("Choose Backup Drive & Directory");
 const QString kRestoreCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -487,11 +481,7 @@ void TFormMain::MenuImportStatementClick() {
     if (!StmtImportForm) return;
     const QString path = StmtImportForm->ChooseFile();
     if (path.isEmpty()) return;
-    OpenExpenses();
-    OpenIncome();
-    OpenExpenseAccounts();
-    OpenIncomeAccounts();
-    OpenFolders();
+    OpenStatementTables();
     StmtImportForm->Review(path);
     code4close(cb);
 }

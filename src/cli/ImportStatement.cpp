@@ -109,11 +109,7 @@ int RunImport(const StatementOptions& options) {
     if (!ReadChoices(options, choices) || !ReadCsvOptions(options, csv)) return 2;
     DataSession session;
     if (!session.open(options.dir, kName)) return 2;
-    OpenExpenses();
-    OpenIncome();
-    OpenExpenseAccounts();
-    OpenIncomeAccounts();
-    OpenFolders();
+    OpenStatementTables();
     const ChartNumbers charts = ReadChartNumbers();
     if (!CheckChoices(choices, charts)) return 2;
     const std::optional<Statement> statement = ReadStatementFile(path, given, csv);

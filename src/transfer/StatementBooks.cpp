@@ -117,6 +117,8 @@ class KindMatch {
     // marked deleted; step counts the records of every walk, for the progress.
     void walk(long& step, long total, int& shown) {
         const Table t = TableOf(kind_);
+        // The step at which the next whole percent is reached.
+        long nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
         const Slice date(t.date), payee(t.payee), amount(t.amount), account(t.account),
             folder(t.folder);
         d4tagSelect(t.table, nullptr);
@@ -131,15 +133,18 @@ class KindMatch {
                 const long fol = xb::IntegerText(folder.of(image));
                 Usage& u = usage_[id][acc * 100000 + fol];
                 ++u.count;
-                u.latest = std::max(u.latest, TagPlace{day, t.accountInTagKey ? acc : 0,
-                                                       d4recNo(t.table)});
+                u.latest = std::max(u.latest,
+                                    TagPlace{day, t.accountInTagKey ? acc : 0, d4recNo(t.table)});
                 if (day >= first_ && day <= last_)
                     ++books_[{day, xb::CentsText(amount.of(image)), id}];
             }
             rc = d4skip(t.table, 1);
             error4exitTest(cb);
-            const int percent = static_cast<int>(++step * 100 / std::max(1L, total));
-            if (percent != shown) SetProgress(shown = percent);
+            if (++step >= nextShown) {
+                shown = static_cast<int>(step * 100 / std::max(1L, total));
+                SetProgress(shown);
+                nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
+            }
         }
         d4tagSelect(t.table, t.dateTag);
     }
@@ -179,7 +184,7 @@ class KindMatch {
     std::unordered_map<QString, int> ids_;
     std::vector<QString> keys_;
     std::vector<std::pair<size_t, int>> lineIds_;  // line index, payee id
-    int first_ = 0, last_ = 0;                      // the dates of the lines, as numbers
+    int first_ = 0, last_ = 0;                     // the dates of the lines, as numbers
     std::unordered_map<std::string, int, TextHash, std::equal_to<>> rawIds_;
     std::string_view lastRaw_;  // the payee of the record before, as a key of rawIds_
     int lastId_ = -1;

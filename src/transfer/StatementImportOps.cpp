@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 
 #include "data/DbUtil.h"
 #include "data/Messages.h"
@@ -39,6 +40,14 @@ QString Problems(const ImportLine& line, const ChartNumbers& charts) {
 }
 
 }  // namespace
+
+void OpenStatementTables() {
+    OpenExpenses();
+    OpenIncome();
+    OpenExpenseAccounts();
+    OpenIncomeAccounts();
+    OpenFolders();
+}
 
 std::optional<Statement::Format> StatementFileFormat(const QString& path) {
     QFile file(path);
@@ -201,6 +210,14 @@ StatementOutcome ImportStatement(const std::vector<ImportLine>& lines, Statement
     outcome.result = ChangeResult::Done;
     if (total == 0) return outcome;
 
+    // In date order, as a bookkeeper enters them: the tags then take their keys close together,
+    // whichever way the bank ordered its lines.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].ticked) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&lines](size_t a, size_t b) {
+        return lines[a].line.date < lines[b].line.date;
+    });
     std::vector<StagedTable> tables;
     if (outcome.expenses > 0) tables.push_back(StagedTable::Expenses);
     if (outcome.incomes > 0) tables.push_back(StagedTable::Income);
@@ -211,8 +228,8 @@ StatementOutcome ImportStatement(const std::vector<ImportLine>& lines, Statement
         [&] {
             long step = 0;
             int percentShown = -1;
-            for (const ImportLine& line : lines) {
-                if (!line.ticked) continue;
+            for (const size_t index : order) {
+                const ImportLine& line = lines[index];
                 const MappedLine& m = line.line;
                 const double amount = static_cast<double>(m.cents) / 100.0;
                 if (m.kind == LineKind::Expense) {

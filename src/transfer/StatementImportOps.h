@@ -27,6 +27,10 @@
 
 namespace kvl {
 
+// Opens what the import reads and writes: EXP5, INC5, ACC, ACCI and FOLDER, by their open
+// routines (a table that cannot be opened ends the program there).
+void OpenStatementTables();
+
 // Reads the statement at path: OFX or QFX when its first bytes say so, else CSV. On failure a
 // warning "Cannot import <shown>: <why>." names the file and, for CSV, the line; dates outside
 // the century window of stored dates are refused too.
@@ -79,7 +83,8 @@ struct StatementOutcome {
     long leftOut = 0;                // other lines left unticked
 };
 
-// Writes the ticked lines under the progress box "Importing Statement". Refuses, listing them
+// Writes the ticked lines, in date order, under the progress box "Importing Statement". Refuses,
+// listing them
 // ("<shown>: these lines have no account or folder: ..."), when a ticked line is unassigned; a
 // failure to write says "The statement could not be imported: ..." and changes nothing.
 StatementOutcome ImportStatement(const std::vector<ImportLine>& lines, Statement::Format format,

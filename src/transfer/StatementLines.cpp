@@ -32,25 +32,40 @@ QString LinePlace(Statement::Format format, int place) {
 
 QString StoredText(const QString& text) {
     QString clean = text;
+    bool ascii = true;
     for (QChar& c : clean) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+        ascii = ascii && c.unicode() < 0x80;
     }
-    std::string bytes = xb::Utf8ToCp1252(clean.trimmed().toStdString());
+    clean = clean.trimmed();
+    // Plain ASCII, what nearly every bank writes, is its own Windows-1252 form.
+    if (ascii) return clean.left(kStatementTextWidth).trimmed();
+    std::string bytes = xb::Utf8ToCp1252(clean.toStdString());
     if (bytes.size() > static_cast<size_t>(kStatementTextWidth)) bytes.resize(kStatementTextWidth);
     // The cut may end the text in blanks.
     return QString::fromStdString(xb::Cp1252ToUtf8(bytes)).trimmed();
 }
 
 QString PayeeKey(const QString& storedPayee) {
-    const QString words = storedPayee.toCaseFolded().simplified();
-    QString key;
-    key.reserve(words.size());
-    for (const QStringView word : QStringView(words).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (NumberWord(word)) continue;
-        if (!key.isEmpty()) key += QLatin1Char(' ');
-        key += word;
+    const QString folded = storedPayee.toCaseFolded();
+    QString key, all;
+    key.reserve(folded.size());
+    all.reserve(folded.size());
+    for (qsizetype at = 0; at < folded.size();) {
+        while (at < folded.size() && folded[at].isSpace()) ++at;
+        qsizetype end = at;
+        while (end < folded.size() && !folded[end].isSpace()) ++end;
+        if (end == at) break;
+        const QStringView word = QStringView(folded).mid(at, end - at);
+        if (!all.isEmpty()) all += QLatin1Char(' ');
+        all += word;
+        if (!NumberWord(word)) {
+            if (!key.isEmpty()) key += QLatin1Char(' ');
+            key += word;
+        }
+        at = end;
     }
-    return key.isEmpty() ? words : key;
+    return key.isEmpty() ? all : key;
 }
 
 MappedLine MapLine(const StatementLine& line) {

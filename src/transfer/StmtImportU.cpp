@@ -17,6 +17,7 @@
 #include "data/Messages.h"
 #include "screen/DropList.h"
 #include "screen/FormParts.h"
+#include "screen/WaitCursor.h"
 #include "transfer/StmtImportGrid.h"
 
 namespace kvl {
@@ -26,14 +27,6 @@ TStmtImport* StmtImportForm = nullptr;
 namespace {
 
 constexpr int kHelpTopic = 560;
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 TDropDownList* List(QWidget* parent, const char* name, int width) {
     auto* list = new TDropDownList(parent);

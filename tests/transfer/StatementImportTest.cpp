@@ -47,7 +47,7 @@ class StatementImportTest : public kvltest::TransferTest {
         QFile f(QString::fromStdString(file("s.csv")));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(csv) > 0);
         f.close();
-        OpenAll();
+        kvl::OpenStatementTables();
         const kvl::ChartNumbers charts = kvl::ReadChartNumbers();
         kvl::StatementOutcome outcome;
         const auto statement = kvl::ReadStatementFile(f.fileName(), "s.csv", {});
@@ -61,18 +61,10 @@ class StatementImportTest : public kvltest::TransferTest {
         return outcome;
     }
 
-    static void OpenAll() {
-        kvl::OpenExpenses();
-        kvl::OpenIncome();
-        kvl::OpenExpenseAccounts();
-        kvl::OpenIncomeAccounts();
-        kvl::OpenFolders();
-    }
-
     // "date payee cents account folder" of every record from the first one not set up here.
     QStringList Added() {
         QStringList rows;
-        OpenAll();
+        kvl::OpenStatementTables();
         for (auto [table, first] : {std::pair{kvl::dbExpenses, 6L}, {kvl::dbIncome, 2L}}) {
             for (long r = first; r <= d4recCountDo(table); ++r) {
                 d4go(table, r);
