@@ -88,6 +88,14 @@ std::optional<QDate> PostedDate(const QByteArray& text) {
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// libofx loses a few hundred bytes on a file whose elements stand where the OFX grammar does not
+// allow them; the sanitizer's leak check is not to fail the program's own tests for it.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libofx.so\n";
+}
+#endif
+
 bool LooksLikeOfx(const QByteArray& bytes) {
     const QByteArray head = bytes.left(4096).toUpper();
     return head.contains("OFXHEADER") || head.contains("<OFX>");
