@@ -123,7 +123,9 @@ class MainWindowTest : public QObject {
 
     void menus() {
         AppFixture app;
-        QCOMPARE(ActionTexts(app.form->MenuFile), QStringList{QStringLiteral("&Exit")});
+        QCOMPARE(ActionTexts(app.form->MenuFile),
+                 (QStringList{QStringLiteral("Import &Statement..."), QStringLiteral("-"),
+                              QStringLiteral("&Exit")}));
         QCOMPARE(app.form->MenuFile->title(), QStringLiteral("&File"));
         QCOMPARE(app.form->MenuHelp->title(), QStringLiteral("&Help"));
         QCOMPARE(
