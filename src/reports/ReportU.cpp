@@ -1,8 +1,6 @@
 #include "reports/ReportU.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,7 +16,9 @@
 #include <QWheelEvent>
 
 #include "data/Messages.h"
+#include "reports/ExportDialog.h"
 #include "reports/ReportGrid.h"
+#include "reports/XlsxExport.h"
 #include "screen/Setup.h"
 
 namespace kvl {
@@ -78,6 +78,7 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     MenuAsciiText = MenuExport->addAction(QStringLiteral("Ascii &Text"));
     MenuTabDelimited = MenuExport->addAction(QStringLiteral("Tab &Delimited"));
     MenuPdf = MenuExport->addAction(QStringLiteral("&PDF"));
+    MenuXlsx = MenuExport->addAction(QStringLiteral("&Spreadsheet (xlsx)"));
 
     auto* rule = new QFrame(this);
     rule->setObjectName(QStringLiteral("Rule"));
@@ -109,6 +110,7 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     connect(MenuAsciiText, &QAction::triggered, this, &TReportF::MenuAsciiTextClick);
     connect(MenuTabDelimited, &QAction::triggered, this, &TReportF::MenuTabDelimitedClick);
     connect(MenuPdf, &QAction::triggered, this, &TReportF::MenuPdfClick);
+    connect(MenuXlsx, &QAction::triggered, this, &TReportF::MenuXlsxClick);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TReportF::ScrollBar1Change);
 }
 
@@ -228,22 +230,7 @@ void TReportF::MenuPrintClick() {
 }
 
 QString TReportF::AskFileName(const QString& filter, const QString& suffix) {
-    const QString remembered = QDir::currentPath();
-    // In the current directory each time, not wherever a file dialog was last left.
-    QFileDialog dialog(this, QStringLiteral("Export Report"), remembered);
-    SaveDialog1 = &dialog;
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(QString());
-    const bool chosen = dialog.exec() == QDialog::Accepted;
-    SaveDialog1 = nullptr;
-    QDir::setCurrent(remembered);
-    if (!chosen || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().constFirst();
+    return AskExportFile(this, QStringLiteral("Export Report"), filter, suffix, &SaveDialog1);
 }
 
 void TReportF::ExportReport(ExportFormat format) {
@@ -270,6 +257,15 @@ void TReportF::MenuPdfClick() {
     }
     ReportImageFailures();
     if (pages == 0) ShowMessage(MsgKind::Information, QStringLiteral("Unable to save to: ") + name);
+}
+
+void TReportF::MenuXlsxClick() {
+    if (!grid_) return;
+    const QString name =
+        AskFileName(QStringLiteral("Spreadsheets (*.xlsx)"), QStringLiteral("xlsx"));
+    if (name.isEmpty()) return;
+    const WaitCursor wait;
+    ExportReportXlsx(*grid_, name);
 }
 
 }  // namespace kvl
