@@ -224,6 +224,7 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
+
 }
 
 void TFormMain::buildReportTab() {
@@ -427,6 +428,7 @@ void TFormMain::buildMaintenanceTab() {
     connect(BtnEraseData, &QToolButton::clicked, this, &TFormMain::BtnEraseDataClick);
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
     connect(BtnHelpMaint, &QToolButton::clicked, this, [] { ShowHelpTopic(400); });
+
 }
 
 void TFormMain::buildMenus() {

@@ -2,9 +2,9 @@
 
 #include "data/dbFiles.h"
 #include "reports/RptChart.h"
-#include "reports/RptDetail.h"
 #include "reports/RptLedger.h"
 #include "reports/RptProfit.h"
+#include "reports/RptDetail.h"
 #include "reports/RptSummary.h"
 
 namespace kvl {
