@@ -26,7 +26,7 @@ class ChartSeriesTest : public kvltest::PeriodReportTest {
             Expense(QDate(2026, 7, 20), a, a * 1.10, "Payee", {}, 0, 3);
             Expense(QDate(2026, 7, 5), a, 1000, "Payee", {}, 0, 2);  // a folder not chosen
         }
-        Expense(QDate(2026, 6, 1), 15, 77, "Payee", {}, 0, 1);  // before From: prior, June
+        Expense(QDate(2026, 6, 1), 15, 77, "Payee", {}, 0, 1);    // before From: prior, June
         Expense(QDate(2026, 8, 21), 1, 5000, "Payee", {}, 0, 1);  // after Through
         AddIncome(QDate(2026, 6, 3), 1, 1, 500);
         AddIncome(QDate(2026, 7, 1), 1, 2, 999);
@@ -43,8 +43,7 @@ class ChartSeriesTest : public kvltest::PeriodReportTest {
         ChartData data;
         EXPECT_EQ(RunChart(*FindChartKind(QLatin1String(chart)), ctx, &data),
                   ReportResult::Presented);
-        EXPECT_EQ(RunReport(*FindReportKind(QLatin1String(report)), ctx),
-                  ReportResult::Presented);
+        EXPECT_EQ(RunReport(*FindReportKind(QLatin1String(report)), ctx), ReportResult::Presented);
         *rows = Lines(tsv());
         return data;
     }
@@ -96,8 +95,8 @@ TEST_F(ChartSeriesTest, ByAccountIsTheSummarysPeriodColumnLargestFirstTheRestAsO
     ASSERT_EQ(data.bars.size(), 13u);
     for (std::size_t i = 0; i < 12; ++i) {
         const int account = 14 - static_cast<int>(i);
-        EXPECT_EQ(data.bars[i], (AccountBar{account, QStringLiteral("Acct %1").arg(account),
-                                            period[account]}));
+        EXPECT_EQ(data.bars[i],
+                  (AccountBar{account, QStringLiteral("Acct %1").arg(account), period[account]}));
         EXPECT_EQ(data.bars[i].total, account * 1111);
     }
     EXPECT_EQ(data.bars[12], (AccountBar{0, QStringLiteral("Other"), period[1] + period[2]}));
@@ -127,8 +126,9 @@ TEST(ChartData, TheTabSeparatedFormReadsBackAsWritten) {
         out.open(QIODevice::WriteOnly);
         ASSERT_TRUE(WriteChartTsv(*data, out));
         if (data == &months)
-            EXPECT_EQ(out.data(), "end\tincome\texpenses\ttaxable-profit\tnet-profit\n"
-                                  "2026-02-28\t0.05\t-12345.67\t0.00\t-0.05\n");
+            EXPECT_EQ(out.data(),
+                      "end\tincome\texpenses\ttaxable-profit\tnet-profit\n"
+                      "2026-02-28\t0.05\t-12345.67\t0.00\t-0.05\n");
         if (data == &bars) data->bars[0].name = "Tab here";
         const std::optional<ChartData> read = ReadChartTsv(data->id, out.data());
         ASSERT_TRUE(read);

@@ -36,8 +36,8 @@ TEST(XlsxExport, CellsAreValuesOfTheirColumnsKindAndPageHeadersAreLeftOut) {
     TitleLines = {QStringLiteral("Kasse"), QStringLiteral("for 2026")};
     ColumnStops = {QStringLiteral("L00"), QStringLiteral("R22"), QStringLiteral("R30")};
     SetColumnKinds({CellKind::Date, CellKind::Amount, CellKind::Number});
-    HeaderRows[0] = {QStringLiteral("L00Date"), QStringLiteral("R22Amount"), QStringLiteral("R30No"),
-                     QStringLiteral("U")};
+    HeaderRows[0] = {QStringLiteral("L00Date"), QStringLiteral("R22Amount"),
+                     QStringLiteral("R30No"), QStringLiteral("U")};
     SectionLine = QStringLiteral("First");
     long long total = 0;
     for (int i = 0; i < 5; ++i) {
@@ -81,7 +81,8 @@ d:2026-02-03	a:-1234567.85	n:4000
 s:a memo	s:n/a
 *s:Total	*a:-6172839.35
 *s:Second
-	a:0.05)")).split('\n');
+	a:0.05)"))
+                                     .split('\n');
     EXPECT_EQ(ReadBack(file), expected);
 }
 

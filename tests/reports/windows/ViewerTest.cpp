@@ -149,17 +149,20 @@ class ViewerTest : public QObject {
             v->MenuTabDelimited->trigger();
             answer(QStringLiteral("pages"));
             v->MenuPdf->trigger();
+            answer(QStringLiteral("sheet"));
+            v->MenuXlsx->trigger();
             v->close();
         });
         viewer.ShowReport(grid);
 
-        QCOMPARE(titles, QStringList(4, QStringLiteral("Export Report")));
+        QCOMPARE(titles, QStringList(5, QStringLiteral("Export Report")));
         QCOMPARE(filters, QStringList({"Text files (*.txt)", "Delimited files (*.asc)",
-                                       "Delimited files (*.asc)", "PDF files (*.pdf)"}));
-        QCOMPARE(suffixes, QStringList({"txt", "asc", "asc", "pdf"}));
+                                       "Delimited files (*.asc)", "PDF files (*.pdf)",
+                                       "Spreadsheets (*.xlsx)"}));
+        QCOMPARE(suffixes, QStringList({"txt", "asc", "asc", "pdf", "xlsx"}));
         QCOMPARE(QDir::currentPath(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-                 QStringList({"pages.pdf", "plain.txt", "tabs.asc"}));
+                 QStringList({"pages.pdf", "plain.txt", "sheet.xlsx", "tabs.asc"}));
         QFile plain(dir.filePath(QStringLiteral("plain.txt")));
         QVERIFY(plain.open(QIODevice::ReadOnly));
         QCOMPARE(plain.readLine(), "Page 1" + QByteArray(27, ' ') + "6/15/26\r\n");
