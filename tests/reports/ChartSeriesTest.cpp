@@ -125,10 +125,11 @@ TEST(ChartData, TheTabSeparatedFormReadsBackAsWritten) {
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         ASSERT_TRUE(WriteChartTsv(*data, out));
-        if (data == &months)
+        if (data == &months) {
             EXPECT_EQ(out.data(),
                       "end\tincome\texpenses\ttaxable-profit\tnet-profit\n"
                       "2026-02-28\t0.05\t-12345.67\t0.00\t-0.05\n");
+        }
         if (data == &bars) data->bars[0].name = "Tab here";
         const std::optional<ChartData> read = ReadChartTsv(data->id, out.data());
         ASSERT_TRUE(read);
