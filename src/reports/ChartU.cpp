@@ -28,6 +28,10 @@ TChartF::TChartF(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ChartF"));
     setWindowTitle(QStringLiteral("Chart"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -41,6 +45,7 @@ TChartF::TChartF(QWidget* parent) : QDialog(parent) {
     ChartView1 = new QChartView(this);
     ChartView1->setObjectName(QStringLiteral("ChartView1"));
     ChartView1->setRenderHint(QPainter::Antialiasing);
+    ChartView1->setFrameShape(QFrame::NoFrame);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setMenuBar(MainMenu1);
