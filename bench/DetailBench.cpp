@@ -94,8 +94,8 @@ class BenchContext : public ReportContext {
 
 // Opens the tables a period report reads, runs it and closes them, as the main window does.
 ReportTiming Run(ReportResult (*build)(ReportContext&), std::vector<int> folders,
-                 std::function<void(const ReportGrid&)> readBack,
-                 std::function<void(const ReportGrid&)> further = {}) {
+                 std::function<void(const ReportGrid&)> further,
+                 std::function<void(const ReportGrid&)> readBack) {
     ReportTiming timing;
     BenchContext ctx(std::move(folders), timing, std::move(readBack), std::move(further));
     OpenFolders();
@@ -160,7 +160,7 @@ ReportTiming DetailBench::summaryReport(std::vector<SummaryRow>& rows) {
     std::vector<int> folders;
     for (int f = 1; f <= Books::kFolders; ++f)
         if (Books::folderSelected(f)) folders.push_back(f);
-    return Run(&BuildExpenseSummary, folders, [&](const ReportGrid& grid) {
+    return Run(&BuildExpenseSummary, folders, {}, [&](const ReportGrid& grid) {
         for (int r = 0; r < grid.rows(); ++r) {
             const QString first = grid.cell(r, 0);
             bool number = false;
@@ -200,24 +200,20 @@ ReportTiming DetailBench::detail(DetailTotals& totals,
     ReportThrough = books_.lastDate();
     std::vector<int> folders;
     for (int f = 1; f <= Books::kFolders; ++f) folders.push_back(f);
-    return Run(
-        &BuildExpenseDetail, folders,
-        [&](const ReportGrid& grid) {
-            for (int r = 0; r < grid.rows(); ++r) {
-                const QString first = grid.cell(r, 0);
-                // A record's row starts with its date, MM/DD/YY; a memo row has only column 3.
-                if (first.size() == 11 && first.at(5) == QLatin1Char('/')) {
-                    const int yymmdd = first.mid(9, 2).toInt() * 10000 +
-                                       first.mid(3, 2).toInt() * 100 + first.mid(6, 2).toInt();
-                    Fold(totals, yymmdd, static_cast<long>(CellNumber(grid, r, 1)),
-                         static_cast<int>(CellNumber(grid, r, 2)), CellNumber(grid, r, 4));
-                } else if (first.isEmpty() && grid.cell(r, 1).isEmpty() &&
-                           !grid.cell(r, 3).isEmpty()) {
-                    ++totals.memos;
-                }
+    return Run(&BuildExpenseDetail, folders, std::move(further), [&](const ReportGrid& grid) {
+        for (int r = 0; r < grid.rows(); ++r) {
+            const QString first = grid.cell(r, 0);
+            // A record's row starts with its date, MM/DD/YY; a memo row has only column 3.
+            if (first.size() == 11 && first.at(5) == QLatin1Char('/')) {
+                const int yymmdd = first.mid(9, 2).toInt() * 10000 + first.mid(3, 2).toInt() * 100 +
+                                   first.mid(6, 2).toInt();
+                Fold(totals, yymmdd, static_cast<long>(CellNumber(grid, r, 1)),
+                     static_cast<int>(CellNumber(grid, r, 2)), CellNumber(grid, r, 4));
+            } else if (first.isEmpty() && grid.cell(r, 1).isEmpty() && !grid.cell(r, 3).isEmpty()) {
+                ++totals.memos;
             }
-        },
-        std::move(further));
+        }
+    });
 }
 
 double DetailBench::summaryQuery(std::vector<SummaryRow>& rows) {

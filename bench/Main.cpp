@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "Books.h"
-#include "DetailBench.h"
 #include "EngineSide.h"
 #include "Measure.h"
 #include "Raw.h"
+#include "DetailBench.h"
 #include "ReportBench.h"
 #include "ReportSide.h"
 #include "SqliteSide.h"
