@@ -145,13 +145,7 @@ Command AddChartCommand(CLI::App& cli) {
         ->required()
         ->check(CLI::IsMember(kinds).description(""));
     AddDirOption(*command, o->dir);
-    command->add_option("--from", o->from, "the period's first day (default: the month's first)")
-        ->type_name("YYYY-MM-DD");
-    command
-        ->add_option("--through", o->through, "the period's last day (default: the month's last)")
-        ->type_name("YYYY-MM-DD");
-    command->add_option("--folders", o->folders, "the folders, or all (needed with two or more)")
-        ->type_name("N,N,...|all");
+    AddPeriodOptions(*command, o->from, o->through, o->folders);
     command->add_option("--format", o->format, "png, svg, pdf or tsv")
         ->required()
         ->type_name("png|svg|pdf|tsv")

@@ -206,13 +206,7 @@ Command AddReportCommand(CLI::App& cli) {
         ->required()
         ->check(CLI::IsMember(kinds).description(""));
     AddDirOption(*command, o->dir);
-    command->add_option("--from", o->from, "the period's first day (default: the month's first)")
-        ->type_name("YYYY-MM-DD");
-    command
-        ->add_option("--through", o->through, "the period's last day (default: the month's last)")
-        ->type_name("YYYY-MM-DD");
-    command->add_option("--folders", o->folders, "the folders, or all (needed with two or more)")
-        ->type_name("N,N,...|all");
+    AddPeriodOptions(*command, o->from, o->through, o->folders);
     command->add_option("--account", o->account, "the account of an account detail report")
         ->type_name("N");
     command->add_option("--format", o->format, "txt (default), tsv, pdf or xlsx")
@@ -226,10 +220,9 @@ Command AddReportCommand(CLI::App& cli) {
         "\ntxt and tsv are the viewer's \"Ascii Text\" and \"Tab Delimited\" exports (UTF-8, CR "
         "LF);\n"
         "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
-        "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": one sheet with "
-        "the\n"
-        "titles, the column headers and the rows, amounts, dates and numbers as such.\n"
-        "A report without rows says \"Report contains no data.\" and exits 1.";
+        "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the\n"
+        "column headers and the rows, amounts, dates and numbers as such. A report without\n"
+        "rows says \"Report contains no data.\" and exits 1.";
     command->footer(footer);
     return {command, [o] { return RunReportCommand(*o); }};
 }

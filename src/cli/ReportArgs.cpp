@@ -1,5 +1,6 @@
 #include "cli/ReportArgs.h"
 
+#include <CLI/CLI.hpp>
 #include <QDir>
 #include <algorithm>
 
@@ -9,6 +10,16 @@
 #include "reports/MultFolOps.h"
 
 namespace kvl::cli {
+
+void AddPeriodOptions(CLI::App& command, std::string& from, std::string& through,
+                      std::string& folders) {
+    command.add_option("--from", from, "the period's first day (default: the month's first)")
+        ->type_name("YYYY-MM-DD");
+    command.add_option("--through", through, "the period's last day (default: the month's last)")
+        ->type_name("YYYY-MM-DD");
+    command.add_option("--folders", folders, "the folders, or all (needed with two or more)")
+        ->type_name("N,N,...|all");
+}
 
 bool ReadReportDate(const std::string& text, const char* option, QDate* date, const char* command) {
     if (text.empty()) return true;

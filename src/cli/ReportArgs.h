@@ -8,9 +8,17 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace kvl::cli {
 
 inline constexpr char kCommand[] = "report";
+
+// Declares --from, --through and --folders on command.
+void AddPeriodOptions(CLI::App& command, std::string& from, std::string& through,
+                      std::string& folders);
 
 // text as YYYY-MM-DD into *date (left as it is when text is empty). A date outside the hundred
 // years that the century window stores is refused: the data files would read it a century off.

@@ -1,6 +1,5 @@
 #include "reports/ChartU.h"
 
-#include <QApplication>
 #include <QChartView>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,36 +7,19 @@
 #include <QVBoxLayout>
 
 #include "data/Messages.h"
-#include "reports/ExportDialog.h"
+#include "reports/ViewerParts.h"
 #include "screen/Setup.h"
 
 namespace kvl {
 
 TChartF* ChartForm = nullptr;
 
-namespace {
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-}  // namespace
-
 TChartF::TChartF(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ChartF"));
-    setWindowTitle(QStringLiteral("Chart"));
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MenuExit = MainMenu1->addAction(QStringLiteral("E&xit"));
-    MenuPrint = MainMenu1->addAction(QStringLiteral("Print"));
-    MenuExport = MainMenu1->addMenu(QStringLiteral("&Export"));
+    const ViewerMenus menus = SetUpViewer(this, QStringLiteral("ChartF"), QStringLiteral("Chart"));
+    MainMenu1 = menus.bar;
+    MenuExit = menus.exit;
+    MenuPrint = menus.print;
+    MenuExport = menus.exports;
     MenuPng = MenuExport->addAction(QStringLiteral("P&NG"));
     MenuSvg = MenuExport->addAction(QStringLiteral("&SVG"));
     MenuPdf = MenuExport->addAction(QStringLiteral("&PDF"));

@@ -1,6 +1,5 @@
 #include "reports/ReportU.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -16,8 +15,8 @@
 #include <QWheelEvent>
 
 #include "data/Messages.h"
-#include "reports/ExportDialog.h"
 #include "reports/ReportGrid.h"
+#include "reports/ViewerParts.h"
 #include "reports/XlsxExport.h"
 #include "screen/Setup.h"
 
@@ -29,12 +28,6 @@ namespace {
 
 // The screen font never goes below this size.
 constexpr int kSmallestScreenPoints = 8;
-
-// An hourglass for the length of a print or export.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -62,19 +55,12 @@ void TReportArea::wheelEvent(QWheelEvent* event) {
 }
 
 TReportF::TReportF(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ReportF"));
-    setWindowTitle(QStringLiteral("Report"));
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MenuExit = MainMenu1->addAction(QStringLiteral("E&xit"));
-    MenuPrint = MainMenu1->addAction(QStringLiteral("Print"));
-    MenuExport = MainMenu1->addMenu(QStringLiteral("&Export"));
+    const ViewerMenus menus =
+        SetUpViewer(this, QStringLiteral("ReportF"), QStringLiteral("Report"));
+    MainMenu1 = menus.bar;
+    MenuExit = menus.exit;
+    MenuPrint = menus.print;
+    MenuExport = menus.exports;
     MenuAsciiText = MenuExport->addAction(QStringLiteral("Ascii &Text"));
     MenuTabDelimited = MenuExport->addAction(QStringLiteral("Tab &Delimited"));
     MenuPdf = MenuExport->addAction(QStringLiteral("&PDF"));

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/FileDialogAnswers.h"
 #include "common/NextModal.h"
 #include "common/ScriptedResponder.h"
 #include "data/Clock.h"
@@ -45,19 +46,9 @@ class ChartWindowTest : public QObject {
         const ChartData data = Months();
         TChartF window;
         test::ScriptedResponder messages;
-        QStringList titles, filters;
+        kvltest::FileDialogAnswers dialogs;
         auto answer = [&](const QString& file) {
-            OnNextModal<QFileDialog>([&, file](QFileDialog* d) {
-                titles << d->windowTitle();
-                filters << d->nameFilters().join(QLatin1Char(';'));
-                d->setDirectory(elsewhere.path());
-                if (file.isEmpty()) {
-                    d->reject();
-                } else {
-                    d->selectFile(dir.filePath(file));
-                    static_cast<QDialog*>(d)->accept();
-                }
-            });
+            dialogs.next(dir.path(), elsewhere.path(), file);
         };
         QString shownTitle;
         int series = 0;
@@ -80,9 +71,9 @@ class ChartWindowTest : public QObject {
         QCOMPARE(window.Data(), nullptr);
         QVERIFY(shownTitle.contains(QStringLiteral("Office Monthly Profit<br>for 1/1/26")));
         QCOMPARE(series, 2);  // the bars and the net profit line
-        QCOMPARE(titles, QStringList(3, QStringLiteral("Export Chart")));
-        QCOMPARE(filters, QStringList({"PNG pictures (*.png)", "SVG pictures (*.svg)",
-                                       "PDF files (*.pdf)"}));
+        QCOMPARE(dialogs.titles, QStringList(3, QStringLiteral("Export Chart")));
+        QCOMPARE(dialogs.filters, QStringList({"PNG pictures (*.png)", "SVG pictures (*.svg)",
+                                               "PDF files (*.pdf)"}));
         QCOMPARE(QDir::currentPath(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"chart.png", "chart.svg"}));
         QCOMPARE(QImage(dir.filePath(QStringLiteral("chart.png"))).size(), QSize(1200, 800));

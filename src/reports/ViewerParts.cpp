@@ -1,9 +1,29 @@
-#include "reports/ExportDialog.h"
+#include "reports/ViewerParts.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QMenuBar>
 
 namespace kvl {
+
+ViewerMenus SetUpViewer(QDialog* window, const QString& name, const QString& title) {
+    window->setObjectName(name);
+    window->setWindowTitle(title);
+    window->setWindowFlag(Qt::WindowMaximizeButtonHint);
+    QPalette white = window->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    window->setPalette(white);
+    window->setAutoFillBackground(true);
+    ViewerMenus menus;
+    menus.bar = new QMenuBar(window);
+    menus.bar->setObjectName(QStringLiteral("MainMenu1"));
+    menus.exit = menus.bar->addAction(QStringLiteral("E&xit"));
+    menus.print = menus.bar->addAction(QStringLiteral("Print"));
+    menus.exports = menus.bar->addMenu(QStringLiteral("&Export"));
+    return menus;
+}
 
 QString AskExportFile(QWidget* parent, const QString& title, const QString& filter,
                       const QString& suffix, QFileDialog** shown) {
@@ -23,6 +43,14 @@ QString AskExportFile(QWidget* parent, const QString& title, const QString& filt
     QDir::setCurrent(remembered);
     if (!chosen || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace kvl
