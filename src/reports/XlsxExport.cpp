@@ -251,7 +251,7 @@ class Workbook {
                 case RowKind::Total:
                     if (!HasText(cells)) break;
                     if (!pendingSection.empty() && pendingSection != lastSection) {
-                        Row({pendingSection}, RowStyle::Section);
+                        SectionRow(pendingSection);
                         lastSection = pendingSection;
                     }
                     pendingSection.clear();
@@ -335,10 +335,9 @@ class Workbook {
         ++row_;
     }
 
-    void Row(std::initializer_list<std::string_view> texts, RowStyle style) {
+    void SectionRow(std::string_view text) {
         NextRow();
-        int c = 0;
-        for (const std::string_view text : texts) Text(c++, text, 'L', style);
+        Text(0, text, 'L', RowStyle::Section);
         ++row_;
     }
 
