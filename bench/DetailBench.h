@@ -1,14 +1,15 @@
 // The summary and detail reports through the real report builders, each built to the report grid
 // and written to a plain-text file as the viewer's export writes it, beside the SQLite query that
-// yields the same sums or rows. The summary is the expense summary of the books' last month for
-// the odd folders; the detail is the expense detail over the whole books for every folder, one
-// row for each record and one more for each memo. Both sides read the tables and the database in
-// the current directory (EXP5 filled and indexed, bench.sqlite loaded). Timed calls return seconds
-// (the engine's include opening and closing the tables); the rows are read back from the grid
-// untimed, so that the two sides can be compared.
+// yields the same sums or rows; and the detail written as a spreadsheet after its text. The summary
+// is the expense summary of the books' last month for the odd folders; the detail is the expense
+// detail over the whole books for every folder, one row for each record and one more for each memo.
+// Both sides read the tables and the database in the current directory (EXP5 filled and indexed,
+// bench.sqlite loaded). Timed calls return seconds (the engine's include opening and closing the
+// tables); the rows are read back from the grid untimed, so that the two sides can be compared.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@
 #include "Results.h"
 
 struct sqlite3;
+
+namespace kvl {
+class ReportGrid;
+}
 
 namespace bench {
 
@@ -38,6 +43,15 @@ struct ReportTiming {
     double gridMb = 0;  // memory the grid held
 };
 
+// The detail exported to a spreadsheet (xlsx) after its plain text, from the same grid.
+struct XlsxTiming {
+    ReportTiming report;      // building and the plain text, as detailReport measures them
+    double xlsx = 0;          // the grid written as a spreadsheet
+    double peakBeforeMb = 0;  // the process's peak once the report was built and its text written
+    double peakMb = 0;        // and after the spreadsheet
+    double fileMb = 0;
+};
+
 class DetailBench {
   public:
     explicit DetailBench(const Books& books);
@@ -47,10 +61,14 @@ class DetailBench {
 
     ReportTiming summaryReport(std::vector<SummaryRow>& rows);
     ReportTiming detailReport(DetailTotals& totals);
+    XlsxTiming xlsxReport(DetailTotals& totals);
     double summaryQuery(std::vector<SummaryRow>& rows);
     double detailQuery(DetailTotals& totals);
 
   private:
+    // The detail over every record, exported as text, then handed to further (if given).
+    ReportTiming detail(DetailTotals& totals, std::function<void(const kvl::ReportGrid&)> further);
+
     const Books& books_;
     sqlite3* db_ = nullptr;
 };

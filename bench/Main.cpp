@@ -5,8 +5,9 @@
 // builders (as the program runs them) and through SQLite (default settings, same rows, same disk,
 // same process), checks that both sides computed the same results, and prints the median seconds
 // of each side, their ratio, the ratio of the scans to a raw read of the table file, the reports'
-// building and writing apart, and the engine's peak resident memory. Each repetition starts from
-// an empty data set.
+// building and writing apart, the detail's spreadsheet export beside its text (xlsx-report, the
+// engine alone) and the engine's peak resident memory. Each repetition starts from an empty data
+// set.
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,11 +35,13 @@
 namespace bench {
 namespace {
 
-const char* const kWorkloads[] = {"load",          "reindex",       "summary",
-                                  "browse",        "picklist",      "seek",
-                                  "summary-report", "detail-report", "ledger-report",
-                                  "profit-report", "pack",          "statement-import"};
+const char* const kWorkloads[] = {
+    "load",           "reindex",       "summary",       "browse",        "picklist", "seek",
+    "summary-report", "detail-report", "ledger-report", "profit-report", "pack",
+    "statement-import"};
 const char* const kReports[] = {"summary-report", "detail-report"};
+// Workloads of the engine alone, without a SQLite counterpart.
+const char* const kEngineOnly[] = {"xlsx-report"};
 const char* const kScans[] = {"summary", "browse", "picklist", "seek"};
 
 struct Options {
@@ -51,6 +54,8 @@ struct Options {
 bool KnownWorkload(const std::string& name) {
     for (const char* w : kWorkloads)
         if (name == w) return true;
+    for (const char* w : kEngineOnly)
+        if (name == w) return true;
     return false;
 }
 
@@ -61,7 +66,8 @@ bool KnownWorkload(const std::string& name) {
                  "  --repeat R   runs of every workload; medians are reported (default 3)\n"
                  "  --json FILE  also write the results to FILE as JSON\n"
                  "  --only NAME  run only that workload (with the load and the raw read, which\n"
-                 "               it needs), e.g. detail-report; no JSON, no report workload\n");
+                 "               it needs), e.g. detail-report or xlsx-report; no JSON, no\n"
+                 "               report workload\n");
     std::exit(code);
 }
 
@@ -119,6 +125,7 @@ struct Samples {
     std::vector<double> statementRead;
     long statementLines = 0;
     StatementTotals statementTotals;
+    std::vector<XlsxTiming> xlsx;
 };
 
 class Run {
@@ -206,6 +213,14 @@ class Run {
             Agree("detail-report", ed, sd);
             if (ed.records != books_.records())
                 throw std::runtime_error("the detail report does not list every record");
+        }
+
+        if (runs("xlsx-report")) {
+            DetailTotals ex, sx;
+            if (!RestartPeakRss()) samples_.peakIsLifetime = true;
+            samples_.xlsx.push_back(details_.xlsxReport(ex));
+            details_.detailQuery(sx);
+            Agree("xlsx-report", ex, sx);
         }
 
         if (runs("ledger-report") || runs("profit-report") || runs("statement-import"))
@@ -453,6 +468,27 @@ int Main(int argc, char** argv) {
             "  %-14s build %.3f s, text %.3f s, grid %.1f MB, (all but the text)/raw %.2f\n", w,
             build[w], write[w], samples.gridMb[w], (engine[w] - write[w]) / raw);
     }
+    XlsxTiming xlsx;
+    if (!samples.xlsx.empty()) {
+        auto median = [&](auto field) {
+            std::vector<double> v;
+            for (const XlsxTiming& t : samples.xlsx) v.push_back(field(t));
+            return Median(v);
+        };
+        xlsx.report.build = median([](const XlsxTiming& t) { return t.report.build; });
+        xlsx.report.write = median([](const XlsxTiming& t) { return t.report.write; });
+        xlsx.xlsx = median([](const XlsxTiming& t) { return t.xlsx; });
+        for (const XlsxTiming& t : samples.xlsx) {
+            xlsx.peakBeforeMb = std::max(xlsx.peakBeforeMb, t.peakBeforeMb);
+            xlsx.peakMb = std::max(xlsx.peakMb, t.peakMb);
+            xlsx.fileMb = t.fileMb;
+        }
+        std::printf(
+            "  %-14s build %.3f s, text %.3f s, xlsx %.3f s (%.1f MB file); peak %.1f MB before "
+            "the xlsx, %.1f MB after (+%.1f MB)\n",
+            "xlsx-report", xlsx.report.build, xlsx.report.write, xlsx.xlsx, xlsx.fileMb,
+            xlsx.peakBeforeMb, xlsx.peakMb, xlsx.peakMb - xlsx.peakBeforeMb);
+    }
     std::printf("\nengine peak resident memory: %.1f MB (%.1f MB while scanning)\n", peak,
                 scanPeak);
     if (samples.peakIsLifetime)
@@ -484,6 +520,10 @@ int Main(int argc, char** argv) {
             << ", \"detail_report_text_s\": " << Fixed(write["detail-report"], 6)
             << ", \"detail_report_without_text_vs_raw\": "
             << Fixed((engine["detail-report"] - write["detail-report"]) / raw, 4)
+            << ", \"xlsx_report\": {\"text_s\": " << Fixed(xlsx.report.write, 6)
+            << ", \"xlsx_s\": " << Fixed(xlsx.xlsx, 6)
+            << ", \"peak_before_xlsx_mb\": " << Fixed(xlsx.peakBeforeMb, 1)
+            << ", \"peak_mb\": " << Fixed(xlsx.peakMb, 1) << "}"
             << ", \"engine_peak_rss_mb\": " << Fixed(peak, 1) << "}\n";
         if (!out) {
             std::fprintf(stderr, "kvl-bench: cannot write %s\n", options.json.c_str());

@@ -8,10 +8,12 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libgl1-mesa-dev libcli11-dev
+  # The charts (Qt Charts, whose CMake files ask for Qt OpenGL's; SVG export) and spreadsheets.
+  qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libxlsxwriter-dev
   libgtest-dev googletest libbenchmark-dev
   libsqlite3-dev
   libofx-dev libcsv-dev
-  python3 python3-dbfread python3-dbf libdbd-xbase-perl
+  python3 python3-dbfread python3-dbf python3-openpyxl libdbd-xbase-perl
   xvfb xauth
   clang libclang-rt-14-dev
   help2man bash-completion desktop-file-utils appstream lintian dpkg-dev

@@ -224,6 +224,7 @@ void TFormMain::buildIncomeExpenseTab() {
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     connect(FolderCBox, &QComboBox::currentIndexChanged, this, &TFormMain::FolderCBoxChange);
     connect(BtnHelpIncExp, &QToolButton::clicked, this, [] { ShowHelpTopic(500); });
+
 }
 
 void TFormMain::buildReportTab() {
@@ -239,6 +240,9 @@ void TFormMain::buildReportTab() {
                       QStringLiteral("Weekly or monthly profit"), false);
     BtnGLRpt = PictureButton(page, "BtnGLRpt", Picture::Ledger, QStringLiteral("General Ledger"),
                              QStringLiteral("General ledger of the report period"), false);
+    BtnChartRpt =
+        PictureButton(page, "BtnChartRpt", Picture::Charts, QStringLiteral("Charts"),
+                      QStringLiteral("Monthly profit and totals by account as charts"), false);
     LabelFrom = Caption(page, "LabelFrom", QStringLiteral("Report From:"));
     MaskEdit1 = MaskField(page, "MaskEdit1", DateEditMask(), 84);
     MaskEdit1->setToolTip(QStringLiteral("First day of the report period"));
@@ -263,11 +267,17 @@ void TFormMain::buildReportTab() {
     PopupProfRpt->setObjectName(QStringLiteral("PopupProfRpt"));
     AddReportEntry(PopupProfRpt, "&Weekly Profit", "weekly-profit");
     AddReportEntry(PopupProfRpt, "&Monthly Profit", "monthly-profit");
+    PopupCharts = new QMenu(this);
+    PopupCharts->setObjectName(QStringLiteral("PopupCharts"));
+    AddChartEntry(PopupCharts, "&Monthly Profit", "monthly-profit");
+    AddChartEntry(PopupCharts, "&Expenses by Account", "expenses-by-account");
+    AddChartEntry(PopupCharts, "&Income by Account", "income-by-account");
 
     auto* side = new QVBoxLayout;
     side->setSpacing(3);
     side->addWidget(BtnProfRpt);
     side->addWidget(BtnGLRpt);
+    side->addWidget(BtnChartRpt);
     side->addStretch();
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(8, 8, 8, 6);
@@ -292,6 +302,7 @@ void TFormMain::buildReportTab() {
     connect(BtnIncRpt, &QToolButton::clicked, this, &TFormMain::BtnIncRptClick);
     connect(BtnProfRpt, &QToolButton::clicked, this, &TFormMain::BtnProfRptClick);
     connect(BtnGLRpt, &QToolButton::clicked, this, &TFormMain::BtnGLRptClick);
+    connect(BtnChartRpt, &QToolButton::clicked, this, &TFormMain::BtnChartRptClick);
     connect(MaskEdit1, &QLineEdit::textChanged, this, &TFormMain::MaskEdit1Change);
     connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TFormMain::MaskEdit1Exit);
     connect(MaskEdit2, &QLineEdit::textChanged, this, &TFormMain::MaskEdit2Change);
@@ -417,6 +428,7 @@ void TFormMain::buildMaintenanceTab() {
     connect(BtnEraseData, &QToolButton::clicked, this, &TFormMain::BtnEraseDataClick);
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
     connect(BtnHelpMaint, &QToolButton::clicked, this, [] { ShowHelpTopic(400); });
+
 }
 
 void TFormMain::buildMenus() {

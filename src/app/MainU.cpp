@@ -324,6 +324,10 @@ void TFormMain::BtnProfRptClick() {
     PopupProfRpt->exec(QCursor::pos());
 }
 
+void TFormMain::BtnChartRptClick() {
+    PopupCharts->exec(QCursor::pos());
+}
+
 void TFormMain::MaskEdit1Change() {
     if (const std::optional<QDate> date = ReadDateText(MaskEdit1->programText()))
         ReportFrom = *date;

@@ -86,6 +86,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QToolButton* BtnIncRpt;
     QToolButton* BtnProfRpt;
     QToolButton* BtnGLRpt;
+    QToolButton* BtnChartRpt;
     QLabel* LabelFrom;
     TMaskEdit* MaskEdit1;
     QLabel* LabelThrough;
@@ -94,6 +95,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QMenu* PopupExpRpt;
     QMenu* PopupIncRpt;
     QMenu* PopupProfRpt;
+    QMenu* PopupCharts;
 
     QPushButton* BtnFont;
     QLineEdit* Edit1;
@@ -141,6 +143,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void BtnIncRptClick();
     void BtnProfRptClick();
     void BtnGLRptClick();
+    void BtnChartRptClick();
     void MaskEdit1Change();
     void MaskEdit1Exit();
     void MaskEdit2Change();
@@ -164,6 +167,9 @@ class TFormMain : public QMainWindow, public ProgressSink {
     // or button does: its tables opened, the builder run with the desktop's report context, every
     // table closed.
     void RunReportEntry(const char* kind);
+    // Runs the chart named kind (reports/ChartSeries.h) over the report period and the folders
+    // chosen as for a report, with every table closed again, and shows it in the chart window.
+    void RunChartEntry(const char* kind);
 
     // Asks for a bank or card statement and shows it for review with its tables open.
     void MenuImportStatementClick();
@@ -185,6 +191,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void buildMenus();
     // An entry of a report menu; disabled when this version has no builder for kind.
     QAction* AddReportEntry(QMenu* menu, const char* text, const char* kind);
+    QAction* AddChartEntry(QMenu* menu, const char* text, const char* kind);
     static bool ReportEntryAvailable(const char* kind);
     void loadReportSettings();
     void showPrinter();

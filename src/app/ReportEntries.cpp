@@ -1,11 +1,14 @@
 // The Report Generation tab's entries: each runs one report of the report table through the
-// desktop's report context, with the account pick list for the account detail reports.
+// desktop's report context, with the account pick list for the account detail reports, or one
+// chart, shown in the chart window.
 #include <QAction>
 #include <QMenu>
 
 #include "accounts/AccountOps.h"
 #include "accounts/PickAccU.h"
 #include "app/MainU.h"
+#include "reports/ChartSeries.h"
+#include "reports/ChartU.h"
 #include "reports/DesktopContext.h"
 #include "reports/ReportKinds.h"
 
@@ -36,6 +39,21 @@ QAction* TFormMain::AddReportEntry(QMenu* menu, const char* text, const char* ki
     action->setEnabled(ReportEntryAvailable(kind));
     connect(action, &QAction::triggered, this, [this, kind] { RunReportEntry(kind); });
     return action;
+}
+
+QAction* TFormMain::AddChartEntry(QMenu* menu, const char* text, const char* kind) {
+    QAction* action = menu->addAction(QString::fromLatin1(text));
+    action->setObjectName(QStringLiteral("chart-") + QString::fromLatin1(kind));
+    connect(action, &QAction::triggered, this, [this, kind] { RunChartEntry(kind); });
+    return action;
+}
+
+void TFormMain::RunChartEntry(const char* kind) {
+    const ChartKind* chart = FindChartKind(QString::fromLatin1(kind));
+    if (!chart || !ChartForm) return;
+    DesktopContext ctx;
+    ChartData data;
+    if (RunChart(*chart, ctx, &data) == ReportResult::Presented) ChartForm->ShowChart(data);
 }
 
 void TFormMain::RunReportEntry(const char* kind) {

@@ -23,6 +23,7 @@
 #include "entry/IncomeU.h"
 #include "entry/PickExpU.h"
 #include "entry/PickIncU.h"
+#include "reports/ChartU.h"
 #include "reports/MultFolU.h"
 #include "reports/ReportU.h"
 #include "screen/KeyboardReturn.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
     kvl::PmtImportForm = new kvl::TPmtImport(formMain->PackNeeded, formMain);
     kvl::StmtImportForm = new kvl::TStmtImport(formMain);
     kvl::ReportForm = new kvl::TReportF(formMain);
+    kvl::ChartForm = new kvl::TChartF(formMain);
     kvl::SetProgressSink(formMain);
 
     if (!formMain->FormShow()) {

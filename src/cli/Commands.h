@@ -37,6 +37,7 @@ using AddCommand = Command (*)(CLI::App& cli);
     X(AddUpgradeCommand)        \
     X(AddEraseCommand)          \
     X(AddReportCommand)         \
+    X(AddChartCommand)          \
     X(AddArchiveCommand)        \
     X(AddDearchiveCommand)      \
     X(AddRateChangeCommand)     \

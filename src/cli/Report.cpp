@@ -1,6 +1,6 @@
 // kvl-cli report: builds a report as the Report Generation tab does and writes it as the viewer's
-// exports would (txt, tsv) or as Print would lay it out (pdf), with 60 lines a page, the rule
-// without a printer. The period defaults to the current month; folders come from --folders (or
+// exports would (txt, tsv, xlsx) or as Print would lay it out (pdf), with 60 lines a page, the
+// rule without a printer. The period defaults to the current month; folders come from --folders (or
 // the one live folder) and the account of a single-account report from --account.
 #include <CLI/CLI.hpp>
 #include <QFile>
@@ -25,6 +25,7 @@
 #include "reports/ReportKinds.h"
 #include "reports/ReportPaint.h"
 #include "reports/RptUtil.h"
+#include "reports/XlsxExport.h"
 
 namespace kvl::cli {
 
@@ -57,6 +58,13 @@ class CliContext : public ReportContext {
             if (!written) Complain(kCommand, QStringLiteral("cannot write %1").arg(output));
             return;
         }
+        if (format == "xlsx") {
+            QString reason;
+            written = WriteReportXlsx(grid, output, &reason);
+            if (!written)
+                Complain(kCommand, QStringLiteral("cannot write %1: %2").arg(output, reason));
+            return;
+        }
         const ExportFormat exportFormat =
             format == "tsv" ? ExportFormat::TabDelimited : ExportFormat::AsciiText;
         if (!output.isEmpty()) {
@@ -70,15 +78,6 @@ class CliContext : public ReportContext {
         if (!written) Complain(kCommand, QStringLiteral("cannot write to standard output"));
     }
 };
-
-// The live folders, in number order.
-std::vector<int> LiveFolders() {
-    OpenFolders();
-    std::vector<int> numbers;
-    for (const QString& item : FolderListItems()) numbers.push_back(ItemFolderNumber(item));
-    code4close(cb);
-    return numbers;
-}
 
 // The record number of account `number` in the chart; -1 when the chart has no such account.
 long FindAccount(char chart, int number) {
@@ -118,8 +117,9 @@ int RunReportCommand(const ReportOptions& o) {
                                .arg(QString::fromStdString(o.kind)));
         return 2;
     }
-    if (o.format == "pdf" && o.output.empty()) {
-        Complain(kCommand, QStringLiteral("--format pdf needs --output FILE"));
+    if ((o.format == "pdf" || o.format == "xlsx") && o.output.empty()) {
+        Complain(kCommand, QStringLiteral("--format %1 needs --output FILE")
+                               .arg(QString::fromStdString(o.format)));
         return 2;
     }
     if (!kind->periodAndFolders && !o.folders.empty()) {
@@ -154,6 +154,7 @@ int RunReportCommand(const ReportOptions& o) {
         gui = std::make_unique<QGuiApplication>(argc, argv);
     }
 
+    const QString output = OutputPath(o.output);
     DataSession session;
     if (!session.open(o.dir, kCommand)) return 2;
     OpenSettings();
@@ -164,7 +165,7 @@ int RunReportCommand(const ReportOptions& o) {
 
     CliContext ctx;
     ctx.format = o.format;
-    ctx.output = QString::fromLocal8Bit(o.output.c_str());
+    ctx.output = output;
     if (gui) ctx.font = ReportFontOfSettings();
     if (kind->periodAndFolders) {
         const std::vector<int> live = LiveFolders();
@@ -205,18 +206,12 @@ Command AddReportCommand(CLI::App& cli) {
         ->required()
         ->check(CLI::IsMember(kinds).description(""));
     AddDirOption(*command, o->dir);
-    command->add_option("--from", o->from, "the period's first day (default: the month's first)")
-        ->type_name("YYYY-MM-DD");
-    command
-        ->add_option("--through", o->through, "the period's last day (default: the month's last)")
-        ->type_name("YYYY-MM-DD");
-    command->add_option("--folders", o->folders, "the folders, or all (needed with two or more)")
-        ->type_name("N,N,...|all");
+    AddPeriodOptions(*command, o->from, o->through, o->folders);
     command->add_option("--account", o->account, "the account of an account detail report")
         ->type_name("N");
-    command->add_option("--format", o->format, "txt (default), tsv or pdf")
-        ->type_name("txt|tsv|pdf")
-        ->check(CLI::IsMember({"txt", "tsv", "pdf"}).description(""));
+    command->add_option("--format", o->format, "txt (default), tsv, pdf or xlsx")
+        ->type_name("txt|tsv|pdf|xlsx")
+        ->check(CLI::IsMember({"txt", "tsv", "pdf", "xlsx"}).description(""));
     command->add_option("--output", o->output, "the file to write (default: standard output)")
         ->type_name("FILE");
     std::string footer = "KIND is one of:";
@@ -225,7 +220,9 @@ Command AddReportCommand(CLI::App& cli) {
         "\ntxt and tsv are the viewer's \"Ascii Text\" and \"Tab Delimited\" exports (UTF-8, CR "
         "LF);\n"
         "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
-        "60 lines. A report without rows says \"Report contains no data.\" and exits 1.";
+        "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the\n"
+        "column headers and the rows, amounts, dates and numbers as such. A report without\n"
+        "rows says \"Report contains no data.\" and exits 1.";
     command->footer(footer);
     return {command, [o] { return RunReportCommand(*o); }};
 }

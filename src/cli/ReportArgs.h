@@ -1,24 +1,42 @@
-// The arguments of kvl-cli report that need more than parsing: the period's dates and the folder
-// selection. Each complains on stderr ("kvl-cli report: ...") when it refuses.
+// The arguments of kvl-cli report and chart that need more than parsing: the period's dates, the
+// folder selection and the output file. Each complains on stderr ("kvl-cli report: ...", or the
+// command given) when it refuses.
 #pragma once
 
 #include <QDate>
+#include <QString>
 #include <string>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace kvl::cli {
 
 inline constexpr char kCommand[] = "report";
 
+// Declares --from, --through and --folders on command.
+void AddPeriodOptions(CLI::App& command, std::string& from, std::string& through,
+                      std::string& folders);
+
 // text as YYYY-MM-DD into *date (left as it is when text is empty). A date outside the hundred
 // years that the century window stores is refused: the data files would read it a century off.
-bool ReadReportDate(const std::string& text, const char* option, QDate* date);
+bool ReadReportDate(const std::string& text, const char* option, QDate* date,
+                    const char* command = kCommand);
 
 // The folder selection of --folders over the live folders (in number order): "all" is every
 // one; otherwise each number given must be a live folder, and the selection keeps the list's
 // order. Without --folders one live folder is the selection, and two or more are refused.
 // Returns 0, or the exit code when refused.
 int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
-                        std::vector<int>* out);
+                        std::vector<int>* out, const char* command = kCommand);
+
+// The live folders of the data set in the current directory, in number order.
+std::vector<int> LiveFolders();
+
+// The output file named on the command line, made absolute against the directory the command was
+// started in (a session then enters the data directory). Empty for none.
+QString OutputPath(const std::string& given);
 
 }  // namespace kvl::cli

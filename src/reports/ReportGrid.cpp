@@ -55,6 +55,9 @@ void ReportGrid::reset(int width, int columns) {
 
 void ReportGrid::clear() {
     std::vector<RowRef>().swap(rows_);
+    std::vector<RowKind>().swap(kinds_);
+    columnKinds_.clear();
+    dateFormat_.clear();
     std::vector<Block>().swap(blocks_);
     std::string().swap(text_);
     std::string().swap(scratch_);
@@ -63,8 +66,23 @@ void ReportGrid::clear() {
     columns_ = 0;
 }
 
-void ReportGrid::appendRow() {
+void ReportGrid::appendRow(RowKind kind) {
     rows_.push_back({kEmptyRow, 0});
+    kinds_.push_back(kind);
+}
+
+void ReportGrid::setRowKind(int row, RowKind kind) {
+    if (row >= 0 && row < rows()) kinds_[static_cast<std::size_t>(row)] = kind;
+}
+
+RowKind ReportGrid::rowKind(int row) const {
+    return row >= 0 && row < rows() ? kinds_[static_cast<std::size_t>(row)] : RowKind::Body;
+}
+
+CellKind ReportGrid::columnKind(int column) const {
+    return column >= 0 && static_cast<std::size_t>(column) < columnKinds_.size()
+               ? columnKinds_[static_cast<std::size_t>(column)]
+               : CellKind::Text;
 }
 
 const char* ReportGrid::segment(const RowRef& ref) const {
@@ -247,7 +265,8 @@ QString ReportGrid::cell(int row, int column) const {
 }
 
 std::size_t ReportGrid::memoryUsed() const {
-    std::size_t total = rows_.capacity() * sizeof(RowRef) + blocks_.capacity() * sizeof(Block);
+    std::size_t total = rows_.capacity() * sizeof(RowRef) + kinds_.capacity() * sizeof(RowKind) +
+                        blocks_.capacity() * sizeof(Block);
     for (const Block& block : blocks_) total += block.size;
     return total;
 }

@@ -7,6 +7,12 @@
 // bytes unused, which the builders' pattern (fill the row just added, flag the row before) never
 // does in bulk. A cell holds at most 65,535 UTF-8 bytes; a longer text is cut at a character
 // boundary.
+//
+// Beside the cells, the grid records what a spreadsheet needs and the texts do not say: each row's
+// part in the report (a body row, a total, a title, a section line, a column header, or the page
+// layout: the page line and the page break) and each content column's kind of value (text, an
+// amount, a date in the report date format, a whole number), with that date format. The viewer,
+// the printer and the text exports ignore them.
 #pragma once
 
 #include <QByteArrayView>
@@ -19,6 +25,20 @@
 #include <vector>
 
 namespace kvl {
+
+// A row's part in the report: one byte a row.
+enum class RowKind : std::uint8_t {
+    Body,          // a row of the report's content, a blank spacing row included
+    Total,         // a total line
+    Title,         // a title line of a page header
+    Section,       // a section line, in a page header or opening a section
+    ColumnHeader,  // a column header row, in a page header or opening a section
+    Layout,        // the page line ("Page n" and the date) or a page break
+};
+
+// The values a content column holds; a cell whose text is not such a value (a total's caption in
+// a date column) is text all the same.
+enum class CellKind : std::uint8_t { Text, Amount, Date, Number };
 
 class ReportGrid {
   public:
@@ -36,9 +56,21 @@ class ReportGrid {
     int rows() const { return static_cast<int>(rows_.size()); }
 
     // Makes room for this many rows in all before the row table must grow.
-    void reserveRows(std::size_t rows) { rows_.reserve(rows); }
+    void reserveRows(std::size_t rows) {
+        rows_.reserve(rows);
+        kinds_.reserve(rows);
+    }
     // Appends a row of empty cells.
-    void appendRow();
+    void appendRow(RowKind kind = RowKind::Body);
+    // Rows out of range are ignored by setRowKind and read as Body.
+    void setRowKind(int row, RowKind kind);
+    RowKind rowKind(int row) const;
+    // The content columns' kinds, in order; a column not given holds text.
+    void setColumnKinds(std::vector<CellKind> kinds) { columnKinds_ = std::move(kinds); }
+    CellKind columnKind(int column) const;
+    // The report date format ("MM/DD/YY") in which the date columns are written.
+    void setDateFormat(const QString& format) { dateFormat_ = format; }
+    const QString& dateFormat() const { return dateFormat_; }
     // Rows and columns out of range are ignored by set and read as empty.
     void set(int row, int column, QStringView text);
     QString cell(int row, int column) const;
@@ -85,6 +117,9 @@ class ReportGrid {
     int width_ = 0;
     int columns_ = 0;
     std::vector<RowRef> rows_;
+    std::vector<RowKind> kinds_;  // beside rows_, one a row
+    std::vector<CellKind> columnKinds_;
+    QString dateFormat_;
     std::vector<Block> blocks_;
     // set's text (ASCII, or else UTF-8) and the row it rewrites, kept to avoid allocating.
     std::string text_, scratch_;

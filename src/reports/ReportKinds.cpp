@@ -60,9 +60,13 @@ const ReportKind* FindReportKind(const QString& name) {
     return nullptr;
 }
 
+void OpenReportTables(const std::vector<ReportTable>& tables) {
+    for (ReportTable table : tables) Open(table);
+}
+
 ReportResult RunReport(const ReportKind& kind, ReportContext& ctx) {
     if (!kind.build) return ReportResult::NotRun;
-    for (ReportTable table : kind.tables) Open(table);
+    OpenReportTables(kind.tables);
     const ReportResult result = kind.build(ctx);
     code4close(cb);
     return result;

@@ -24,6 +24,8 @@ struct ReportKind {
 };
 
 const std::vector<ReportKind>& ReportKinds();
+// Opens the tables in order, as a report's menu entry does (a failed open ends the program).
+void OpenReportTables(const std::vector<ReportTable>& tables);
 const ReportKind* FindReportKind(const QString& name);
 
 // Opens the kind's tables in order (an open that fails ends the program, naming the file), runs

@@ -1,8 +1,5 @@
 #include "reports/ReportU.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,6 +16,8 @@
 
 #include "data/Messages.h"
 #include "reports/ReportGrid.h"
+#include "reports/ViewerParts.h"
+#include "reports/XlsxExport.h"
 #include "screen/Setup.h"
 
 namespace kvl {
@@ -29,12 +28,6 @@ namespace {
 
 // The screen font never goes below this size.
 constexpr int kSmallestScreenPoints = 8;
-
-// An hourglass for the length of a print or export.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -62,22 +55,16 @@ void TReportArea::wheelEvent(QWheelEvent* event) {
 }
 
 TReportF::TReportF(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ReportF"));
-    setWindowTitle(QStringLiteral("Report"));
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MenuExit = MainMenu1->addAction(QStringLiteral("E&xit"));
-    MenuPrint = MainMenu1->addAction(QStringLiteral("Print"));
-    MenuExport = MainMenu1->addMenu(QStringLiteral("&Export"));
+    const ViewerMenus menus =
+        SetUpViewer(this, QStringLiteral("ReportF"), QStringLiteral("Report"));
+    MainMenu1 = menus.bar;
+    MenuExit = menus.exit;
+    MenuPrint = menus.print;
+    MenuExport = menus.exports;
     MenuAsciiText = MenuExport->addAction(QStringLiteral("Ascii &Text"));
     MenuTabDelimited = MenuExport->addAction(QStringLiteral("Tab &Delimited"));
     MenuPdf = MenuExport->addAction(QStringLiteral("&PDF"));
+    MenuXlsx = MenuExport->addAction(QStringLiteral("&Spreadsheet (xlsx)"));
 
     auto* rule = new QFrame(this);
     rule->setObjectName(QStringLiteral("Rule"));
@@ -109,6 +96,7 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     connect(MenuAsciiText, &QAction::triggered, this, &TReportF::MenuAsciiTextClick);
     connect(MenuTabDelimited, &QAction::triggered, this, &TReportF::MenuTabDelimitedClick);
     connect(MenuPdf, &QAction::triggered, this, &TReportF::MenuPdfClick);
+    connect(MenuXlsx, &QAction::triggered, this, &TReportF::MenuXlsxClick);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TReportF::ScrollBar1Change);
 }
 
@@ -228,22 +216,7 @@ void TReportF::MenuPrintClick() {
 }
 
 QString TReportF::AskFileName(const QString& filter, const QString& suffix) {
-    const QString remembered = QDir::currentPath();
-    // In the current directory each time, not wherever a file dialog was last left.
-    QFileDialog dialog(this, QStringLiteral("Export Report"), remembered);
-    SaveDialog1 = &dialog;
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(QString());
-    const bool chosen = dialog.exec() == QDialog::Accepted;
-    SaveDialog1 = nullptr;
-    QDir::setCurrent(remembered);
-    if (!chosen || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().constFirst();
+    return AskExportFile(this, QStringLiteral("Export Report"), filter, suffix, &SaveDialog1);
 }
 
 void TReportF::ExportReport(ExportFormat format) {
@@ -270,6 +243,15 @@ void TReportF::MenuPdfClick() {
     }
     ReportImageFailures();
     if (pages == 0) ShowMessage(MsgKind::Information, QStringLiteral("Unable to save to: ") + name);
+}
+
+void TReportF::MenuXlsxClick() {
+    if (!grid_) return;
+    const QString name =
+        AskFileName(QStringLiteral("Spreadsheets (*.xlsx)"), QStringLiteral("xlsx"));
+    if (name.isEmpty()) return;
+    const WaitCursor wait;
+    ExportReportXlsx(*grid_, name);
 }
 
 }  // namespace kvl

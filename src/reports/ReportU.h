@@ -1,9 +1,10 @@
 // The report viewer "Report": shows a finished report grid maximised on white, painting only the
 // rows in view below a one-pixel rule, with a scroll bar down the right edge; prints it on the
-// current printer; exports it as "Ascii Text" (*.txt), "Tab Delimited" (*.asc) or "PDF" (*.pdf,
-// through the printing code). The report font is reduced to fit the width, not below 8 points on
-// screen. The export dialog leaves the current directory as it was, since the tables are opened
-// by bare names. The grid stays its owner's; the viewer only reads it while shown.
+// current printer; exports it as "Ascii Text" (*.txt), "Tab Delimited" (*.asc), "PDF" (*.pdf,
+// through the printing code) or "Spreadsheet (xlsx)" (*.xlsx). The report font is reduced to fit
+// the width, not below 8 points on screen. The export dialog leaves the current directory as it
+// was, since the tables are opened by bare names. The grid stays its owner's; the viewer only reads
+// it while shown.
 #pragma once
 
 #include <QDialog>
@@ -39,6 +40,7 @@ class TReportF : public QDialog {
     QAction* MenuAsciiText;
     QAction* MenuTabDelimited;
     QAction* MenuPdf;
+    QAction* MenuXlsx;
     TReportArea* PaintBox1;
     QScrollBar* ScrollBar1;
     // The save dialog of the exports, "Export Report", created for each export.
@@ -55,6 +57,7 @@ class TReportF : public QDialog {
     void MenuAsciiTextClick() { ExportReport(ExportFormat::AsciiText); }
     void MenuTabDelimitedClick() { ExportReport(ExportFormat::TabDelimited); }
     void MenuPdfClick();
+    void MenuXlsxClick();
     void ScrollBar1Change(int position);
     void PaintBox1Paint(QPainter& painter);
 

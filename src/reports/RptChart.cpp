@@ -24,6 +24,7 @@ ReportResult BuildChart(ReportContext& ctx, const Chart& chart) {
     BeginReport(ctx.LinesPerPage());
     TitleLines = {QString::fromLatin1(chart.title)};
     ColumnStops = {QStringLiteral("R05"), QStringLiteral("L10")};
+    SetColumnKinds({CellKind::Number, CellKind::Text});
     HeaderRows[0] = {QStringLiteral("R05Acnt."), QStringLiteral("L10Account Name"),
                      QStringLiteral("U")};
     SectionLine = QString::fromLatin1(chart.flagged);

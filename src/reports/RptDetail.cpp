@@ -166,10 +166,11 @@ struct Detail {
     const char* kind;  // the title after the folder and account names
     int width;
     QStringList stops;
-    QStringList header;          // flags included
-    int linesPerRecord;          // reserved by the page check of each record row and of the total
-    const char* totalText;       // column 0 of the total row
-    std::vector<FIELD4*> shown;  // the fields the rows show, as writeRow takes them
+    std::vector<CellKind> kinds;  // of the columns
+    QStringList header;           // flags included
+    int linesPerRecord;           // reserved by the page check of each record row and of the total
+    const char* totalText;        // column 0 of the total row
+    std::vector<FIELD4*> shown;   // the fields the rows show, as writeRow takes them
     // The record's row or rows, after the page check, from a copy of its image.
     void (*writeRow)(const RowSource& source, const char* image, long long cents);
 };
@@ -232,6 +233,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     TitleLines = {FolderTitle(account.chosen ? account.name + QLatin1Char(' ') + kind : kind),
                   PeriodTitle(ReportFrom, ReportThrough)};
     ColumnStops = d.stops;
+    SetColumnKinds(d.kinds);
     HeaderRows[0] = d.header;
 
     // Stored dates are CCYYMMDD text, which orders as the days do.
@@ -310,6 +312,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     SetValue(0, QString::fromLatin1(d.totalText));
     for (int c = 1; c < N - 2; ++c) SetValue(c, QString());
     SetValue(N - 2, FormatCents(total));
+    MarkTotalRow();
     if (FolderSelection.size() > 1) AddIncludedFolders();
     return ShowReport(ctx);
 }
@@ -329,6 +332,7 @@ Detail ExpenseDetail() {
             67,
             {QStringLiteral("L00"), QStringLiteral("R19"), QStringLiteral("R24"),
              QStringLiteral("L26"), QStringLiteral("R67")},
+            {CellKind::Date, CellKind::Number, CellKind::Number, CellKind::Text, CellKind::Amount},
             {QStringLiteral("L00Date"), QStringLiteral("R19Check No"), QStringLiteral("R24Acnt"),
              QStringLiteral("L26Paid to / Memo"), QStringLiteral("R67Amount"), QStringLiteral("U")},
             2,
@@ -352,6 +356,7 @@ Detail IncomeDetail() {
             72,
             {QStringLiteral("L00"), QStringLiteral("R18"), QStringLiteral("L21"),
              QStringLiteral("R72")},
+            {CellKind::Date, CellKind::Number, CellKind::Text, CellKind::Amount},
             {QStringLiteral("L00Date"), QStringLiteral("R18Account"),
              QStringLiteral("L21Description"), QStringLiteral("R72Amount"), QStringLiteral("U")},
             1,

@@ -92,6 +92,8 @@ ReportResult BuildGeneralLedger(ReportContext& ctx) {
                   PeriodTitle(ReportFrom, ReportThrough)};
     ColumnStops = {QStringLiteral("L00"), QStringLiteral("L10"), QStringLiteral("R50"),
                    QStringLiteral("R61"), QStringLiteral("R73")};
+    SetColumnKinds(
+        {CellKind::Date, CellKind::Text, CellKind::Amount, CellKind::Amount, CellKind::Amount});
     HeaderRows[0] = {QStringLiteral("L00Date"),    QStringLiteral("L10Description"),
                      QStringLiteral("R50Credit"),  QStringLiteral("R61Debit"),
                      QStringLiteral("R73Balance"), QStringLiteral("U")};
@@ -111,8 +113,10 @@ ReportResult BuildGeneralLedger(ReportContext& ctx) {
 
     long long balance = priorIncome - priorExpense;
     LedgerRow(QDate(), QStringLiteral("Prior Year Totals"), priorIncome, priorExpense, balance);
+    MarkTotalRow();
     balance += yearIncome - yearExpense;
     LedgerRow(QDate(), QStringLiteral("Fiscal YTD Totals"), yearIncome, yearExpense, balance);
+    MarkTotalRow();
     UnderlineLastRow();
     yearIncome += priorIncome;
     yearExpense += priorExpense;
@@ -135,6 +139,7 @@ ReportResult BuildGeneralLedger(ReportContext& ctx) {
 
     UnderlineLastRow();
     LedgerRow(QDate(), QStringLiteral("Fiscal YTD Totals"), yearIncome, yearExpense, balance);
+    MarkTotalRow();
     if (FolderSelection.size() > 1) AddIncludedFolders();
     return ShowReport(ctx);
 }

@@ -3,16 +3,14 @@
 // Through; for each, the income and expenses of the selected folders split by their account's
 // flag into taxable income, deductible expenses, taxable profit, non-taxable income,
 // non-deductible expenses and net profit, a row for every period even when all are zero, and a
-// Totals row. An income or expense whose account is not in its chart counts as non-taxable or
-// non-deductible. INC5 and EXP5 (their date tags are selected here), ACC, ACCI and FOLDER are
-// open; the archive flag is not consulted. ReportFrom is left as it is.
+// Totals row (the sums are those of ProfitSums.h). INC5 and EXP5, ACC, ACCI and FOLDER are open.
+// ReportFrom is left as it is.
 #pragma once
 
+#include "reports/ProfitSums.h"
 #include "reports/ReportContext.h"
 
 namespace kvl {
-
-enum class ProfitPeriod { Weekly, Monthly };
 
 ReportResult BuildProfitReport(ReportContext& ctx, ProfitPeriod period);
 ReportResult BuildWeeklyProfit(ReportContext& ctx);

@@ -96,9 +96,12 @@ QString ReportDateFormatOf(const QString& shortFormat) {
 }
 
 QString ReportDate(const QDate& date) {
+    return ReportDate(date, ReportDateFormat);
+}
+
+QString ReportDate(const QDate& date, const QString& format) {
     if (!date.isValid()) return QString();
     QString text;
-    const QString& format = ReportDateFormat;
     for (int i = 0; i < format.size();) {
         const QChar c = format.at(i);
         int run = 1;
@@ -129,6 +132,7 @@ void BeginReport(int linesPerPage) {
     PageLine = -1;
     PageNo = 0;
     Grid.reset(W, N);
+    Grid.setDateFormat(ReportDateFormat);
     HeaderRows.assign(1, QStringList(std::max(N, 1), QString()));
     ColumnStops = QStringList(std::max(N - 1, 0), QString());
     TitleLines.clear();
@@ -141,6 +145,15 @@ void NewLine() {
     Grid.appendRow();
     ++PageLine;
 }
+
+namespace {
+
+void NewRow(RowKind kind) {
+    Grid.appendRow(kind);
+    ++PageLine;
+}
+
+}  // namespace
 
 int LastRow() {
     return Grid.rows() - 1;
@@ -168,12 +181,20 @@ void UnderlineLastRow() {
     SetFlags(LastRow(), QStringLiteral("U"));
 }
 
+void SetColumnKinds(std::vector<CellKind> kinds) {
+    Grid.setColumnKinds(std::move(kinds));
+}
+
+void MarkTotalRow() {
+    Grid.setRowKind(LastRow(), RowKind::Total);
+}
+
 namespace {
 
 // The page header's parts from the cells made by HeaderCells.refresh().
 void PlaceTitles() {
     for (const QByteArray& title : HeaderCells.titleCells) {
-        NewLine();
+        NewRow(RowKind::Title);
         HeaderCells.row.assign(static_cast<size_t>(std::max(N, 1)), QByteArrayView());
         HeaderCells.row.front() = title;
         HeaderCells.row.back() = "B";
@@ -184,14 +205,14 @@ void PlaceTitles() {
 
 void PlaceSectionLine() {
     NewLine();
-    NewLine();
+    NewRow(RowKind::Section);
     HeaderCells.place({HeaderCells.sectionCell});
 }
 
 void PlaceColumnHeaders() {
     NewLine();
     for (const std::vector<QByteArray>& header : HeaderCells.headerCells) {
-        NewLine();
+        NewRow(RowKind::ColumnHeader);
         HeaderCells.row.assign(header.begin(), header.end());
         Grid.setRow(LastRow(), HeaderCells.row.data(),
                     std::min(N, static_cast<int>(HeaderCells.row.size())));
@@ -220,11 +241,11 @@ bool CheckPage(int linesNeeded, bool withHeaders) {
     ++PageNo;
     if (PageNo > 1) {
         if (withHeaders) UnderlineLastRow();
-        NewLine();
+        NewRow(RowKind::Layout);
         HeaderCells.place({"EJECT"});
     }
     PageLine = 0;
-    NewLine();
+    NewRow(RowKind::Layout);
     HeaderCells.refresh();
     char page[32] = "L00Page ";
     const char* pageEnd = std::to_chars(page + 8, page + sizeof page, PageNo).ptr;

@@ -27,6 +27,9 @@
 //   }
 // Cells are "L", "C" or "R", a two-character column and the text ("R50   1,234.56"), "EJECT",
 // "V"/"H" lines or "I" images; the last cell of a row holds its flags ("B" bold, "U" underlined).
+// Spreadsheets need to know what the texts do not say: after the stops, SetColumnKinds names each
+// content column's kind of value (amounts, dates, numbers, text), and MarkTotalRow() follows the
+// writing of a total line. The page header marks its own rows.
 // A second section on the same page: set SectionLine, then OpenSectionOnPage(). Rows out of the
 // usual pattern: CheckPage(PageLine + k, withHeaders), NewLine(), SetCell(LastRow(), c, text).
 // Dates in rows use ReportDate(d); the page header and the titles use the short date format.
@@ -89,6 +92,10 @@ void SetValue(int column, const QString& value);
 // The flags cell of the row: "U" underlines it, "B" makes it bold.
 void SetFlags(int row, const QString& flags);
 void UnderlineLastRow();
+// The content columns' kinds of value, in the grid, for the spreadsheet export.
+void SetColumnKinds(std::vector<CellKind> kinds);
+// Marks the last row as a total line.
+void MarkTotalRow();
 // Opens the section named by SectionLine on the current page: when CheckPage(PageLine + 6, true)
 // did not start a page (whose header already shows it), a blank row, the section line and the
 // column headers.
@@ -113,6 +120,8 @@ QDate FiscalYearStart(const QDate& date);
 QString ReportDateFormatOf(const QString& shortFormat);
 // The date in ReportDateFormat; empty for no date.
 QString ReportDate(const QDate& date);
+// The date in a report date format.
+QString ReportDate(const QDate& date, const QString& format);
 // "for " From " through " Through, in the short date format.
 QString PeriodTitle(const QDate& from, const QDate& through);
 // A column as two characters: " 5", "50".

@@ -281,6 +281,25 @@ void DrawProfit(QPainter& p) {
     p.drawPath(line);
 }
 
+void DrawCharts(QPainter& p) {
+    p.setPen(QPen(QColor(150, 150, 160), 1.5));
+    p.drawLine(QPointF(6, 58), QPointF(60, 58));
+    p.drawLine(QPointF(6, 58), QPointF(6, 6));
+    const struct {
+        qreal left, top;
+        QColor colour;
+    } bars[] = {{10, 34, kGreen}, {20, 44, kRed}, {32, 22, kGreen}, {42, 38, kRed}};
+    p.setPen(Outline(1.5));
+    for (const auto& bar : bars) {
+        const QRectF r(bar.left, bar.top, 9, 58 - bar.top);
+        p.setBrush(Shaded(r, bar.colour));
+        p.drawRect(r);
+    }
+    p.setPen(QPen(kGold.darker(115), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(12, 28), QPointF(26, 36), QPointF(38, 14), QPointF(56, 10)}));
+}
+
 void DrawLedger(QPainter& p) {
     p.setPen(Outline());
     p.setBrush(Shaded(QRectF(2, 14, 60, 44), QColor(120, 60, 40)));
@@ -450,6 +469,8 @@ void Draw(QPainter& p, Picture picture) {
             return DrawProfit(p);
         case Picture::Ledger:
             return DrawLedger(p);
+        case Picture::Charts:
+            return DrawCharts(p);
         case Picture::Font:
             return DrawFont(p);
         case Picture::Printer:

@@ -21,6 +21,7 @@ enum class Picture {
     IncomeReport,
     ProfitReport,
     Ledger,
+    Charts,
     Font,
     Printer,
     Backup,

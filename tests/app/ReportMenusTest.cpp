@@ -1,9 +1,13 @@
 // The Report Generation tab's menus: an entry is there for each report, usable once its builder
-// exists, and the charts of accounts run from both menus into the viewer.
+// exists, the charts of accounts run from both menus into the viewer, and the Charts menu's
+// charts over the folders chosen into the chart window.
 #include <QMenu>
+#include <QPushButton>
 
 #include "common/AppFixture.h"
 #include "common/NextModal.h"
+#include "data/Period.h"
+#include "reports/ChartU.h"
 #include "reports/MultFolU.h"
 #include "reports/ReportGrid.h"
 #include "reports/ReportKinds.h"
@@ -55,6 +59,47 @@ class ReportMenusTest : public QObject {
         QVERIFY(app.progress.shows.contains({true, QStringLiteral("Building Report")}));
         QCOMPARE(ReportForm->Grid(), nullptr);
         ReportForm = nullptr;
+        MultFolForm = nullptr;
+    }
+
+    void theChartsMenuShowsEachChartOverTheFoldersChosen() {
+        AppFixture app;
+        QVERIFY(app.start());
+        MultFolForm = new TMultFol(app.form);
+        ChartForm = new TChartF(app.form);
+        QList<ChartId> shown;
+        QStringList titles;
+        auto look = [&] {
+            kvltest::OnNextModal<TMultFol>([](TMultFol* folders) {
+                folders->BtnAll->click();
+                folders->BtnRun->click();
+            });
+            kvltest::OnNextModal<TChartF>([&](TChartF* chart) {
+                shown << chart->Data()->id;
+                titles << chart->Data()->titles;
+                chart->MenuExit->trigger();
+            });
+        };
+        for (QAction* action : app.form->PopupCharts->actions()) {
+            look();
+            action->trigger();
+        }
+        QCOMPARE(shown, QList<ChartId>({ChartId::MonthlyProfit, ChartId::ExpensesByAccount,
+                                        ChartId::IncomeByAccount}));
+        QCOMPARE(titles, QStringList({"Monthly Profit", "for 2/1/28 through 2/29/28",
+                                      "Expenses by Account", "for 2/1/28 through 2/29/28",
+                                      "Income by Account", "for 2/1/28 through 2/29/28"}));
+        QVERIFY(app.progress.shows.contains({true, QStringLiteral("Building Chart")}));
+        QVERIFY(app.responder.shown.isEmpty());
+
+        ReportFrom = QDate(2040, 1, 1);
+        ReportThrough = QDate(2040, 1, 31);
+        look();
+        app.form->PopupCharts->actions().first()->trigger();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(app.responder.shown.size(), 1);
+        QCOMPARE(app.responder.shown[0].text, QStringLiteral("Report contains no data."));
+        ChartForm = nullptr;
         MultFolForm = nullptr;
     }
 };

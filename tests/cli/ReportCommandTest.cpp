@@ -102,6 +102,9 @@ TEST_F(ReportCommandTest, APdfNeedsAFileAndHasThePages) {
     ReportRun r = Cli({"report", "income-chart", "-d", books(), "--format", "pdf"});
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("--format pdf needs --output FILE"));
+    r = Cli({"report", "income-chart", "-d", books(), "--format", "xlsx"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("--format xlsx needs --output FILE"));
     r = Cli({"report", "income-chart", "-d", books(), "--format", "pdf", "--output",
              file("chart.pdf")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();

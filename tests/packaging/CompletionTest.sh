@@ -59,7 +59,9 @@ cd "$scratch" || exit 1
 expect "kvl-cli check -d " "backup books "
 expect "kvl-cli new b" "backup books "
 expect "kvl-cli dump E" "EXP5 "
-expect "kvl-cli report --format " "pdf tsv txt "
+expect "kvl-cli report --format " "pdf tsv txt xlsx "
+expect "kvl-cli chart --format " "pdf png svg tsv "
+PATH=$(dirname "$cli"):$PATH expect "kvl-cli chart income-" "income-by-account "
 PATH=$(dirname "$cli"):$PATH expect "kvl-cli report income-s" "income-summary "
 
 if ((failures)); then

@@ -14,7 +14,8 @@ expected=(usr/bin/kvl-cli usr/share/bash-completion/completions/kvl-cli)
 if ((gui)); then
     expected+=(usr/bin/kvl usr/share/kelvane-talvarin/Kvl.hlp
         usr/share/applications/org.kelvane.Talvarin.desktop
-        usr/share/metainfo/org.kelvane.Talvarin.metainfo.xml)
+        usr/share/metainfo/org.kelvane.Talvarin.metainfo.xml
+        usr/libexec/kelvane-talvarin/kvl-chart)
     for size in 16 22 24 32 48 64 128 256; do
         expected+=("usr/share/icons/hicolor/${size}x$size/apps/org.kelvane.Talvarin.png")
     done
@@ -32,5 +33,10 @@ version=$("$stage/usr/bin/kvl-cli" --version)
 if ((gui)); then
     version=$("$stage/usr/bin/kvl" --version)
     [[ $version == "kvl 1.22" ]] || { echo "FAIL: kvl --version says '$version'"; exit 1; }
+    # The staged kvl-cli finds its chart renderer where the package puts it.
+    "$stage/usr/bin/kvl-cli" new "$stage/books" --sample >/dev/null
+    "$stage/usr/bin/kvl-cli" chart income-by-account -d "$stage/books" --folders all \
+        --format png --output "$stage/chart.png" ||
+        { echo "FAIL: the staged kvl-cli draws no chart"; exit 1; }
 fi
 echo "staged install complete"

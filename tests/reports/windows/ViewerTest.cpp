@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/FileDialogAnswers.h"
 #include "common/NextModal.h"
 #include "common/ScriptedResponder.h"
 #include "data/Clock.h"
@@ -125,20 +126,9 @@ class ViewerTest : public QObject {
         Fill(grid, 2, 2);
         TReportF viewer;
         test::ScriptedResponder messages;
-        QStringList filters, suffixes, titles;
+        kvltest::FileDialogAnswers dialogs;
         auto answer = [&](const QString& file) {
-            OnNextModal<QFileDialog>([&, file](QFileDialog* d) {
-                titles << d->windowTitle();
-                filters << d->nameFilters().join(QLatin1Char(';'));
-                suffixes << d->defaultSuffix();
-                d->setDirectory(elsewhere.path());
-                if (file.isEmpty()) {
-                    d->reject();
-                } else {
-                    d->selectFile(dir.filePath(file));
-                    static_cast<QDialog*>(d)->accept();
-                }
-            });
+            dialogs.next(dir.path(), elsewhere.path(), file);
         };
         OnNextModal<TReportF>([&](TReportF* v) {
             answer(QStringLiteral("plain"));
@@ -149,17 +139,20 @@ class ViewerTest : public QObject {
             v->MenuTabDelimited->trigger();
             answer(QStringLiteral("pages"));
             v->MenuPdf->trigger();
+            answer(QStringLiteral("sheet"));
+            v->MenuXlsx->trigger();
             v->close();
         });
         viewer.ShowReport(grid);
 
-        QCOMPARE(titles, QStringList(4, QStringLiteral("Export Report")));
-        QCOMPARE(filters, QStringList({"Text files (*.txt)", "Delimited files (*.asc)",
-                                       "Delimited files (*.asc)", "PDF files (*.pdf)"}));
-        QCOMPARE(suffixes, QStringList({"txt", "asc", "asc", "pdf"}));
+        QCOMPARE(dialogs.titles, QStringList(5, QStringLiteral("Export Report")));
+        QCOMPARE(dialogs.filters, QStringList({"Text files (*.txt)", "Delimited files (*.asc)",
+                                               "Delimited files (*.asc)", "PDF files (*.pdf)",
+                                               "Spreadsheets (*.xlsx)"}));
+        QCOMPARE(dialogs.suffixes, QStringList({"txt", "asc", "asc", "pdf", "xlsx"}));
         QCOMPARE(QDir::currentPath(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-                 QStringList({"pages.pdf", "plain.txt", "tabs.asc"}));
+                 QStringList({"pages.pdf", "plain.txt", "sheet.xlsx", "tabs.asc"}));
         QFile plain(dir.filePath(QStringLiteral("plain.txt")));
         QVERIFY(plain.open(QIODevice::ReadOnly));
         QCOMPARE(plain.readLine(), "Page 1" + QByteArray(27, ' ') + "6/15/26\r\n");
