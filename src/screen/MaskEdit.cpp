@@ -91,10 +91,14 @@ bool IsModifierKey(const QKeyEvent* event) {
     }
 }
 
+bool IsTyped(const QKeyEvent* event) {
+    return !event->text().isEmpty() && event->text().at(0).isPrint();
+}
+
 bool EditsText(const QKeyEvent* event) {
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) return true;
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) return true;
-    return !event->text().isEmpty() && event->text().at(0).isPrint();
+    return IsTyped(event);
 }
 
 }  // namespace
@@ -337,8 +341,7 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     }
     // A character no place takes leaves the text alone; over a selection Qt would remove the
     // selected text before refusing it.
-    if (!places_.empty() && !event->text().isEmpty() && event->text().at(0).isPrint() &&
-        !Takes(event->text().at(0))) {
+    if (!places_.empty() && IsTyped(event) && !Takes(event->text().at(0))) {
         event->accept();
         return;
     }
@@ -347,6 +350,10 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         if (EditsText(event) && selectedText().size() != displayText().size()) selectAll();
     }
     if (plain_ && EditsText(event)) leavePlainForEdit();
+    // A typed character replaces the selection before anyone reads the text: an amount field's
+    // separator key reformats what the field holds, and would otherwise keep the old whole part
+    // and cents around the new ones ("12.34" typed over with ".5" gave "12.54").
+    if (hasSelectedText() && IsTyped(event)) del();
     bool swallow = false;
     emit keyPressed(event, &swallow);
     if (swallow) {

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 
 #include "common/AppFixture.h"
+#include "common/Keys.h"
 #include "common/ModalScript.h"
 #include "entry/ExpenseU.h"
 #include "entry/IncomeU.h"
@@ -137,6 +138,27 @@ class EntryWindowTest : public QObject {
         QVERIFY(cb->tables().empty());
         QCOMPARE(app.stored().size(), 1);
         QCOMPARE(app.stored()[0].amount, 999999.99);
+    }
+
+    // Typing over the amount of a record entered with Tab stores what was typed, also when the
+    // first key is the separator, which reformats the field: nothing of 12.00 may remain.
+    void anAmountTypedOverIsStoredAsTyped() {
+        EntryApp app;
+        QVERIFY(app.started);
+        app.data(1, 12);
+        ModalScript script;
+        script.on(app.pickExp, [&] { QTest::keyClick(app.pickExp->StringGrid1, Qt::Key_Return); })
+            .on(app.expense,
+                [&] {
+                    QVERIFY(kvltest::TypeOver(app.expense->MaskEdit3, QStringLiteral(".5")));
+                    ModalScript::press(app.expense->BtnSave);
+                })
+            .on(app.pickExp, [&] { ModalScript::press(app.pickExp->BtnExit); });
+        QTest::mouseClick(app.form->BtnExpense, Qt::LeftButton);
+        SCRIPT_DONE(script);
+        QCOMPARE(app.stored().size(), 12);
+        QCOMPARE(app.stored()[11].payTo.trimmed(), QStringLiteral("P12"));
+        QCOMPARE(app.stored()[11].amount, 0.5);
     }
 
     void incomeMessagesFocusAndHelp() {

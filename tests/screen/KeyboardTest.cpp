@@ -11,6 +11,7 @@
 #include "screen/FormParts.h"
 #include "screen/MaskEdit.h"
 #include "screen/PickList.h"
+#include "screen/Scrutil.h"
 
 using namespace kvl;
 using kvltest::TabInto;
@@ -113,6 +114,30 @@ class KeyboardTest : public QObject {
 
         QTest::mouseClick(through, Qt::LeftButton, {}, QPoint(4, through->height() / 2));
         QVERIFY(through->hasFocus() && !through->hasSelectedText());
+    }
+
+    // Typing over a field entered with Tab keeps nothing of its old text, also when the first
+    // key is the separator that makes an amount field reformat what it holds.
+    void anAmountTypedOverKeepsNothingOfTheOldOne() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        TMaskEdit* before = MaskField(&window, "Before", AmountEditMask());
+        TMaskEdit* amount = MaskField(&window, "Amount", AmountEditMask());
+        layout->addWidget(before);
+        layout->addWidget(amount);
+        connect(amount, &TMaskEdit::keyPressed, amount,
+                [amount](QKeyEvent* e, bool* swallow) { AmountFieldKeyPress(amount, e, swallow); });
+        connect(amount, &TMaskEdit::fieldExit, amount, [amount] { AmountFieldExit(amount); });
+        QVERIFY(ShowActive(&window));
+        const QList<std::pair<const char*, const char*>> cases{
+            {".5", "     0.50"}, {"7", "     7.00"}, {"7.5", "     7.50"}, {"-.", "    -0.00"}};
+        for (const auto& [typed, stored] : cases) {
+            amount->setProgramText(QStringLiteral("    12.34"));
+            QVERIFY(TabInto(before));
+            QVERIFY(TypeOver(amount, QString::fromLatin1(typed)));
+            QTest::keyClick(amount, Qt::Key_Backtab);
+            QCOMPARE(amount->programText(), QString::fromLatin1(stored));
+        }
     }
 
     void numberFieldOpensPlainAndIsPaddedWhenEdited() {
