@@ -256,6 +256,8 @@ UpgradeOutcome UpgradeOldData(const QString& directory, QString* why) {
     if (converted) converted = replacement.commit(&reason);
     if (converted) return told(UpgradeOutcome::Converted, QString());
     replacement.discard();
+    // The box would stand over the message, as if the conversion were still running.
+    ShowProgress(false, QString());
     ShowMessage(MsgKind::Information,
                 QStringLiteral("The conversion stopped: ") + reason +
                     (replacement.committed()

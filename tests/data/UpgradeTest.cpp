@@ -125,12 +125,18 @@ TEST_F(UpgradeTest, AConversionThatStopsPartWayLeavesEveryTableAsItWas) {
     fs::remove(old_.file("Exp3.dbf"));
     WriteOldTable(old_.file("Exp3.dbf"), fields, {{{"19990110", "0", "9", "1", "Owner", "5"}}});
     QString why;
+    std::vector<std::string> progressThen;
+    messages.onShow = [&](const QString&) {
+        progressThen.push_back(progress.events.empty() ? "" : progress.events.back());
+    };
     EXPECT_EQ(kvl::UpgradeOldData(oldDir(), &why), kvl::UpgradeOutcome::Failed);
     EXPECT_TRUE(why.contains(QStringLiteral("EMemo"), Qt::CaseInsensitive)) << why.toStdString();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_TRUE(messages.shown[1].text.startsWith(QStringLiteral("The conversion stopped: ")));
     EXPECT_TRUE(messages.shown[1].text.endsWith(QStringLiteral("No data file was changed.")));
-    EXPECT_EQ(progress.events.back(), "set 60");  // stopped after the income, box left up
+    // Stopped after the income; the box is gone before the message says so.
+    EXPECT_EQ(progressThen, (std::vector<std::string>{"", "hide"}));
+    EXPECT_EQ(progress.events[progress.events.size() - 2], "set 60");
     ExpectUnchanged();
 }
 
