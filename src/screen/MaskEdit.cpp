@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 
 #include "data/Clock.h"
 #include "data/Messages.h"
@@ -178,7 +179,24 @@ void TMaskEdit::setEditMask(const QString& programMask) {
     }
     if (plain_) restoreMask();
     qtMask_ = QtInputMask(programMask, dateSeparator);
-    setInputMask(qtMask_);
+    applyMask(shownBlank());
+}
+
+void TMaskEdit::applyMask(QChar blank) {
+    maskBlank_ = blank;
+    setInputMask(qtMask_.chopped(1) + blank);
+}
+
+void TMaskEdit::showBlanks() {
+    const QChar blank = shownBlank();
+    if (places_.empty() || plain_ || maskBlank_ == blank) return;
+    // The program reads the same text before and after, and so do the signals' receivers.
+    const QString text = programText();
+    const bool modified = isModified();
+    const QSignalBlocker quiet(this);
+    applyMask(blank);
+    setText(layout(text));
+    setModified(modified);
 }
 
 QString TMaskEdit::programText() const {
@@ -238,7 +256,7 @@ QString TMaskEdit::layout(const QString& text) const {
         from = to;
         const QString pad(width - part.size(), QLatin1Char(' '));
         part = leadingBlanks_ ? pad + part : part + pad;
-        part.replace(QLatin1Char(' '), blank_);
+        part.replace(QLatin1Char(' '), shownBlank());
         shown += part;
     }
     return shown;
@@ -267,7 +285,7 @@ void TMaskEdit::restoreMask() {
     setValidator(nullptr);
     delete plainValidator;
     setMaxLength(32767);
-    setInputMask(qtMask_);
+    applyMask(shownBlank());
 }
 
 void TMaskEdit::leavePlainForEdit() {
@@ -288,10 +306,13 @@ void TMaskEdit::leavePlainForEdit() {
 }
 
 void TMaskEdit::focusInEvent(QFocusEvent* event) {
-    QLineEdit::focusInEvent(event);
     // The field is entered once per visit: the focus coming back from a message box or a refusal
     // to leave does not make the current text the one Escape returns to.
-    if (!entered_) {
+    const bool newVisit = !entered_;
+    entered_ = true;
+    if (newVisit) showBlanks();
+    QLineEdit::focusInEvent(event);
+    if (newVisit) {
         textOnEntry_ = displayText();
         plainOnEntry_ = plain_;
         // Qt has just put the caret on the first place (also for the focus event that a dialog
@@ -301,7 +322,12 @@ void TMaskEdit::focusInEvent(QFocusEvent* event) {
         typeOver_ = event->reason() != Qt::MouseFocusReason;
         if (typeOver_) selectAll();
     }
-    entered_ = true;
+}
+
+void TMaskEdit::endVisit() {
+    entered_ = false;
+    typeOver_ = false;
+    showBlanks();
 }
 
 void TMaskEdit::focusOutEvent(QFocusEvent* event) {
@@ -312,8 +338,7 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
     // Cancel closes the window without change, whatever the field holds.
     if (const QWidget* next = QApplication::focusWidget();
         next && next->property(kLeavesWithoutChange).toBool()) {
-        entered_ = false;
-        typeOver_ = false;
+        endVisit();
         return;
     }
     if (!places_.empty() && isModified() && !hasAcceptableInput()) {
@@ -322,8 +347,7 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event) {
         setFocus(Qt::OtherFocusReason);
         return;
     }
-    entered_ = false;
-    typeOver_ = false;
+    endVisit();
     emit fieldExit();
 }
 
@@ -401,8 +425,7 @@ void TMaskEdit::mousePressEvent(QMouseEvent* event) {
 
 void TMaskEdit::hideEvent(QHideEvent* event) {
     // A window shown again starts a new visit of its fields.
-    entered_ = false;
-    typeOver_ = false;
+    endVisit();
     QLineEdit::hideEvent(event);
 }
 

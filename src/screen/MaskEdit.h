@@ -15,7 +15,13 @@
 // program) selects its whole text, so that what is typed replaces it; Qt alone puts the caret on
 // the first place and keeps the old characters, which the typed ones then merge with ("11/1/26"
 // typed over "12/ 7/26" gave "11/17/26"). The focus
-// coming back from a message box or a menu is no new entry and selects nothing.
+// coming back from a message box or a menu is no new entry and selects nothing. A typed character
+// replaces a selection before keyPressed() is emitted, so its receivers read the text without it.
+//
+// Empty places show the mask's blank character only while the field is being edited, from its
+// entry until it is left (or its window hidden); otherwise they show blanks, and the text stands as
+// programText() reads it (" 6/ 1/25", not "_6/_1/25"). What the program reads is the same either
+// way.
 //
 // A field of one run of places may show a text plainly (showPlain): as given, without the mask's
 // placeholders or padding, as a number field does when its window opens. The first key that
@@ -73,6 +79,12 @@ class TMaskEdit : public QLineEdit {
     QString read(const QString& shown) const;
     void restoreMask();
     void leavePlainForEdit();
+    void endVisit();
+    // Empty places show the mask's blank character while the field is being edited, and a blank
+    // otherwise.
+    QChar shownBlank() const { return entered_ ? blank_ : QLatin1Char(' '); }
+    void applyMask(QChar blank);
+    void showBlanks();
 
     struct Place {
         bool input;
@@ -86,6 +98,7 @@ class TMaskEdit : public QLineEdit {
     QString qtMask_;
     std::vector<Place> places_;
     QChar blank_ = QLatin1Char('_');
+    QChar maskBlank_;  // the blank character of the Qt mask in use
     bool keepLiterals_ = true;
     bool leadingBlanks_ = false;
     QString textOnEntry_;

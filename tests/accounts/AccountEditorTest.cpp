@@ -639,7 +639,7 @@ class AccountEditorTest : public QObject {
 
         SCRIPT_DONE(script);
         QCOMPARE(typed, QStringLiteral("42__"));
-        QCOMPARE(shown, QStringLiteral("__42"));
+        QCOMPARE(shown, QStringLiteral("  42"));
         QVERIFY(app.responder.shown.isEmpty());
         QVERIFY(app.accounts('E').isEmpty());
     }

