@@ -91,6 +91,33 @@ class KeyboardTest : public QObject {
         QCOMPARE(list.currentIndex(), 2);
     }
 
+    // Keys that turn the main window's tabs, close a dialog, open help or a shortcut pass the
+    // drop-down by, as the window's own.
+    void dropDownLeavesTheWindowsKeysToIt() {
+        struct Window : QWidget {
+            QList<QKeyCombination> reached;
+            void keyPressEvent(QKeyEvent* event) override {
+                if (event->key() < Qt::Key_Shift ||
+                    event->key() > Qt::Key_Alt)  // not a modifier alone
+                    reached << event->keyCombination();
+            }
+        } window;
+        auto* list = new TDropDownList(&window);
+        list->addItems({QStringLiteral("   1 - North"), QStringLiteral("   2 - South")});
+        QVERIFY(ShowActive(&window));
+        list->setFocus();
+        const QList<QKeyCombination> keys{Qt::CTRL | Qt::Key_Tab,
+                                          Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+                                          Qt::CTRL | Qt::Key_PageDown,
+                                          Qt::CTRL | Qt::Key_PageUp,
+                                          QKeyCombination(Qt::Key_Escape),
+                                          QKeyCombination(Qt::Key_F1),
+                                          Qt::ALT | Qt::Key_F};
+        for (QKeyCombination key : keys) QTest::keyClick(list, key.key(), key.keyboardModifiers());
+        QCOMPARE(window.reached, keys);
+        QCOMPARE(list->currentIndex(), 0);
+    }
+
     // Tab and Backtab select a masked field's text, so that the typed date replaces it instead
     // of merging with it ("11/1/26" over "12/ 7/26" gave "11/17/26"); a click places the caret.
     // The placeholder shows in empty places only while the field is edited.
