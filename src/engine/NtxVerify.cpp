@@ -45,6 +45,13 @@ int NtxIndex::Impl::checkBranches() {
     return 0;
 }
 
+int NtxIndex::Impl::checkOrder(const uint8_t* pg, uint32_t off) {
+    for (int i = 1, n = Count(pg); i < n; ++i)
+        if (compareEntry(pg, i - 1, KeyOf(pg, i), Rec(pg, i)) >= 0)
+            return fault("page " + Num(off) + " holds entries out of order");
+    return 0;
+}
+
 struct NtxIndex::Impl::VerifyState {
     const std::function<void(std::string_view, uint32_t)>* visit;
     std::vector<std::string>* problems;
