@@ -1,7 +1,8 @@
 // kvl-cli report: builds a report as the Report Generation tab does and writes it as the viewer's
 // exports would (txt, tsv, xlsx) or as Print would lay it out (pdf), with 60 lines a page, the
 // rule without a printer. The period defaults to the current month; folders come from --folders (or
-// the one live folder) and the account of a single-account report from --account.
+// the one live folder) and the account of a single-account report from --account. A report whose
+// walk meets a damaged index tag writes nothing and exits 1 after the engine's message.
 #include <CLI/CLI.hpp>
 #include <QFile>
 #include <QFont>
@@ -79,8 +80,9 @@ class CliContext : public ReportContext {
     }
 };
 
-// The record number of account `number` in the chart; -1 when the chart has no such account.
-long FindAccount(char chart, int number) {
+// The record number of account `number` in the chart, -1 when the chart has no such account;
+// none, after the engine's message, when the seek met an engine error.
+std::optional<long> FindAccount(char chart, int number) {
     if (chart == 'E')
         OpenExpenseAccounts();
     else
@@ -92,7 +94,9 @@ long FindAccount(char chart, int number) {
     if (SeekText(table, PadNumber(number, 4)) == r4success && f4int(field) == number &&
         !d4deleted(table))
         record = d4recNo(table);
+    const bool failed = ShowEngineError(cb);
     code4close(cb);
+    if (failed) return std::nullopt;
     return record;
 }
 
@@ -112,11 +116,6 @@ QFont ReportFontOfSettings() {
 
 int RunReportCommand(const ReportOptions& o) {
     const ReportKind* kind = FindReportKind(QString::fromStdString(o.kind));
-    if (!kind->build) {
-        Complain(kCommand, QStringLiteral("the %1 report is not available in this version")
-                               .arg(QString::fromStdString(o.kind)));
-        return 2;
-    }
     if ((o.format == "pdf" || o.format == "xlsx") && o.output.empty()) {
         Complain(kCommand, QStringLiteral("--format %1 needs --output FILE")
                                .arg(QString::fromStdString(o.format)));
@@ -168,16 +167,19 @@ int RunReportCommand(const ReportOptions& o) {
     ctx.output = output;
     if (gui) ctx.font = ReportFontOfSettings();
     if (kind->periodAndFolders) {
-        const std::vector<int> live = LiveFolders();
-        if (live.empty()) {
+        const std::optional<std::vector<int>> live = LiveFolders();
+        if (!live) return 1;
+        if (live->empty()) {
             ShowMessage(MsgKind::Information,
                         QStringLiteral("Create folders before running reports"));
             return 1;
         }
-        if (const int code = ChooseReportFolders(o.folders, live, &ctx.folders)) return code;
+        if (const int code = ChooseReportFolders(o.folders, *live, &ctx.folders)) return code;
     }
     if (kind->accountChart != 0) {
-        ctx.accountRecord = FindAccount(kind->accountChart, *o.account);
+        const std::optional<long> record = FindAccount(kind->accountChart, *o.account);
+        if (!record) return 1;
+        ctx.accountRecord = *record;
         if (ctx.accountRecord < 0) {
             Complain(kCommand, QStringLiteral("the %1 chart has no account %2")
                                    .arg(kind->accountChart == 'E' ? "expense" : "income")
@@ -190,6 +192,7 @@ int RunReportCommand(const ReportOptions& o) {
             return ctx.written ? 0 : 2;
         case ReportResult::NoData:
         case ReportResult::NotRun:
+        case ReportResult::Failed:
             break;
     }
     return 1;
@@ -222,7 +225,8 @@ Command AddReportCommand(CLI::App& cli) {
         "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
         "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the\n"
         "column headers and the rows, amounts, dates and numbers as such. A report without\n"
-        "rows says \"Report contains no data.\" and exits 1.";
+        "rows says \"Report contains no data.\" and exits 1; so does a report that meets a\n"
+        "damaged index, after the engine's message, writing nothing.";
     command->footer(footer);
     return {command, [o] { return RunReportCommand(*o); }};
 }

@@ -71,11 +71,13 @@ int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
     return 0;
 }
 
-std::vector<int> LiveFolders() {
+std::optional<std::vector<int>> LiveFolders() {
     OpenFolders();
     std::vector<int> numbers;
     for (const QString& item : FolderListItems()) numbers.push_back(ItemFolderNumber(item));
+    const bool failed = ShowEngineError(cb);
     code4close(cb);
+    if (failed) return std::nullopt;
     return numbers;
 }
 

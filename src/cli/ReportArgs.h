@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ bool ReadReportDate(const std::string& text, const char* option, QDate* date,
 int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
                         std::vector<int>* out, const char* command = kCommand);
 
-// The live folders of the data set in the current directory, in number order.
-std::vector<int> LiveFolders();
+// The live folders of the data set in the current directory, in number order; none, after the
+// engine's message, when the walk of FOLDER met an engine error.
+std::optional<std::vector<int>> LiveFolders();
 
 // The output file named on the command line, made absolute against the directory the command was
 // started in (a session then enters the data directory). Empty for none.

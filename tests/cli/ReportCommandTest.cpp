@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include "cli/ReportArgs.h"
+#include "common/NtxDamage.h"
 #include "common/TempDir.h"
 #include "data/Clock.h"
 
@@ -123,6 +124,17 @@ TEST_F(ReportCommandTest, AnEmptyReportWritesNothingAndExitsOne) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, QStringLiteral("Report contains no data.\n"));
     EXPECT_FALSE(QFile::exists(file("x.txt")));
+}
+
+TEST_F(ReportCommandTest, ADamagedTagStopsTheReportWithTheEnginesMessage) {
+    New(true);
+    kvltest::DamageMiddleLeaf(dir_.file("books/EDate.ntx"), kvltest::PageDamage::Zeroed);
+    const ReportRun r = Cli({"report", "expense-detail", "-d", books(), "--folders", "all",
+                             "--from", "2000-01-01", "--output", file("detail.txt")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Error -310: index file "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("EDate.ntx is damaged"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("detail.txt")));
 }
 
 TEST_F(ReportCommandTest, RefusalsSayWhy) {
