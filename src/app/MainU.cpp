@@ -294,6 +294,7 @@ void TFormMain::RefillFolderList() {
         if (d4deleted(dbFolders)) continue;
         FolderCBox->addItem(FieldText(fFolNo) + QStringLiteral(" - ") + FieldText(fFolName));
     }
+    error4exitTest(cb);
     // A remembered entry that no longer exists falls back to "No Default". The filter follows
     // the entry shown: the lists must never be limited to a folder the list does not show.
     if (d4recCountDo(dbFolders) < FolderIndex || FolderIndex >= FolderCBox->count())
