@@ -47,7 +47,10 @@ class CliContext : public ReportContext {
     QFont font;
     bool written = false;
 
-    int LinesPerPage() override { return kLinesWithoutPrinter; }
+    // A PDF is paged for its own page and the report font, as a printer is.
+    int LinesPerPage() override {
+        return format == "pdf" ? LinesPerPdfPage(font) : kLinesWithoutPrinter;
+    }
     std::vector<int> ChooseFolders() override { return folders; }
     long ChooseAccount(char) override { return accountRecord; }
     void Present(const ReportGrid& grid) override {
