@@ -114,6 +114,7 @@ int RunChartCommand(const ChartOptions& o) {
 
     DataSession session;
     if (!session.open(o.dir, kChart)) return 2;
+    EndUnreadableBooksWithOne();
     OpenSettings();
     LoadSettings();
     code4close(cb);

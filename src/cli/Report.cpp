@@ -1,8 +1,10 @@
 // kvl-cli report: builds a report as the Report Generation tab does and writes it as the viewer's
-// exports would (txt, tsv, xlsx) or as Print would lay it out (pdf), with 60 lines a page, the
-// rule without a printer. The period defaults to the current month; folders come from --folders (or
-// the one live folder) and the account of a single-account report from --account. A report whose
-// walk meets a damaged index tag writes nothing and exits 1 after the engine's message.
+// exports would (txt, tsv, xlsx), txt and tsv with 60 lines a page, the rule without a printer,
+// or as Print would lay it out on a printer whose page is the PDF's (pdf), with the lines such a
+// page holds in the report font. The period defaults to the current month; folders come from
+// --folders (or the one live folder) and the account of a single-account report from --account.
+// A report whose tables cannot be opened, or whose walk meets a damaged index tag, writes nothing
+// and exits 1 after the message.
 #include <CLI/CLI.hpp>
 #include <QFile>
 #include <QFont>
@@ -159,6 +161,7 @@ int RunReportCommand(const ReportOptions& o) {
     const QString output = OutputPath(o.output);
     DataSession session;
     if (!session.open(o.dir, kCommand)) return 2;
+    EndUnreadableBooksWithOne();
     OpenSettings();
     LoadSettings();
     code4close(cb);
@@ -225,11 +228,12 @@ Command AddReportCommand(CLI::App& cli) {
     footer +=
         "\ntxt and tsv are the viewer's \"Ascii Text\" and \"Tab Delimited\" exports (UTF-8, CR "
         "LF);\n"
-        "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
-        "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the\n"
-        "column headers and the rows, amounts, dates and numbers as such. A report without\n"
-        "rows says \"Report contains no data.\" and exits 1; so does a report that meets a\n"
-        "damaged index, after the engine's message, writing nothing.";
+        "txt and tsv pages hold 60 lines; pdf (needs --output) lays the pages out as Print does,\n"
+        "on the locale's paper, with the lines a page holds in the report font. xlsx (needs\n"
+        "--output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the column headers and the\n"
+        "rows, amounts, dates and numbers as such. A report without rows says \"Report contains\n"
+        "no data.\" and exits 1; so does a report whose books cannot be read (a damaged index),\n"
+        "after the message, writing nothing.";
     command->footer(footer);
     return {command, [o] { return RunReportCommand(*o); }};
 }

@@ -3,9 +3,11 @@
 #include <CLI/CLI.hpp>
 #include <QDir>
 #include <algorithm>
+#include <cstdlib>
 
 #include "cli/Session.h"
 #include "data/DbUtil.h"
+#include "data/ProgramExit.h"
 #include "data/dbFiles.h"
 #include "reports/MultFolOps.h"
 
@@ -79,6 +81,13 @@ std::optional<std::vector<int>> LiveFolders() {
     code4close(cb);
     if (failed) return std::nullopt;
     return numbers;
+}
+
+void EndUnreadableBooksWithOne() {
+    SetExitHandler([](int code) {
+        RunProgramEndCleanups();
+        std::exit(code == 0 ? 0 : 1);
+    });
 }
 
 QString OutputPath(const std::string& given) {

@@ -37,6 +37,11 @@ int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
 // engine's message, when the walk of FOLDER met an engine error.
 std::optional<std::vector<int>> LiveFolders();
 
+// From here on, books that cannot be read (a table or tag that does not open, which ends the
+// program after the open routine's message) end the command with exit 1, as a report or chart
+// whose walk meets a damaged tag does, not with the 2 of bad usage.
+void EndUnreadableBooksWithOne();
+
 // The output file named on the command line, made absolute against the directory the command was
 // started in (a session then enters the data directory). Empty for none.
 QString OutputPath(const std::string& given);
