@@ -307,7 +307,7 @@ void TFormMain::RefillFolderList() {
     if (FolderCBox->hasFocus()) setFocus();
 }
 
-// The Report Generation tab. A report's button or entry is disabled until its builder exists.
+// The Report Generation tab: each button runs its report or shows its menu of reports.
 
 void TFormMain::BtnGLRptClick() {
     RunReportEntry("general-ledger");
