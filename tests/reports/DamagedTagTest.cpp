@@ -1,15 +1,18 @@
-// Every report over books with one damaged page in one of the record tables' tags: the report is
+// Every report and chart over books with one damaged page in one of the record tables' tags: it is
 // either the one the sound books give, or it is not shown and the engine's message is, with the
-// progress box hidden. The reports that walk the damaged tag across the damage must stop.
+// progress box hidden. Those that walk the damaged tag across the damage must stop.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
 #include "common/NtxDamage.h"
 #include "common/QStringPrint.h"
 #include "data/Period.h"
+#include "reports/ChartSeries.h"
 #include "reports/MultFolOps.h"
 #include "reports/ReportKinds.h"
 #include "reports/ReportsFixture.h"
@@ -57,29 +60,54 @@ class DamagedTagTest : public kvltest::ReportsTest {
         ReportsTest::TearDown();
     }
 
-    // Runs the report as its menu entry does, for both folders and the first account.
-    ReportResult Run(const ReportKind& kind) {
+    // Every report and chart, each run as its menu entry runs it, for both folders and the first
+    // account, giving what it shows as text: the report's plain-text export, the chart's series.
+    struct Shown {
+        std::string name;
+        std::function<ReportResult(QString*)> run;
+    };
+    std::vector<Shown> Everything() {
+        std::vector<Shown> all;
+        for (const ReportKind& kind : ReportKinds())
+            all.push_back({kind.name, [this, &kind](QString* text) {
+                               Choose();
+                               const ReportResult result = RunReport(kind, ctx);
+                               if (result == ReportResult::Presented) *text = ctx.presented.back();
+                               return result;
+                           }});
+        for (const ChartKind& kind : ChartKinds())
+            all.push_back({std::string("chart ") + kind.name, [this, &kind](QString* text) {
+                               Choose();
+                               ChartData data;
+                               const ReportResult result = RunChart(kind, ctx, &data);
+                               QBuffer tsv;
+                               tsv.open(QIODevice::WriteOnly);
+                               WriteChartTsv(data, tsv);
+                               *text = QString::fromUtf8(tsv.data());
+                               return result;
+                           }});
+        return all;
+    }
+    void Choose() {
         ctx.folderChoices = {{1, 2}};
         ctx.account = 1;
-        return RunReport(kind, ctx);
     }
 };
 
 TEST_F(DamagedTagTest, EveryReportIsTheSoundOneOrStopsWithTheEnginesMessage) {
+    const std::vector<Shown> everything = Everything();
     std::map<std::string, QString> sound;
-    for (const ReportKind& kind : ReportKinds()) {
-        ASSERT_EQ(Run(kind), ReportResult::Presented) << kind.name;
-        sound[kind.name] = ctx.presented.back();
-    }
+    for (const Shown& shown : everything)
+        ASSERT_EQ(shown.run(&sound[shown.name]), ReportResult::Presented) << shown.name;
     const std::map<std::string, std::set<std::string>> walkedBy = {
         {"EDate.ntx",
          {"expense-detail", "expense-account-detail", "general-ledger", "weekly-profit",
-          "monthly-profit"}},
-        {"EAcc.ntx", {"expense-summary"}},
+          "monthly-profit", "chart monthly-profit"}},
+        {"EAcc.ntx", {"expense-summary", "chart expenses-by-account"}},
         {"IncDate.ntx",
          {"income-detail", "income-account-detail", "general-ledger", "weekly-profit",
-          "monthly-profit"}},
-        {"IncAcc.ntx", {"income-summary"}},
+          "monthly-profit", "chart monthly-profit"}},
+        {"IncAcc.ntx", {"income-summary", "chart income-by-account"}},
     };
     namespace fs = std::filesystem;
     for (const auto& [tag, walkers] : walkedBy) {
@@ -89,19 +117,20 @@ TEST_F(DamagedTagTest, EveryReportIsTheSoundOneOrStopsWithTheEnginesMessage) {
              {PageDamage::Overwritten, PageDamage::Zeroed, PageDamage::ChildPastTheFile}) {
             fs::copy_file(clean, path, fs::copy_options::overwrite_existing);
             kvltest::DamageMiddleLeaf(path, how);
-            for (const ReportKind& kind : ReportKinds()) {
-                SCOPED_TRACE(tag + ", " + kvltest::DamageName(how) + ": " + kind.name);
-                const qsizetype shown = ctx.presented.size();
+            for (const Shown& shown : everything) {
+                SCOPED_TRACE(tag + ", " + kvltest::DamageName(how) + ": " + shown.name);
+                const qsizetype presented = ctx.presented.size();
                 messages.shown.clear();
                 progress.events.clear();
-                const ReportResult result = Run(kind);
-                if (!walkers.count(kind.name)) {
+                QString text;
+                const ReportResult result = shown.run(&text);
+                if (!walkers.count(shown.name)) {
                     ASSERT_EQ(result, ReportResult::Presented);
-                    EXPECT_EQ(ctx.presented.back(), sound[kind.name]);
+                    EXPECT_EQ(text, sound[shown.name]);
                     continue;
                 }
                 EXPECT_EQ(result, ReportResult::Failed);
-                EXPECT_EQ(ctx.presented.size(), shown);
+                EXPECT_EQ(ctx.presented.size(), presented);
                 ASSERT_EQ(messages.shown.size(), 1u);
                 EXPECT_EQ(messages.shown[0].kind, MsgKind::Error);
                 EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("Error -310: ")));
