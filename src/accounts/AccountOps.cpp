@@ -51,12 +51,16 @@ const Chart& ChartOf(char accountMode) {
 }
 
 int NextAccountNo(const Chart& chart) {
-    if (d4bottom(chart.accounts) != r4success) return 1;
+    const int rc = d4bottom(chart.accounts);
+    error4exitTest(cb);
+    if (rc != r4success) return 1;
     return f4int(chart.number) + 1;
 }
 
 bool AccountNoFree(const Chart& chart, int n) {
-    if (SeekText(chart.accounts, PadNumber(n, 4)) != r4success) return true;
+    const int rc = SeekText(chart.accounts, PadNumber(n, 4));
+    error4exitTest(cb);
+    if (rc != r4success) return true;
     return f4int(chart.number) != n || d4deleted(chart.accounts);
 }
 

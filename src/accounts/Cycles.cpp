@@ -29,9 +29,10 @@ void PackWithinCycle(bool& packNeeded, bool (*open)(), DATA4*& table, FIELD4*& n
     error4exitTest(cb);
     if (selection <= 0) return;
     selection = 0;
-    if (carried >= 0 && SeekText(table, PadNumber(carried, 4)) == r4success &&
-        f4int(number) == carried)
-        selection = static_cast<int>(d4recNo(table));
+    if (carried < 0) return;
+    const int rc = SeekText(table, PadNumber(carried, 4));
+    error4exitTest(cb);
+    if (rc == r4success && f4int(number) == carried) selection = static_cast<int>(d4recNo(table));
 }
 
 }  // namespace

@@ -35,11 +35,14 @@ int NextFolderNo() {
         if (number > n) break;
         if (number == n) ++n;
     }
+    error4exitTest(cb);
     return n;
 }
 
 bool FolderNoFree(int n) {
-    if (SeekText(dbFolders, PadNumber(n, 4)) != r4success) return true;
+    const int rc = SeekText(dbFolders, PadNumber(n, 4));
+    error4exitTest(cb);
+    if (rc != r4success) return true;
     return f4int(fFolNo) != n || d4deleted(dbFolders);
 }
 

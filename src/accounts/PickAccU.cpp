@@ -31,6 +31,7 @@ void TPickAcc::FormShow() {
                    record);
         if (record == chart.selection) current = row;
     }
+    error4exitTest(cb);
     EndFill(current);
 }
 

@@ -24,6 +24,7 @@ void TPickFol::FormShow() {
         if (d4deleted(dbFolders)) continue;
         AddRow({QString::number(FolderBuffer.number), FolderBuffer.name}, d4recNo(dbFolders));
     }
+    error4exitTest(cb);
     EndFill(0);
 }
 

@@ -308,17 +308,6 @@ void TFormMain::buildReportTab() {
     connect(MaskEdit2, &QLineEdit::textChanged, this, &TFormMain::MaskEdit2Change);
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TFormMain::MaskEdit2Exit);
     connect(BtnHelpReports, &QToolButton::clicked, this, [] { ShowHelpTopic(600); });
-
-    // A button whose reports are not built by this version stays disabled.
-    for (QMenu* menu : {PopupExpRpt, PopupIncRpt, PopupProfRpt}) {
-        bool any = false;
-        for (const QAction* action : menu->actions()) any = any || action->isEnabled();
-        (menu == PopupExpRpt   ? BtnExpRpt
-         : menu == PopupIncRpt ? BtnIncRpt
-                               : BtnProfRpt)
-            ->setEnabled(any);
-    }
-    BtnGLRpt->setEnabled(ReportEntryAvailable("general-ledger"));
 }
 
 void TFormMain::buildSetupTab() {

@@ -294,6 +294,7 @@ void TFormMain::RefillFolderList() {
         if (d4deleted(dbFolders)) continue;
         FolderCBox->addItem(FieldText(fFolNo) + QStringLiteral(" - ") + FieldText(fFolName));
     }
+    error4exitTest(cb);
     // A remembered entry that no longer exists falls back to "No Default". The filter follows
     // the entry shown: the lists must never be limited to a folder the list does not show.
     if (d4recCountDo(dbFolders) < FolderIndex || FolderIndex >= FolderCBox->count())
@@ -306,7 +307,7 @@ void TFormMain::RefillFolderList() {
     if (FolderCBox->hasFocus()) setFocus();
 }
 
-// The Report Generation tab. A report's button or entry is disabled until its builder exists.
+// The Report Generation tab: each button runs its report or shows its menu of reports.
 
 void TFormMain::BtnGLRptClick() {
     RunReportEntry("general-ledger");

@@ -189,10 +189,9 @@ class TFormMain : public QMainWindow, public ProgressSink {
     void buildSetupTab();
     void buildMaintenanceTab();
     void buildMenus();
-    // An entry of a report menu; disabled when this version has no builder for kind.
+    // An entry of a report menu that runs the report kind.
     QAction* AddReportEntry(QMenu* menu, const char* text, const char* kind);
     QAction* AddChartEntry(QMenu* menu, const char* text, const char* kind);
-    static bool ReportEntryAvailable(const char* kind);
     void loadReportSettings();
     void showPrinter();
     void Shutdown();

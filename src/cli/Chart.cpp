@@ -114,6 +114,7 @@ int RunChartCommand(const ChartOptions& o) {
 
     DataSession session;
     if (!session.open(o.dir, kChart)) return 2;
+    EndUnreadableBooksWithOne();
     OpenSettings();
     LoadSettings();
     code4close(cb);
@@ -121,12 +122,13 @@ int RunChartCommand(const ChartOptions& o) {
     ReportThrough = through;
 
     ChartContext ctx;
-    const std::vector<int> live = LiveFolders();
-    if (live.empty()) {
+    const std::optional<std::vector<int>> live = LiveFolders();
+    if (!live) return 1;
+    if (live->empty()) {
         ShowMessage(MsgKind::Information, QStringLiteral("Create folders before running reports"));
         return 1;
     }
-    if (const int code = ChooseReportFolders(o.folders, live, &ctx.folders, kChart)) return code;
+    if (const int code = ChooseReportFolders(o.folders, *live, &ctx.folders, kChart)) return code;
     ChartData data;
     if (RunChart(*kind, ctx, &data) != ReportResult::Presented) return 1;
     const bool written = o.format == "tsv" ? WriteTsv(data, output) : Render(data, o, output);

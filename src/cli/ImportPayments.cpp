@@ -37,11 +37,15 @@ int RunImport(const ImportOptions& options) {
     OpenIncome();
     OpenFolders();
     OpenIncomeAccounts();
-    if (d4top(dbIncomeAccounts) != r4success) {
+    const int firstAccount = d4top(dbIncomeAccounts);
+    error4exitTest(cb);
+    if (firstAccount != r4success) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kNoIncomeAccounts));
         return 2;
     }
-    if (d4top(dbFolders) != r4success) {
+    const int firstFolder = d4top(dbFolders);
+    error4exitTest(cb);
+    if (firstFolder != r4success) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kNoFolders));
         return 2;
     }

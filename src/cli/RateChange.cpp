@@ -25,7 +25,9 @@ int RunRateChange(const RateOptions& options) {
     DataSession session;
     if (!session.open(options.dir, name)) return 2;
     OpenExpenseAccounts();
-    if (d4top(dbExpenseAccounts) != r4success) {
+    const int first = d4top(dbExpenseAccounts);
+    error4exitTest(cb);
+    if (first != r4success) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kNoExpenseAccounts));
         return 2;
     }

@@ -1,7 +1,10 @@
 // kvl-cli report: builds a report as the Report Generation tab does and writes it as the viewer's
-// exports would (txt, tsv, xlsx) or as Print would lay it out (pdf), with 60 lines a page, the
-// rule without a printer. The period defaults to the current month; folders come from --folders (or
-// the one live folder) and the account of a single-account report from --account.
+// exports would (txt, tsv, xlsx), txt and tsv with 60 lines a page, the rule without a printer,
+// or as Print would lay it out on a printer whose page is the PDF's (pdf), with the lines such a
+// page holds in the report font. The period defaults to the current month; folders come from
+// --folders (or the one live folder) and the account of a single-account report from --account.
+// A report whose tables cannot be opened, or whose walk meets a damaged index tag, writes nothing
+// and exits 1 after the message.
 #include <CLI/CLI.hpp>
 #include <QFile>
 #include <QFont>
@@ -46,7 +49,10 @@ class CliContext : public ReportContext {
     QFont font;
     bool written = false;
 
-    int LinesPerPage() override { return kLinesWithoutPrinter; }
+    // A PDF is paged for its own page and the report font, as a printer is.
+    int LinesPerPage() override {
+        return format == "pdf" ? LinesPerPdfPage(font) : kLinesWithoutPrinter;
+    }
     std::vector<int> ChooseFolders() override { return folders; }
     long ChooseAccount(char) override { return accountRecord; }
     void Present(const ReportGrid& grid) override {
@@ -79,8 +85,9 @@ class CliContext : public ReportContext {
     }
 };
 
-// The record number of account `number` in the chart; -1 when the chart has no such account.
-long FindAccount(char chart, int number) {
+// The record number of account `number` in the chart, -1 when the chart has no such account;
+// none, after the engine's message, when the seek met an engine error.
+std::optional<long> FindAccount(char chart, int number) {
     if (chart == 'E')
         OpenExpenseAccounts();
     else
@@ -92,7 +99,9 @@ long FindAccount(char chart, int number) {
     if (SeekText(table, PadNumber(number, 4)) == r4success && f4int(field) == number &&
         !d4deleted(table))
         record = d4recNo(table);
+    const bool failed = ShowEngineError(cb);
     code4close(cb);
+    if (failed) return std::nullopt;
     return record;
 }
 
@@ -112,11 +121,6 @@ QFont ReportFontOfSettings() {
 
 int RunReportCommand(const ReportOptions& o) {
     const ReportKind* kind = FindReportKind(QString::fromStdString(o.kind));
-    if (!kind->build) {
-        Complain(kCommand, QStringLiteral("the %1 report is not available in this version")
-                               .arg(QString::fromStdString(o.kind)));
-        return 2;
-    }
     if ((o.format == "pdf" || o.format == "xlsx") && o.output.empty()) {
         Complain(kCommand, QStringLiteral("--format %1 needs --output FILE")
                                .arg(QString::fromStdString(o.format)));
@@ -157,6 +161,7 @@ int RunReportCommand(const ReportOptions& o) {
     const QString output = OutputPath(o.output);
     DataSession session;
     if (!session.open(o.dir, kCommand)) return 2;
+    EndUnreadableBooksWithOne();
     OpenSettings();
     LoadSettings();
     code4close(cb);
@@ -168,16 +173,19 @@ int RunReportCommand(const ReportOptions& o) {
     ctx.output = output;
     if (gui) ctx.font = ReportFontOfSettings();
     if (kind->periodAndFolders) {
-        const std::vector<int> live = LiveFolders();
-        if (live.empty()) {
+        const std::optional<std::vector<int>> live = LiveFolders();
+        if (!live) return 1;
+        if (live->empty()) {
             ShowMessage(MsgKind::Information,
                         QStringLiteral("Create folders before running reports"));
             return 1;
         }
-        if (const int code = ChooseReportFolders(o.folders, live, &ctx.folders)) return code;
+        if (const int code = ChooseReportFolders(o.folders, *live, &ctx.folders)) return code;
     }
     if (kind->accountChart != 0) {
-        ctx.accountRecord = FindAccount(kind->accountChart, *o.account);
+        const std::optional<long> record = FindAccount(kind->accountChart, *o.account);
+        if (!record) return 1;
+        ctx.accountRecord = *record;
         if (ctx.accountRecord < 0) {
             Complain(kCommand, QStringLiteral("the %1 chart has no account %2")
                                    .arg(kind->accountChart == 'E' ? "expense" : "income")
@@ -190,6 +198,7 @@ int RunReportCommand(const ReportOptions& o) {
             return ctx.written ? 0 : 2;
         case ReportResult::NoData:
         case ReportResult::NotRun:
+        case ReportResult::Failed:
             break;
     }
     return 1;
@@ -219,10 +228,12 @@ Command AddReportCommand(CLI::App& cli) {
     footer +=
         "\ntxt and tsv are the viewer's \"Ascii Text\" and \"Tab Delimited\" exports (UTF-8, CR "
         "LF);\n"
-        "pdf (needs --output) lays the pages out as Print does, on the locale's paper. Pages hold\n"
-        "60 lines. xlsx (needs --output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the\n"
-        "column headers and the rows, amounts, dates and numbers as such. A report without\n"
-        "rows says \"Report contains no data.\" and exits 1.";
+        "txt and tsv pages hold 60 lines; pdf (needs --output) lays the pages out as Print does,\n"
+        "on the locale's paper, with the lines a page holds in the report font. xlsx (needs\n"
+        "--output) is the viewer's \"Spreadsheet (xlsx)\": the titles, the column headers and the\n"
+        "rows, amounts, dates and numbers as such. A report without rows says \"Report contains\n"
+        "no data.\" and exits 1; so does a report whose books cannot be read (a damaged index),\n"
+        "after the message, writing nothing.";
     command->footer(footer);
     return {command, [o] { return RunReportCommand(*o); }};
 }

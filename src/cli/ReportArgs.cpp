@@ -3,9 +3,11 @@
 #include <CLI/CLI.hpp>
 #include <QDir>
 #include <algorithm>
+#include <cstdlib>
 
 #include "cli/Session.h"
 #include "data/DbUtil.h"
+#include "data/ProgramExit.h"
 #include "data/dbFiles.h"
 #include "reports/MultFolOps.h"
 
@@ -71,12 +73,21 @@ int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
     return 0;
 }
 
-std::vector<int> LiveFolders() {
+std::optional<std::vector<int>> LiveFolders() {
     OpenFolders();
     std::vector<int> numbers;
     for (const QString& item : FolderListItems()) numbers.push_back(ItemFolderNumber(item));
+    const bool failed = ShowEngineError(cb);
     code4close(cb);
+    if (failed) return std::nullopt;
     return numbers;
+}
+
+void EndUnreadableBooksWithOne() {
+    SetExitHandler([](int code) {
+        RunProgramEndCleanups();
+        std::exit(code == 0 ? 0 : 1);
+    });
 }
 
 QString OutputPath(const std::string& given) {

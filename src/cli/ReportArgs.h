@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,14 @@ bool ReadReportDate(const std::string& text, const char* option, QDate* date,
 int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
                         std::vector<int>* out, const char* command = kCommand);
 
-// The live folders of the data set in the current directory, in number order.
-std::vector<int> LiveFolders();
+// The live folders of the data set in the current directory, in number order; none, after the
+// engine's message, when the walk of FOLDER met an engine error.
+std::optional<std::vector<int>> LiveFolders();
+
+// From here on, books that cannot be read (a table or tag that does not open, which ends the
+// program after the open routine's message) end the command with exit 1, as a report or chart
+// whose walk meets a damaged tag does, not with the 2 of bad usage.
+void EndUnreadableBooksWithOne();
 
 // The output file named on the command line, made absolute against the directory the command was
 // started in (a session then enters the data directory). Empty for none.

@@ -67,7 +67,10 @@ std::optional<int> ReadNumberArg(const char* command, const char* option, const 
 }
 
 bool NumberListed(DATA4* table, int number) {
-    return number >= -999 && number <= 9999 && SeekText(table, PadNumber(number, 4)) == r4success;
+    if (number < -999 || number > 9999) return false;
+    const int rc = SeekText(table, PadNumber(number, 4));
+    error4exitTest(cb);
+    return rc == r4success;
 }
 
 std::string IsoText(const QDate& date) {

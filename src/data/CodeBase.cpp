@@ -66,11 +66,17 @@ int code4errorCode(CODE4* cb, int value) {
 }
 
 int error4exitTest(CODE4* cb) {
-    if (!cb || cb->errorCode() >= 0) return 0;
+    if (ShowEngineError(cb)) code4exit(cb);
+    return 0;
+}
+
+bool ShowEngineError(CODE4* cb) {
+    if (!cb || cb->errorCode() >= 0) return false;
     QString text = QString::fromStdString(xb::Cp1252ToUtf8(cb->errorMessage()));
     kvl::ShowMessage(kvl::MsgKind::Error,
                      QStringLiteral("Error %1: %2").arg(cb->errorCode()).arg(text));
-    code4exit(cb);
+    cb->takeError();
+    return true;
 }
 
 void code4exit(CODE4*) {
@@ -152,7 +158,7 @@ long d4tagCount(DATA4* d, const char* from, const char* through) {
     if (!tag) return 0;
     if (const int rc = d->refresh(); rc < 0) return rc;
     const long count = tag->index().count(from ? from : "", through ? through : "");
-    if (count < 0) d->engine().raise(static_cast<int>(count), tag->path() + ": damaged index");
+    if (count < 0) d->engine().raise(static_cast<int>(count), tag->index().lastError());
     return count;
 }
 

@@ -20,9 +20,9 @@ typedef xb::Tag TAG4;
 typedef xb::Field FIELD4;
 
 struct TAG4INFO {
-    const char* name;        // nullptr ends the list
+    const char* name;  // nullptr ends the list
     const char* expression;
-    const char* filter;      // nullptr or "" for none
+    const char* filter;  // nullptr or "" for none
     short unique;
     unsigned short descending;
 };
@@ -43,6 +43,10 @@ int code4errTagName(CODE4* cb, int on);
 int code4errorCode(CODE4* cb, int value);
 // Ends the program after showing the engine's message when the pending code is negative.
 int error4exitTest(CODE4* cb);
+// Shows the engine's pending error as error4exitTest words it ("Error <code>: <message>", an error
+// box) and takes it, for a walk that stops without ending the program. False, showing nothing,
+// when no error is pending.
+bool ShowEngineError(CODE4* cb);
 [[noreturn]] void code4exit(CODE4* cb);
 int code4close(CODE4* cb);
 

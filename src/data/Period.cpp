@@ -25,6 +25,7 @@ bool FiscalDayValid(int month, int day) {
 }
 
 QDate FiscalYearStart(const QDate& date, int fyMonth, int fyDay) {
+    if (!FiscalMonthValid(fyMonth) || !FiscalDayValid(fyMonth, fyDay)) fyMonth = fyDay = 1;
     int year = date.year();
     if (date.month() < fyMonth || (date.month() == fyMonth && date.day() < fyDay)) --year;
     return QDate(year, fyMonth, fyDay);

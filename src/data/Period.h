@@ -23,7 +23,9 @@ void CurrentMonthPeriod(const QDate& today, QDate* from, QDate* through);
 bool FiscalMonthValid(int month);
 bool FiscalDayValid(int month, int day);
 
-// The latest fiscal-year start (month fyMonth, day fyDay) on or before date.
+// The latest fiscal-year start (month fyMonth, day fyDay) on or before date. A start that is not a
+// month and a day within MonthLength (a settings record left blank or damaged) counts as
+// 1 January: the calendar year, never an invalid date.
 QDate FiscalYearStart(const QDate& date, int fyMonth, int fyDay);
 
 }  // namespace kvl

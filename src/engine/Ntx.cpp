@@ -194,6 +194,10 @@ int NtxIndex::seekEntry(std::string_view key, uint32_t recno) {
     return m.seekEntry(reinterpret_cast<const uint8_t*>(key.data()), recno);
 }
 
+const std::string& NtxIndex::lastError() const {
+    return impl_->lastError;
+}
+
 bool NtxIndex::positioned() const {
     return impl_->pos == Impl::Pos::Entry;
 }

@@ -11,9 +11,11 @@
 // damaged, truncated or foreign file fails to open or to walk with e4index and a message naming
 // the file and the fault, never a crash, a hang or a read outside the file. open() checks the
 // header and every branch page, so truncation and damage above the leaves are refused at once;
-// a leaf is checked when it is first read, and verify() checks everything. A file is marked in its
-// header as "being changed" before its first modification and the mark is cleared by flush(); a
-// file found with the mark set was being changed when its writer died and fails to open.
+// a leaf is checked when it is first read (its entries in order), every page the cursor enters
+// against the range the separators above it give (so a walk or a seek never passes a misplaced
+// page in silence), and verify() checks everything. A file is marked in its header as "being
+// changed" before its first modification and the mark is cleared by flush(); a file found with
+// the mark set was being changed when its writer died and fails to open.
 //
 // Pages live in a bounded cache, so memory does not grow with the index.
 #pragma once
@@ -92,6 +94,8 @@ class NtxIndex {
     // bytes are not above through, counted page by page without moving the cursor; a negative
     // code on a damaged page.
     long count(std::string_view from, std::string_view through);
+    // The message of the last call that failed, naming the file and the fault.
+    const std::string& lastError() const;
     bool positioned() const;       // the cursor stands on an entry
     uint32_t recno() const;        // of the entry under the cursor
     std::string_view key() const;  // of the entry under the cursor

@@ -72,7 +72,7 @@ int NtxIndex::Impl::checkPage(uint8_t* pg, uint32_t off, bool mayRelay) {
         uint32_t right = Child(pg, n);
         WriteItems(pg, maxItems, itemSize, items.data(), n, right);
     }
-    return 0;
+    return checkOrder(pg, off);
 }
 
 void NtxIndex::Impl::buildSlotTable() {

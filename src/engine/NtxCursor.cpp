@@ -1,6 +1,11 @@
 // The cursor's walk over the tree: to either end, a step forward or back, and the seeks. The trail
 // holds the path from the root to the entry under the cursor; after the tree changes, the cursor
-// finds its place again from its key and record number.
+// finds its place again from its key and record number. Every page the cursor descends into is
+// checked against the separators above it: a page that does not belong where the tree puts it
+// (another page's bytes, a cross-linked or zeroed page) fails the walk or the seek with e4index
+// instead of yielding misplaced, repeated or skipped entries. A page that keeps its own range and
+// order but has lost entries cannot be told from a sound one here; only relating the tag to the
+// records finds it (the integrity check).
 #include <cstring>
 
 #include "engine/NtxImpl.h"
@@ -20,13 +25,58 @@ void NtxIndex::Impl::take(const uint8_t* pg, int i) {
     pathStamp = changes;
 }
 
+void NtxIndex::Impl::boundBelow(const uint8_t* pg, int i) {
+    const int child = depth;
+    if (child >= kMaxDepth) return;  // the descent stops there as too deep
+    if (boundItems.empty()) boundItems.resize(2u * kMaxDepth * itemSize);
+    uint8_t* low = boundItems.data() + (2u * child) * itemSize;
+    uint8_t* high = low + itemSize;
+    if (i > 0) {
+        std::memcpy(low, Item(pg, i - 1), itemSize);
+        lowAt[child] = static_cast<int8_t>(child);
+    } else {
+        lowAt[child] = lowAt[child - 1];
+    }
+    if (i < Count(pg)) {
+        std::memcpy(high, Item(pg, i), itemSize);
+        highAt[child] = static_cast<int8_t>(child);
+    } else {
+        highAt[child] = highAt[child - 1];
+    }
+}
+
+int NtxIndex::Impl::enter(uint32_t off, CachedPage*& out) {
+    CachedPage* p;
+    if (int rc = fetch(off, p)) return rc;
+    const int level = depth;
+    if (level == 0) {
+        lowAt[0] = highAt[0] = -1;
+        out = p;
+        return 0;
+    }
+    const int n = Count(p->d);
+    if (n == 0) return fault("page " + Num(off) + " holds no entries");
+    auto beyond = [&](int i, int boundLevel, int side) {
+        const uint8_t* item = boundItems.data() + (2u * boundLevel + side) * itemSize;
+        const int c = compareEntry(p->d, i, item + 8, Get32(item + 4));
+        return side == 0 ? c <= 0 : c >= 0;
+    };
+    if ((lowAt[level] >= 0 && beyond(0, lowAt[level], 0)) ||
+        (highAt[level] >= 0 && beyond(n - 1, highAt[level], 1)))
+        return fault("page " + Num(off) +
+                     " holds entries outside the range that the pages above it give it");
+    out = p;
+    return 0;
+}
+
 int NtxIndex::Impl::descendLeft(uint32_t off) {
     for (;;) {
         if (depth >= kMaxDepth) return tooDeep();
         CachedPage* p;
-        if (int rc = fetch(off, p)) return rc;
+        if (int rc = enter(off, p)) return rc;
         trail[depth++] = {off, 0};
         if (Child(p->d, 0) == 0) return 0;
+        boundBelow(p->d, 0);
         off = Child(p->d, 0);
     }
 }
@@ -35,13 +85,14 @@ int NtxIndex::Impl::descendRight(uint32_t off) {
     for (;;) {
         if (depth >= kMaxDepth) return tooDeep();
         CachedPage* p;
-        if (int rc = fetch(off, p)) return rc;
+        if (int rc = enter(off, p)) return rc;
         int n = Count(p->d);
         if (Child(p->d, 0) == 0) {
             trail[depth++] = {off, n - 1};
             return 0;
         }
         trail[depth++] = {off, n};
+        boundBelow(p->d, n);
         off = Child(p->d, n);
     }
 }
@@ -109,11 +160,12 @@ int NtxIndex::Impl::descend(Bound bound) {
     for (;;) {
         if (depth >= kMaxDepth) return lose(tooDeep());
         CachedPage* p;
-        if (int rc = fetch(off, p)) return lose(rc);
+        if (int rc = enter(off, p)) return lose(rc);
         int i = bound(p->d);
         trail[depth++] = {off, i};
         uint32_t c = Child(p->d, i);
         if (c == 0) break;
+        boundBelow(p->d, i);
         off = c;
     }
     return settleForward();
@@ -138,6 +190,7 @@ int NtxIndex::Impl::stepForward() {
     if (int rc = fetch(l.off, p)) return lose(rc);
     if (Child(p->d, 0) != 0) {
         l.idx += 1;
+        boundBelow(p->d, l.idx);
         if (int rc = descendLeft(Child(p->d, l.idx))) return lose(rc);
     } else {
         l.idx += 1;
@@ -150,6 +203,7 @@ int NtxIndex::Impl::stepBackward() {
     CachedPage* p;
     if (int rc = fetch(l.off, p)) return lose(rc);
     if (Child(p->d, 0) != 0) {
+        boundBelow(p->d, l.idx);
         if (int rc = descendRight(Child(p->d, l.idx))) return lose(rc);
     } else {
         l.idx -= 1;

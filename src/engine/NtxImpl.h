@@ -65,6 +65,13 @@ struct NtxIndex::Impl {
     uint64_t changes = 0;    // counts structural changes
     uint64_t markedAt = 0;   // value of changes when the mark was set
     uint64_t pathStamp = 0;  // value of changes when trail was found
+    // What bounds each page of the trail: the page at level L holds only entries strictly above
+    // the item copied for level lowAt[L] and strictly below the one copied for level highAt[L]
+    // (-1: no bound on that side). The separators on the way down give these bounds, so a page
+    // that lies about its place in the tree (another page's content, a cross-linked child) is
+    // refused when the cursor enters it instead of being walked.
+    std::array<int8_t, ntx::kMaxDepth> lowAt{}, highAt{};
+    std::vector<uint8_t> boundItems;  // per level: its low item, then its high item
 
     std::vector<uint8_t> scratch;
     std::array<int16_t, ntx::kPage> slotAt{};  // slot number of each in-page offset, -1 elsewhere
@@ -96,6 +103,8 @@ struct NtxIndex::Impl {
     // left them otherwise.
     // mayRelay false: a page whose offsets need that is refused, with e4index and no message.
     int checkPage(uint8_t* pg, uint32_t off, bool mayRelay = true);
+    // The page's entries ascend by key and record number (NtxVerify.cpp).
+    int checkOrder(const uint8_t* pg, uint32_t off);
     void buildSlotTable();
     void unlink(CachedPage* p) {
         p->prev->next = p->next;
@@ -191,6 +200,12 @@ struct NtxIndex::Impl {
         return rc;
     }
     void take(const uint8_t* pg, int i);
+    // Before the cursor descends from pg, the trail's last level, into its child i: the bounds
+    // of that child, from pg's entries on either side of it or inherited from pg's own.
+    void boundBelow(const uint8_t* pg, int i);
+    // Fetches the page at off as the trail's next level and checks it against that level's
+    // bounds: a page below the root holds entries, and they lie strictly inside its bounds.
+    int enter(uint32_t off, CachedPage*& out);
     int descendLeft(uint32_t off);
     int descendRight(uint32_t off);
     // From a candidate position, climbs until it names an entry.

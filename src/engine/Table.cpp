@@ -273,7 +273,7 @@ int Table::position(int rc) {
     }
     if (rc == r4eof) return atEof();
     if (rc == r4bof) return rc;
-    return fail(rc, selected_->path() + ": damaged index");
+    return fail(rc, selected_->index().lastError());
 }
 
 int Table::top() {
@@ -329,7 +329,7 @@ int Table::skip(long n) {
     } else {
         bool onRecord = false;
         rc = syncTagCursor(onRecord);
-        if (rc < 0) return fail(rc, selected_->path() + ": damaged index");
+        if (rc < 0) return fail(rc, idx.lastError());
         if (!onRecord && n > 0) {
             // Standing just after the record's place already counts as the first step.
             if (rc == r4eof) return atEof();

@@ -59,6 +59,7 @@ Choices Walk(DATA4* table, FIELD4* number, FIELD4* description, int wanted) {
         c.texts << FieldText(number) + QStringLiteral(" - ") + FieldText(description);
         c.numbers << n;
     }
+    error4exitTest(cb);
     return c;
 }
 

@@ -46,7 +46,9 @@ void AccountSumWalk::Pass(bool flagged, const Visit& visit) {
 }
 
 // The records of an account lie in date order on the tag, so the walk starts at the fiscal-year
-// start and ends with the account; records after Through are read and ignored.
+// start and ends with the account. Prior is every record from the fiscal-year start to the day
+// before From, and period every record from From through Through; when From lies after Through,
+// the period is empty and prior still runs up to From.
 AccountTotals AccountSumWalk::Sum(int account) {
     AccountTotals t;
     const QString key = PadNumber(account, 4) + QString::fromStdString(start_);
@@ -56,12 +58,12 @@ AccountTotals AccountSumWalk::Sum(int account) {
         // Stored dates are CCYYMMDD and order as the days do; a date that names no day counts
         // nowhere, as date 0 would.
         const char* date = f4str(recordDate_);
-        if (std::memcmp(date, start_.data(), 8) < 0 || std::memcmp(date, through_.data(), 8) > 0 ||
-            !CellText::isDay(date))
-            continue;
+        if (std::memcmp(date, start_.data(), 8) < 0 || !CellText::isDay(date)) continue;
+        const bool prior = std::memcmp(date, from_.data(), 8) < 0;
+        if (!prior && std::memcmp(date, through_.data(), 8) > 0) continue;
         double amount = 0;
         f4double2(recordAmount_, &amount);
-        (std::memcmp(date, from_.data(), 8) < 0 ? t.prior : t.period) += ToCents(amount);
+        (prior ? t.prior : t.period) += ToCents(amount);
     }
     return t;
 }

@@ -62,8 +62,9 @@ ReportResult RunChart(const ChartKind& kind, ReportContext& ctx, ChartData* data
     data->id = kind.id;
     OpenReportTables(kind.tables);
     if (!SelectReportFolders(ctx)) {
+        const bool failed = ShowEngineError(cb);
         code4close(cb);
-        return ReportResult::NotRun;
+        return failed ? ReportResult::Failed : ReportResult::NotRun;
     }
     const bool monthly = kind.id == ChartId::MonthlyProfit;
     data->titles = {
@@ -76,7 +77,14 @@ ReportResult RunChart(const ChartKind& kind, ReportContext& ctx, ChartData* data
     else
         SumAccounts(ctx, kind.id == ChartId::IncomeByAccount ? 'I' : 'E', data);
     ctx.ShowProgress(false, QString());
+    // The sums' walks end at an engine error, which stays pending: sums that missed records are
+    // not drawn; the engine's message is shown instead.
+    const bool failed = ShowEngineError(cb);
     code4close(cb);
+    if (failed) {
+        *data = ChartData();
+        return ReportResult::Failed;
+    }
     if (data->HasData()) return ReportResult::Presented;
     ShowMessage(MsgKind::Information, QStringLiteral("Report contains no data."));
     return ReportResult::NoData;

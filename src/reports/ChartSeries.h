@@ -27,7 +27,8 @@ const ChartKind& ChartKindOf(ChartId id);
 
 // Fills *data (titles and series) for the report period and the folders chosen through ctx.
 // Presented when there is something to draw, NoData after "Report contains no data." (no month
-// or account with an amount), NotRun when no folder was chosen.
+// or account with an amount), NotRun when no folder was chosen, Failed after the engine's message
+// when a walk met an engine error (a damaged index tag).
 ReportResult RunChart(const ChartKind& kind, ReportContext& ctx, ChartData* data);
 
 }  // namespace kvl

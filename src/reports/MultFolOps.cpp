@@ -39,6 +39,7 @@ int ItemFolderNumber(const QString& item) {
 bool SelectReportFolders(ReportContext& ctx) {
     FolderSelection.clear();
     const QStringList items = FolderListItems();
+    if (ReportWalkFailed()) return false;
     if (items.isEmpty()) {
         ShowMessage(MsgKind::Information, QStringLiteral("Create folders before running reports"));
     } else if (items.size() == 1) {

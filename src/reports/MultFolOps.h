@@ -24,7 +24,8 @@ int ItemFolderNumber(const QString& item);
 
 // Empties the selection and fills it: no folder shows "Create folders before running reports";
 // one folder is the selection; two or more ask ctx.ChooseFolders(). True when the selection is
-// not empty, so that a builder returns at once otherwise.
+// not empty, so that a builder returns at once otherwise. A walk of FOLDER that meets an engine
+// error selects nothing and says nothing more (RunReport shows the engine's message).
 bool SelectReportFolders(ReportContext& ctx);
 // The folder's position in the selection, or -1.
 int FolderSelected(int folder);

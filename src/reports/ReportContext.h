@@ -18,6 +18,7 @@ enum class ReportResult {
     Presented,  // the report had rows and was handed to Present
     NoData,     // "Report contains no data." was shown
     NotRun,     // no folder, nothing chosen or cancelled: nothing was built
+    Failed,     // a walk met an engine error: nothing was shown but the engine's message
 };
 
 class ReportContext {

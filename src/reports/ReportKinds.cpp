@@ -2,10 +2,11 @@
 
 #include "data/dbFiles.h"
 #include "reports/RptChart.h"
+#include "reports/RptDetail.h"
 #include "reports/RptLedger.h"
 #include "reports/RptProfit.h"
-#include "reports/RptDetail.h"
 #include "reports/RptSummary.h"
+#include "reports/RptUtil.h"
 
 namespace kvl {
 
@@ -65,9 +66,13 @@ void OpenReportTables(const std::vector<ReportTable>& tables) {
 }
 
 ReportResult RunReport(const ReportKind& kind, ReportContext& ctx) {
-    if (!kind.build) return ReportResult::NotRun;
     OpenReportTables(kind.tables);
-    const ReportResult result = kind.build(ctx);
+    ReportResult result = kind.build(ctx);
+    if (ShowEngineError(cb)) {
+        ctx.ShowProgress(false, QString());
+        EndReport();
+        result = ReportResult::Failed;
+    }
     code4close(cb);
     return result;
 }

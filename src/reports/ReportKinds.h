@@ -1,7 +1,5 @@
 // Every report the program makes, by the name kvl-cli gives it, with the tables its menu entry
-// opens (in that order) and its builder. A report whose builder is not written yet has none, and
-// RunReport refuses it. Adding a report is one line in ReportKinds.cpp: its builder in place of
-// nullptr.
+// opens (in that order) and its builder. Adding a report is one line in ReportKinds.cpp.
 #pragma once
 
 #include <QString>
@@ -29,7 +27,9 @@ void OpenReportTables(const std::vector<ReportTable>& tables);
 const ReportKind* FindReportKind(const QString& name);
 
 // Opens the kind's tables in order (an open that fails ends the program, naming the file), runs
-// its builder and closes every table. NotRun when the kind has no builder yet.
+// its builder and closes every table. When a step of the builder's walks met an engine error (a
+// damaged index tag), no report was shown: the progress box is hidden, the engine's message is
+// shown instead, and the result is Failed.
 ReportResult RunReport(const ReportKind& kind, ReportContext& ctx);
 
 }  // namespace kvl

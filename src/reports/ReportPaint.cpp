@@ -1,5 +1,6 @@
 #include "reports/ReportPaint.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -33,6 +34,28 @@ double Inches(QStringView text) {
 double PointSize(const QFont& font) {
     if (font.pointSizeF() > 0) return font.pointSizeF();
     return font.pixelSize() > 0 ? font.pixelSize() * 0.75 : 10.0;
+}
+
+// Whether the row is a page break: a cell that begins with "E" (EJECT).
+bool PageBreak(const ReportGrid& grid, int row) {
+    for (int c = 0; c + 1 < grid.columns(); ++c) {
+        const QByteArrayView cell = grid.cellUtf8(row, c);
+        if (!cell.isEmpty() && cell.front() == 'E') return true;
+    }
+    return false;
+}
+
+// The rows of the grid's longest page, page breaks not counted (they start a page, they take no
+// line on paper).
+int LongestPage(const ReportGrid& grid) {
+    int longest = 0, lines = 0;
+    for (int row = 0; row < grid.rows(); ++row) {
+        if (PageBreak(grid, row))
+            lines = 0;
+        else
+            longest = std::max(longest, ++lines);
+    }
+    return longest;
 }
 
 enum class Surface { Screen, Paper };
@@ -177,7 +200,15 @@ void PaintReportRows(QPainter& painter, const ReportGrid& grid, const ReportMetr
 
 int PrintReportPages(QPagedPaintDevice& device, const ReportGrid& grid, const QFont& reportFont,
                      ReportImages& images) {
-    const QFont font = FitReportFont(reportFont, &device, grid.width(), device.width(), 1);
+    QFont font = FitReportFont(reportFont, &device, grid.width(), device.width(), 1);
+    // The grid's pages were laid out for some page and font, perhaps not this device's (kvl-cli's
+    // 60 lines, a PDF of a report paged for the printer): the font shrinks until the longest of
+    // them fits between the top and bottom margins of three lines.
+    const int longest = LongestPage(grid);
+    for (double points = PointSize(font); LinesPerPageOn(device, font) < longest && points > 1;) {
+        points = std::max(1.0, points - 1);
+        font.setPointSizeF(points);
+    }
     const ReportMetrics metrics = MeasureReport(font, &device, grid.width(), device.width());
     const int top = 3 * metrics.lh;
     QPainter painter;
@@ -194,7 +225,16 @@ int PrintReportPages(QPagedPaintDevice& device, const ReportGrid& grid, const QF
         return top - metrics.lh;
     };
     int y = top;
-    for (int row = 0; row < grid.rows(); ++row) y = rows.paint(row, y);
+    for (int row = 0; row < grid.rows(); ++row) {
+        // A page too long for the page at the smallest font goes on over the next page, never
+        // past the bottom margin.
+        if (y + metrics.lh > device.height() && !PageBreak(grid, row)) {
+            device.newPage();
+            ++pages;
+            y = top;
+        }
+        y = rows.paint(row, y);
+    }
     return painter.end() ? pages : 0;
 }
 
@@ -211,6 +251,14 @@ QPageSize LocalePaperSize() {
 QPageLayout LocalePageLayout() {
     return QPageLayout(LocalePaperSize(), QPageLayout::Portrait, QMarginsF(0.25, 0.25, 0.25, 0.25),
                        QPageLayout::Inch);
+}
+
+int LinesPerPdfPage(const QFont& font, const QPageLayout& layout) {
+    QBuffer nowhere;
+    nowhere.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&nowhere);
+    writer.setPageLayout(layout);
+    return LinesPerPageOn(writer, font);
 }
 
 int WriteReportPdf(const ReportGrid& grid, const QString& fileName, const QFont& reportFont,

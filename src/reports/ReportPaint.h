@@ -57,9 +57,10 @@ void PaintReportRows(QPainter& painter, const ReportGrid& grid, const ReportMetr
                      int firstRow, int count, int drawingWidth, ReportImages& images);
 
 // Prints every row on device, whose painter must not be active: the report font reduced to fit
-// the page width, the first row three line heights down, a new page at each EJECT row. Returns
-// the number of pages, or 0 when the device could not be painted on (no printer, unwritable
-// file).
+// the page width, and further while the grid's longest page (its rows between EJECT rows) exceeds
+// LinesPerPageOn(device, font); the first row three line heights down, a new page at each EJECT
+// row, and never a row past the page's bottom. Returns the number of pages, or 0 when the device
+// could not be painted on (no printer, unwritable file).
 int PrintReportPages(QPagedPaintDevice& device, const ReportGrid& grid, const QFont& reportFont,
                      ReportImages& images);
 
@@ -70,6 +71,10 @@ int LinesPerPageOn(const QPaintDevice& device, const QFont& font);
 QPageSize LocalePaperSize();
 // That paper upright with a quarter-inch margin, as a printer without a setup of its own prints.
 QPageLayout LocalePageLayout();
+
+// Rows a PDF page of layout holds in font, as LinesPerPageOn a printer: for a report built to be
+// written as a PDF.
+int LinesPerPdfPage(const QFont& font, const QPageLayout& layout = LocalePageLayout());
 
 // Writes the report to a PDF file laid out as PrintReportPages lays out a printed report on a
 // page of layout. Returns the number of pages, 0 when the file could not be written.

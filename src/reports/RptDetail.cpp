@@ -250,8 +250,10 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
         found >= 0 && found != r4eof ? d4tagCount(d.records, from.c_str(), through.c_str()) : 0;
 
     // Room for the rows of every record and their pages' headers, so that the row table is not
-    // copied as it grows; what stays unused is never touched.
-    Grid.reserveRows(static_cast<std::size_t>(progressTotal) * (d.linesPerRecord + 1));
+    // copied as it grows; what stays unused is never touched. A count from a damaged tag (negative,
+    // or more entries than the table has records) reserves no more than the table could fill.
+    const long reserved = std::clamp(progressTotal, 0L, d4recCountDo(d.records));
+    Grid.reserveRows(static_cast<std::size_t>(reserved) * (d.linesPerRecord + 1));
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
     const RowSource source(d.shown, d.stops);
     RecordBatches batches;

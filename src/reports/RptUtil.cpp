@@ -283,13 +283,25 @@ void OpenSectionOnPage() {
     }
 }
 
+bool ReportWalkFailed() {
+    return cb && cb->errorCode() < 0;
+}
+
 ReportResult ShowReport(ReportContext& ctx) {
+    if (ReportWalkFailed()) {
+        EndReport();
+        return ReportResult::Failed;
+    }
     ctx.Present(Grid);
     EndReport();
     return ReportResult::Presented;
 }
 
 ReportResult NoReportData() {
+    if (ReportWalkFailed()) {
+        EndReport();
+        return ReportResult::Failed;
+    }
     ShowMessage(MsgKind::Information, QStringLiteral("Report contains no data."));
     EndReport();
     return ReportResult::NoData;

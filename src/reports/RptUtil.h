@@ -101,9 +101,15 @@ void MarkTotalRow();
 // column headers.
 void OpenSectionOnPage();
 
-// Ends a report that has rows: ctx.Present(Grid), then EndReport.
+// Whether a step of the report's walks met an engine error. The engine keeps the error pending,
+// and every walk of a builder ends at a negative code, so the report is checked once, before it is
+// shown: a report that missed records is never shown, and RunReport shows the engine's message.
+bool ReportWalkFailed();
+// Ends a report that has rows: ctx.Present(Grid), then EndReport. Failed, showing nothing, when
+// ReportWalkFailed.
 ReportResult ShowReport(ReportContext& ctx);
 // Ends a report without rows: "Report contains no data." (information, OK), then EndReport.
+// Failed, showing nothing, when ReportWalkFailed.
 ReportResult NoReportData();
 
 // Amounts: "%13.2n" with the locale's separators. Sums are kept as whole cents so that amounts

@@ -60,11 +60,8 @@ bool Write(const Marks& marks, bool archive) {
 
 void LastCompleteFiscalYear(const QDate& today, int fyMonth, int fyDay, QDate* from,
                             QDate* through) {
-    // A settings record without a sound fiscal-year start counts the calendar year.
-    if (!FiscalMonthValid(fyMonth) || !FiscalDayValid(fyMonth, fyDay)) fyMonth = fyDay = 1;
-    const int start = FiscalYearStart(today, fyMonth, fyDay).year();
-    *through = QDate(start, fyMonth, fyDay).addDays(-1);
-    *from = QDate(start - 1, fyMonth, fyDay);
+    *through = FiscalYearStart(today, fyMonth, fyDay).addDays(-1);
+    *from = FiscalYearStart(*through, fyMonth, fyDay);
 }
 
 ChangeResult ArchiveRange(bool archive, const QDate& fromDate, const QDate& throughDate,

@@ -14,7 +14,8 @@
 namespace kvl {
 
 // The last complete fiscal year before today: through the day before the current fiscal year's
-// start, from the start of the year before. The fiscal year starts on month fyMonth, day fyDay.
+// start, from the start of the year before. The fiscal year starts on month fyMonth, day fyDay
+// (1 January when that is no valid start, as FiscalYearStart takes it).
 void LastCompleteFiscalYear(const QDate& today, int fyMonth, int fyDay, QDate* from,
                             QDate* through);
 

@@ -38,6 +38,7 @@ bool FillList(TDropDownList* list, DATA4* table, FIELD4* number, FIELD4* name) {
     list->clear();
     for (int rc = d4top(table); rc == r4success; rc = d4skip(table, 1))
         list->addItem(FieldText(number) + QStringLiteral(" - ") + FieldText(name));
+    error4exitTest(cb);
     list->setCurrentIndex(list->count() > 0 ? 0 : -1);
     return list->count() > 0;
 }

@@ -145,12 +145,15 @@ void TRateChange::FormShow() {
     ComboBox1->clear();
     MaskEdit1->setEditMask(RateMask());
     MaskEdit2->setEditMask(RateMask());
-    if (d4top(dbExpenseAccounts) != r4success) {
+    const int first = d4top(dbExpenseAccounts);
+    error4exitTest(cb);
+    if (first != r4success) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kNoExpenseAccounts));
         BtnApply->setEnabled(false);
     }
     for (int rc = d4top(dbExpenseAccounts); rc == r4success; rc = d4skip(dbExpenseAccounts, 1))
         ComboBox1->addItem(FieldText(fAccNo) + QStringLiteral(" - ") + FieldText(fAcDesc));
+    error4exitTest(cb);
     ComboBox1->setCurrentIndex(ComboBox1->count() > 0 ? 0 : -1);
     MaskEdit1->setProgramText(InitialRateText());
     MaskEdit2->setProgramText(MaskEdit1->programText());

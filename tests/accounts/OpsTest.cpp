@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "TableAccess.h"
+#include "common/NtxDamage.h"
 #include "data/Clock.h"
 #include "data/Messages.h"
 #include "data/NewDataSet.h"
@@ -295,6 +296,32 @@ class OpsTest : public QObject {
         QCOMPARE(data.log.texts,
                  QStringList{QStringLiteral(
                      "Unable to open file eDate.Ntx\r\nProgram will now terminate.")});
+    }
+
+    void aDamagedChartTagEndsTheProgramWithTheEnginesMessage() {
+        DataSet data;
+        QVERIFY(data.created);
+        const Chart& chart = ChartOf('E');
+        chart.openAccounts();
+        for (int n = 1; n <= 300; ++n) {
+            QCOMPARE(d4appendBlank(chart.accounts), 0);
+            chart.buffer = {n, QStringLiteral("Account %1").arg(n), true};
+            chart.store();
+        }
+        code4close(cb);
+        kvltest::DamageMiddleLeaf(
+            QDir::current().filePath(QStringLiteral("AccTag.ntx")).toStdString(),
+            kvltest::PageDamage::Zeroed);
+        chart.openAccounts();
+        // A seek that meets the damage must not take the number for free.
+        bool ended = false;
+        try {
+            for (int n = 1; n <= 300; ++n) QVERIFY(!AccountNoFree(chart, n));
+        } catch (const ProgramEnded&) {
+            ended = true;
+        }
+        QVERIFY(ended);
+        QVERIFY(data.log.texts.constLast().startsWith(QStringLiteral("Error -310: index file ")));
     }
 
     void walksSeeEveryRecordInRecordOrder() {

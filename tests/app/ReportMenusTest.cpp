@@ -1,6 +1,6 @@
-// The Report Generation tab's menus: an entry is there for each report, usable once its builder
-// exists, the charts of accounts run from both menus into the viewer, and the Charts menu's
-// charts over the folders chosen into the chart window.
+// The Report Generation tab's menus: an entry is there for each report, the charts of accounts
+// run from both menus into the viewer, and the Charts menu's charts over the folders chosen into
+// the chart window.
 #include <QMenu>
 #include <QPushButton>
 
@@ -20,15 +20,12 @@ class ReportMenusTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void entriesAreUsableOnceTheirReportIsBuilt() {
+    void everyEntryNamesAReport() {
         AppFixture app;
         QVERIFY(app.start());
         for (QMenu* menu : {app.form->PopupExpRpt, app.form->PopupIncRpt, app.form->PopupProfRpt})
-            for (const QAction* action : menu->actions()) {
-                const ReportKind* kind = FindReportKind(action->objectName());
-                QVERIFY2(kind, qPrintable(action->objectName()));
-                QCOMPARE(action->isEnabled(), kind->build != nullptr);
-            }
+            for (const QAction* action : menu->actions())
+                QVERIFY2(FindReportKind(action->objectName()), qPrintable(action->objectName()));
         QCOMPARE(app.form->PopupExpRpt->actions().last()->objectName(),
                  QStringLiteral("expense-chart"));
         QCOMPARE(app.form->PopupIncRpt->actions().last()->objectName(),

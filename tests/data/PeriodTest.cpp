@@ -24,6 +24,10 @@ TEST(PeriodTest, FiscalYearStartIsTheLatestOnOrBeforeTheDate) {
     EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 6, 30), 7, 1), QDate(2025, 7, 1));
     EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 7, 14), 7, 15), QDate(2025, 7, 15));
     EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 12, 31), 1, 1), QDate(2026, 1, 1));
+    // A settings record without a valid start counts the calendar year.
+    EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 6, 30), 0, 0), QDate(2026, 1, 1));
+    EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 6, 30), 2, 30), QDate(2026, 1, 1));
+    EXPECT_EQ(kvl::FiscalYearStart(QDate(2026, 6, 30), 13, 1), QDate(2026, 1, 1));
 }
 
 TEST(PeriodTest, MonthsAndFiscalStarts) {

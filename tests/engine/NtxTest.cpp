@@ -958,6 +958,24 @@ TEST_F(NtxDamageTest, ChildPointerOffAPageBoundary) {
     ExpectOpenFails("not a page of the file");
 }
 
+TEST_F(NtxDamageTest, PageHoldingAnotherPagesEntriesIsRefusedByWalksAndSeeks) {
+    // The leaf holds the bytes of a leaf further right: each page is well formed and in order, so
+    // no read fails, but the leaf's entries lie outside the range its branch gives it.
+    std::vector<uint8_t> b = ReadAll(path_);
+    const std::string inside(reinterpret_cast<const char*>(&b[leaf_ + Le16(b, leaf_ + 2) + 8]), 10);
+    const uint32_t other = Le32(b, branch_ + Le16(b, branch_ + 2 + 2 * 5));
+    std::copy(b.begin() + other, b.begin() + other + kPage, b.begin() + leaf_);
+    WriteAll(path_, b);
+    ExpectWalkFails();
+    auto idx = Open(path_);
+    ASSERT_TRUE(idx);
+    EXPECT_EQ(idx->seek(inside), e4index);
+    EXPECT_NE(idx->lastError().find("outside the range"), std::string::npos) << idx->lastError();
+    int rc = idx->bottom();
+    while (rc == r4success) rc = idx->prev();
+    EXPECT_EQ(rc, e4index);
+}
+
 TEST_F(NtxDamageTest, BranchWithAZeroChild) {
     std::vector<uint8_t> b = ReadAll(path_);
     Patch32(path_, branch_ + Le16(b, branch_ + 2 + 2 * 2), 0);

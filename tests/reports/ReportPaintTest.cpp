@@ -159,4 +159,54 @@ TEST(ReportPaint, APdfHasAPageForEachEjectAndTheRowsAsText) {
     }
 }
 
+// The text pdftotext reads from the file, pages separated by form feeds.
+QString PdfText(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// Pages of `lines` rows each ("Row n" and an amount), an EJECT row between pages.
+void FillPages(kvl::ReportGrid& grid, int pages, int lines) {
+    grid.reset(40, 3);
+    for (int page = 0, n = 0; page < pages; ++page) {
+        if (page > 0) Row(grid, {QStringLiteral("EJECT")});
+        for (int line = 0; line < lines; ++line, ++n)
+            Row(grid, {QStringLiteral("L00Row %1").arg(n, 3, 10, QChar('0')),
+                       QStringLiteral("R40%1.00").arg(n)});
+    }
+}
+
+TEST(ReportPaint, APdfPageHoldsEveryRowItIsGivenWhateverTheFont) {
+    kvl::SetRegional(QLocale(QLocale::English, QLocale::UnitedStates));
+    kvltest::TempDir dir;
+    const QString pdf = QString::fromStdString(dir.file("report.pdf"));
+    kvl::ReportGrid grid;
+    // Pages of 59 rows, as a report paged for 60 lines without a printer: at 14 and 18 points the
+    // font shrinks until they fit, and the pages stay the report's.
+    FillPages(grid, 3, 59);
+    for (int points : {14, 18}) {
+        QFont font = ReportFontForTest();
+        font.setPointSize(points);
+        kvl::ReportImages images;
+        EXPECT_EQ(kvl::WriteReportPdf(grid, pdf, font, images), 3) << points;
+        const QStringList pages = PdfText(pdf).split(QChar('\f'));
+        ASSERT_GE(pages.size(), 3);
+        for (int n = 0; n < 3 * 59; ++n)
+            EXPECT_TRUE(
+                pages.at(n / 59).contains(QStringLiteral("Row %1").arg(n, 3, 10, QChar('0'))))
+                << points << " points, row " << n;
+    }
+    // A page that no font fits goes on over further pages instead of past the bottom.
+    FillPages(grid, 1, 60);
+    const QPageLayout stub(QPageSize(QSizeF(4, 0.75), QPageSize::Inch), QPageLayout::Portrait,
+                           QMarginsF(0.1, 0.1, 0.1, 0.1), QPageLayout::Inch);
+    kvl::ReportImages images;
+    EXPECT_GT(kvl::WriteReportPdf(grid, pdf, ReportFontForTest(), images, stub), 1);
+    const QString text = PdfText(pdf);
+    for (int n = 0; n < 60; ++n)
+        EXPECT_TRUE(text.contains(QStringLiteral("Row %1").arg(n, 3, 10, QChar('0')))) << n;
+}
+
 }  // namespace

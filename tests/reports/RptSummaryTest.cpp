@@ -60,6 +60,22 @@ TEST_F(SummaryTest, APeriodReachingIntoTheNextFiscalYearCountsPriorFromItsOwnSta
         "   10  Rent                                  24.00         6.00        30.00\r\n"));
 }
 
+TEST_F(SummaryTest, FromAfterThroughCountsPriorUpToTheDayBeforeFrom) {
+    AddAccount(10, QStringLiteral("Rent"));
+    ReportFrom = QDate(2026, 5, 20);
+    ReportThrough = QDate(2026, 5, 10);
+    const double amounts[] = {1, 2, 4, 8, 16};
+    const QDate dates[] = {
+        {2025, 12, 31}, {2026, 5, 5}, {2026, 5, 15}, {2026, 5, 19}, {2026, 5, 20}};
+    for (int i = 0; i < 5; ++i) Expense(dates[i], 10, amounts[i]);
+    ASSERT_EQ(BuildExpenseSummary(ctx), ReportResult::Presented);
+    // Prior runs from 1 January to 19 May, past Through; the period from 20 May through 10 May
+    // holds no day.
+    EXPECT_TRUE(text().contains(
+        "   10  Rent                                   0.00        14.00        14.00\r\n"))
+        << text().toStdString();
+}
+
 TEST_F(SummaryTest, TwoFoldersArchivedIncomeAndProgressOverBothPasses) {
     AddFolder(2, QStringLiteral("Shop"));
     AddFolder(3, QStringLiteral("Farm"));
