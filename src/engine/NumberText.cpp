@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace xb {
@@ -17,6 +18,36 @@ constexpr size_t kReprSize = 400;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The decimal scaled / 10^dec (not zero, below 10^15 in magnitude) as STR writes it.
+bool WriteScaled(long long scaled, int len, int dec, char* dst, bool& negative) {
+    negative = scaled < 0;
+    unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(scaled)
+                                    : static_cast<unsigned long long>(scaled);
+    char digits[24];
+    size_t count = 0;
+    while (v != 0 || count <= static_cast<size_t>(dec)) {
+        digits[count++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    const size_t need = (negative ? 1 : 0) + count + 1;
+    if (need > static_cast<size_t>(len)) {
+        std::memset(dst, '*', static_cast<size_t>(len));
+        negative = false;
+        return false;
+    }
+    char* p = dst;
+    std::memset(p, ' ', static_cast<size_t>(len) - need);
+    p += static_cast<size_t>(len) - need;
+    if (negative) *p++ = '-';
+    while (count > static_cast<size_t>(dec)) *p++ = digits[--count];
+    *p++ = '.';
+    while (count > 0) *p++ = digits[--count];
+    return true;
 }
 
 }  // namespace
@@ -56,6 +87,16 @@ bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
             std::memset(p, '0', static_cast<size_t>(dec));
         }
         return true;
+    }
+
+    // Amounts: a value that is the double nearest to a decimal of at most 15 digits, dec of them
+    // decimals, has that decimal as its shortest text (any 15 digits read back as themselves),
+    // so the general path below would write its digits unrounded. They are written directly.
+    if (dec > 0 && dec < static_cast<int>(std::size(kPowers)) &&
+        std::fabs(value) < 1e15 / kPowers[dec]) {
+        const long long scaled = std::llround(value * kPowers[dec]);
+        if (static_cast<double>(scaled) / kPowers[dec] == value)
+            return WriteScaled(scaled, len, dec, dst, negative);
     }
 
     char repr[kReprSize];
@@ -180,8 +221,6 @@ double ParseNumber(std::string_view text) {
             whole = whole * 10 + static_cast<uint64_t>(s[k] - '0');
             if (decimals >= 0) ++decimals;
         }
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         double value = static_cast<double>(whole);
         if (decimals > 0) value /= kPowers[decimals];
         return negative ? -value : value;

@@ -67,9 +67,8 @@ void Field::assign(std::string_view text) {
 void Field::assignNumber(double value) {
     const FieldDesc& d = desc();
     if (d.type == 'N' || d.type == 'F') {
-        std::string out;
-        FormatNumber(value, d.length, d.decimals, out);
-        std::memcpy(table_->mutableRecord() + d.offset, out.data(), d.length);
+        bool negative;
+        FormatInto(value, d.length, d.decimals, table_->mutableRecord() + d.offset, negative);
         return;
     }
     std::string out;
