@@ -107,7 +107,8 @@ class NtxIndex {
     bool verify(const std::function<void(std::string_view key, uint32_t recno)>& visit,
                 std::vector<std::string>& problems);
 
-    // Pages kept in memory at most (default 256).
+    // Pages kept in memory at most (default 1024: appends in date order that come a few weeks late
+    // reach back that far in both of a table's tags).
     void setCacheLimit(size_t pages);
 
   private:

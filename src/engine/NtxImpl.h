@@ -45,7 +45,7 @@ struct NtxIndex::Impl {
     CachedPage lru;  // sentinel
     std::vector<std::unique_ptr<CachedPage>> frames;
     std::vector<CachedPage*> spare;
-    size_t limit = 256;
+    size_t limit = 1024;
     uint32_t lastMiss = 0;  // the last page read from the file (of a run, the run's last)
     std::vector<uint8_t> ahead;
     std::vector<uint8_t> run;        // pages written together
