@@ -169,7 +169,9 @@ TEST_P(NtxCutTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
         total = FaultCountsSoFar().bytesWritten;
         // The header is written alone, twice; every other write carries pages.
         const uint64_t pageWrites = FaultCountsSoFar().writes - 2;
-        if (cacheLimit > 4) EXPECT_GT(total - 2 * kPage, 2 * kPage * pageWrites);
+        if (cacheLimit > 4) {
+            EXPECT_GT(total - 2 * kPage, 2 * kPage * pageWrites);
+        }
         RemoveFaultPlan();
         after = Entries(*idx);
     }
