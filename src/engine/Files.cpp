@@ -86,6 +86,10 @@ void RemoveFaultPlan() {
     Faults() = FaultState{};
 }
 
+bool FaultPlanInstalled() {
+    return Faults().on;
+}
+
 FaultCounts FaultCountsSoFar() {
     return Faults().counts;
 }

@@ -106,6 +106,7 @@ struct FaultCounts {
 };
 void InstallFaultPlan(const FaultPlan& plan);  // counts start again from zero
 void RemoveFaultPlan();
+bool FaultPlanInstalled();
 FaultCounts FaultCountsSoFar();
 
 // Windows-1252 and UTF-8. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to the same code points (C1)
