@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -29,18 +28,40 @@ int CharCount(QStringView text) {
     return count;
 }
 
-// The same count over UTF-8 bytes: every byte that does not continue a character (10xxxxxx),
-// eight bytes at a time.
+// The same count over UTF-8 bytes: every byte that does not continue a character (10xxxxxx).
+// Report texts are nearly always ASCII, which eight bytes at a time tells.
 int CharCount(const char* text, std::size_t size) {
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    std::size_t continuing = 0, i = 0;
+    std::uint64_t high = 0;
+    std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t w;
         std::memcpy(&w, text + i, sizeof w);
-        continuing += static_cast<std::size_t>(std::popcount(w & kHigh & ~(w << 1)));
+        high |= w & kHigh;
     }
-    for (; i < size; ++i) continuing += (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    return static_cast<int>(size - continuing);
+    for (; i < size; ++i) high |= static_cast<unsigned char>(text[i]) & 0x80;
+    if (high == 0) return static_cast<int>(size);
+    int count = 0;
+    for (i = 0; i < size; ++i) count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    return count;
+}
+
+// Copies n bytes to out in words, the last word overlapping the one before, reading nothing past
+// the text: a cell's text is short and the room behind out is known.
+char* Put(char* out, const char* text, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(out + i, text + i, 8);
+        std::memcpy(out + n - 8, text + n - 8, 8);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) out[i] = text[i];
+    }
+    return out + n;
+}
+
+// n blanks at out, written a word at a time: the room behind out holds a word more than n.
+char* Blanks(char* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; i += 8) std::memcpy(out + i, "        ", 8);
+    return out + n;
 }
 
 // The column of a cell: characters 2 and 3, leading blanks skipped; 0 when they hold no number.
@@ -82,8 +103,9 @@ class Lines {
         cells_.resize(static_cast<std::size_t>(grid.columns()));
         grid.rowUtf8(row, cells_.data());
         // A cell adds its text (up to three bytes for each byte of it when its bytes are not
-        // UTF-8 as they should be), a tab or the padding before its column (two digits).
-        std::size_t most = 2;
+        // UTF-8 as they should be), a tab or the padding before its column (two digits, written
+        // a word at a time).
+        std::size_t most = 2 + 8;
         for (const QByteArrayView& cell : cells_)
             most += 3 * static_cast<std::size_t>(cell.size()) + 100;
         if (bytes_.size() - used_ < most) bytes_.resize(std::max(2 * bytes_.size(), used_ + most));
@@ -137,14 +159,12 @@ class Lines {
             if (kind == 'R') target = column - textLength;
             if (kind == 'C') target = column - textLength / 2;
             if (length < target) {
-                std::memset(p, ' ', static_cast<std::size_t>(target - length));
-                p += target - length;
+                p = Blanks(p, static_cast<std::size_t>(target - length));
                 length = target;
             }
         }
-        std::memcpy(p, text, textSize);
         length += textLength;
-        return p + textSize;
+        return Put(p, text, textSize);
     }
 
     ExportFormat format_;
