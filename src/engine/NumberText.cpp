@@ -23,30 +23,35 @@ bool IsDigit(char c) {
 constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// The decimal scaled / 10^dec (not zero, below 10^15 in magnitude) as STR writes it.
-bool WriteScaled(long long scaled, int len, int dec, char* dst, bool& negative) {
-    negative = scaled < 0;
-    unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(scaled)
-                                    : static_cast<unsigned long long>(scaled);
+// The number magnitude / 10^scale (scale at most dec, magnitude below 10^16), with its sign, as
+// STR(value, len, dec) writes it; all '*' (and false) when it does not fit.
+bool WriteDigits(uint64_t magnitude, int scale, bool negative, int len, int dec, char* dst,
+                 bool& negativeOut) {
     char digits[24];
     size_t count = 0;
-    while (v != 0 || count <= static_cast<size_t>(dec)) {
-        digits[count++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    }
-    const size_t need = (negative ? 1 : 0) + count + 1;
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0 || count <= static_cast<size_t>(scale));
+    const size_t fraction = static_cast<size_t>(scale);
+    const size_t need =
+        (negative ? 1 : 0) + count - fraction + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
+    negativeOut = false;
     if (need > static_cast<size_t>(len)) {
         std::memset(dst, '*', static_cast<size_t>(len));
-        negative = false;
         return false;
     }
     char* p = dst;
     std::memset(p, ' ', static_cast<size_t>(len) - need);
     p += static_cast<size_t>(len) - need;
     if (negative) *p++ = '-';
-    while (count > static_cast<size_t>(dec)) *p++ = digits[--count];
-    *p++ = '.';
-    while (count > 0) *p++ = digits[--count];
+    while (count > fraction) *p++ = digits[--count];
+    if (dec > 0) {
+        *p++ = '.';
+        while (count > 0) *p++ = digits[--count];
+        std::memset(p, '0', static_cast<size_t>(dec) - fraction);
+    }
+    negativeOut = negative;
     return true;
 }
 
@@ -62,32 +67,9 @@ bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
 
     // Whole numbers (account, folder and check numbers, stored with every record) need no
     // rounding: their digits are written directly, exactly as the general path writes them.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        uint64_t whole = static_cast<uint64_t>(std::fabs(value));
-        char digits[20];
-        size_t count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + whole % 10);
-            whole /= 10;
-        } while (whole != 0);
-        negative = value < 0;
-        size_t need = (negative ? 1 : 0) + count + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
-        if (need > static_cast<size_t>(len)) {
-            std::memset(dst, '*', static_cast<size_t>(len));
-            negative = false;
-            return false;
-        }
-        char* p = dst;
-        std::memset(p, ' ', static_cast<size_t>(len) - need);
-        p += static_cast<size_t>(len) - need;
-        if (negative) *p++ = '-';
-        while (count > 0) *p++ = digits[--count];
-        if (dec > 0) {
-            *p++ = '.';
-            std::memset(p, '0', static_cast<size_t>(dec));
-        }
-        return true;
-    }
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return WriteDigits(static_cast<uint64_t>(std::fabs(value)), 0, value < 0, len, dec, dst,
+                           negative);
 
     // Amounts: a value that is the double nearest to a decimal of at most 15 digits, dec of them
     // decimals, has that decimal as its shortest text (any 15 digits read back as themselves),
@@ -96,7 +78,8 @@ bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
         std::fabs(value) < 1e15 / kPowers[dec]) {
         const long long scaled = std::llround(value * kPowers[dec]);
         if (static_cast<double>(scaled) / kPowers[dec] == value)
-            return WriteScaled(scaled, len, dec, dst, negative);
+            return WriteDigits(static_cast<uint64_t>(std::llabs(scaled)), dec, scaled < 0, len, dec,
+                               dst, negative);
     }
 
     char repr[kReprSize];
