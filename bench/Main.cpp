@@ -126,7 +126,18 @@ struct Samples {
     long statementLines = 0;
     StatementTotals statementTotals;
     std::vector<XlsxTiming> xlsx;
+    // The workloads that write files: the same bytes written with one call and synced.
+    std::map<std::string, std::vector<double>> floor;
 };
+
+// The files each writing workload leaves, which its floor writes as many bytes as.
+const std::map<std::string, std::vector<std::string>>& FloorFiles() {
+    static const std::map<std::string, std::vector<std::string>> files{
+        {"load", {"EXP5.dbf", "EDate.ntx", "EAcc.ntx"}},
+        {"reindex", {"EDate.ntx", "EAcc.ntx"}},
+        {"pack", {"EXP5.dbf", "EDate.ntx", "EAcc.ntx"}}};
+    return files;
+}
 
 class Run {
   public:
@@ -283,6 +294,8 @@ class Run {
             samples_.engine[name].push_back(engine());
             double& peak = samples_.enginePeakMb[name];
             peak = std::max(peak, PeakRssMb());
+            if (const auto f = FloorFiles().find(name); f != FloorFiles().end())
+                samples_.floor[name].push_back(WriteFloor(f->second));
         };
         auto runSqlite = [&] { samples_.sqlite[name].push_back(sqlite()); };
         if (engineFirst_) {
@@ -450,6 +463,13 @@ int Main(int argc, char** argv) {
                     samples.enginePeakMb[w]);
     }
     std::printf("%-14s %10.3f\n", "raw", raw);
+    for (const auto& [w, files] : FloorFiles()) {
+        if (samples.floor[w].empty()) continue;
+        const double floor = Median(samples.floor[w]);
+        std::printf(
+            "%s floor (its files' bytes in one write call, synced): %.3f s, engine/floor %.2f\n",
+            w.c_str(), floor, engine[w] / floor);
+    }
     if (!samples.statementRead.empty()) {
         const StatementTotals& t = samples.statementTotals;
         std::printf(

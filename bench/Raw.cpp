@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "Measure.h"
+#include "engine/Files.h"
 
 namespace bench {
 
@@ -72,6 +73,37 @@ double RawRead(const std::string& file, TableTotals& totals) {
     totals.records = count;
     totals.cents = cents;
     return clock.seconds();
+}
+
+double WriteFloor(const std::vector<std::string>& files) {
+    uint64_t bytes = 0;
+    for (const std::string& f : files) {
+        struct stat st;
+        if (::stat(xb::ResolvePath(".", f).c_str(), &st) != 0)
+            throw std::runtime_error("floor: cannot examine " + f + ": " + std::strerror(errno));
+        bytes += static_cast<uint64_t>(st.st_size);
+    }
+    std::unique_ptr<char[]> data(new char[bytes]);
+    std::memset(data.get(), 'x', bytes);
+    const char* const name = "floor.tmp";
+    Stopwatch clock;
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw std::runtime_error(std::string("floor: cannot create ") + name);
+    uint64_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = ::write(fd, data.get() + done, bytes - done);
+        if (n <= 0) {
+            ::close(fd);
+            throw std::runtime_error(std::string("floor: cannot write ") + name);
+        }
+        done += static_cast<uint64_t>(n);
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    const double seconds = clock.seconds();
+    ::unlink(name);
+    if (!synced) throw std::runtime_error(std::string("floor: cannot sync ") + name);
+    return seconds;
 }
 
 }  // namespace bench

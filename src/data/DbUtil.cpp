@@ -28,23 +28,27 @@ QDate WindowYear(const QDate& date) {
     return moved;
 }
 
+bool DateKeyInto(const QDate& date, char* key) {
+    if (!date.isValid()) return false;
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    const int start = CenturyWindowStart();
+    if (year < start || year >= start + 100) WindowYear(date).getDate(&year, &month, &day);
+    if (year < 0 || year > 9999) return false;
+    const int digits[8] = {year / 1000, year / 100 % 10, year / 10 % 10, year % 10,
+                           month / 10,  month % 10,      day / 10,       day % 10};
+    for (int i = 0; i < 8; ++i) key[i] = static_cast<char>('0' + digits[i]);
+    return true;
+}
+
 QString DateToKey(const QDate& date) {
+    // Every record stored and every date key sought passes here: eight digits written directly.
+    char key[8];
+    if (DateKeyInto(date, key)) return QString::fromLatin1(key, 8);
     const QDate windowed = WindowYear(date);
     if (!windowed.isValid()) return QString();
     int year = 0, month = 0, day = 0;
     windowed.getDate(&year, &month, &day);
-    // Every record stored and every date key sought passes here: eight digits written directly.
-    if (year >= 0 && year <= 9999) {
-        const char16_t text[8] = {static_cast<char16_t>(u'0' + year / 1000),
-                                  static_cast<char16_t>(u'0' + year / 100 % 10),
-                                  static_cast<char16_t>(u'0' + year / 10 % 10),
-                                  static_cast<char16_t>(u'0' + year % 10),
-                                  static_cast<char16_t>(u'0' + month / 10),
-                                  static_cast<char16_t>(u'0' + month % 10),
-                                  static_cast<char16_t>(u'0' + day / 10),
-                                  static_cast<char16_t>(u'0' + day % 10)};
-        return QString(reinterpret_cast<const QChar*>(text), 8);
-    }
     return QStringLiteral("%1%2%3")
         .arg(year, 4, 10, QLatin1Char('0'))
         .arg(month, 2, 10, QLatin1Char('0'))

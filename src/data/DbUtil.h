@@ -25,6 +25,9 @@ QDate WindowYear(const QDate& date);
 
 // "yyyymmdd" of the windowed date; the empty text for date 0.
 QString DateToKey(const QDate& date);
+// The same eight characters written at key, for the store of every record; false (nothing
+// written) for date 0 and for a year outside 0 to 9999, which only DateToKey writes.
+bool DateKeyInto(const QDate& date, char* key);
 
 // Blank text gives date 0; otherwise characters 1-4, 5-6 and 7-8 are year, month and day. Text that
 // does not name a real day also gives date 0.

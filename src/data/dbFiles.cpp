@@ -1,6 +1,7 @@
 #include "data/dbFiles.h"
 
 #include <QFile>
+#include <algorithm>
 #include <string>
 
 #include "data/DbUtil.h"
@@ -114,7 +115,11 @@ QDate FieldDate(FIELD4* field) {
 }
 
 void AssignDate(FIELD4* field, const QDate& date) {
-    f4assign(field, DateToKey(date).toLatin1().constData());
+    char key[9] = {};
+    if (DateKeyInto(date, key))
+        f4assign(field, key);
+    else
+        f4assign(field, DateToKey(date).toLatin1().constData());
 }
 
 double FieldDouble(FIELD4* field) {
@@ -131,28 +136,26 @@ QString FieldText(FIELD4* field) {
 }
 
 void AssignText(FIELD4* field, const QString& text, int maxBytes) {
-    std::string bytes;
-    // Plain ASCII, what nearly every field holds, is the same bytes in Windows-1252.
-    bool ascii = true;
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) {
-        bytes.resize(static_cast<size_t>(text.size()));
-        for (qsizetype i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i].unicode());
+    // Only the bytes that fit are made. Plain ASCII, what nearly every field holds, is the same
+    // bytes in Windows-1252, one for each character.
+    std::size_t room = field->desc().length;
+    if (maxBytes >= 0) room = std::min(room, static_cast<std::size_t>(maxBytes));
+    thread_local std::string bytes;
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    const auto size = static_cast<std::size_t>(text.size());
+    char16_t all = 0;
+    for (std::size_t i = 0; i < size; ++i) all |= units[i];
+    if (all < 0x80) {
+        bytes.assign(std::min(size, room), ' ');
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(units[i]);
     } else {
         bytes = xb::Utf8ToCp1252(text.toStdString());
+        if (bytes.size() > room) bytes.resize(room);
     }
     // A NUL would end the text early in the engine's C-string call; it has no place in a field.
     for (char& c : bytes) {
         if (c == '\0') c = ' ';
     }
-    if (maxBytes >= 0 && bytes.size() > static_cast<size_t>(maxBytes)) bytes.resize(maxBytes);
-    const size_t width = field->desc().length;
-    if (bytes.size() > width) bytes.resize(width);
     f4assign(field, bytes.c_str());
 }
 

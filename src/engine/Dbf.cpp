@@ -371,6 +371,16 @@ Status DbfFile::readInOrder(uint32_t recno, char* buf) {
     return Status::Ok();
 }
 
+Status DbfFile::readRecords(uint32_t first, uint32_t count, char* buf) const {
+    if (fd_ < 0) return fail(e4info, "file is closed");
+    if (first < 1 || count > count_ || first - 1 > count_ - count)
+        return fail(e4read, "records " + std::to_string(first) + " to " +
+                                std::to_string(static_cast<uint64_t>(first) + count - 1) +
+                                " do not exist");
+    return ReadAt(fd_, buf, static_cast<size_t>(count) * recLen_,
+                  hdrLen_ + static_cast<uint64_t>(first - 1) * recLen_, path_);
+}
+
 Status DbfFile::write(uint32_t recno, const char* buf) {
     if (fd_ < 0) return fail(e4info, "file is closed");
     if (readOnly_) return fail(e4write, "table is open read-only");

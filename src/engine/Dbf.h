@@ -69,6 +69,10 @@ class DbfFile {
     // For a pass in record order that does not come back (pack, index builds, record-order
     // walks): reads ahead through a window of its own and leaves the cache to what is read again.
     Status readInOrder(uint32_t recno, char* buf);
+    // Reads count records from first on into buf, straight from the file: for passes that run
+    // on threads beside one another (the parts of an index build or a pack), which share only
+    // the file's descriptor. Safe to call from several threads while nothing changes the table.
+    Status readRecords(uint32_t first, uint32_t count, char* buf) const;
     Status write(uint32_t recno, const char* buf);
     Status append(const char* buf, uint32_t& recno);
 

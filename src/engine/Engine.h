@@ -20,7 +20,7 @@ struct EngineSettings {
     bool safety = true;      // index creation refuses to overwrite existing files
     int accessMode = 0;      // 0 shared, 1 others may only read (this process writes)
     bool errTagName = true;  // a failed tag lookup raises e4tagName
-    size_t cachePages = 256; // NTX pages kept per tag
+    size_t cachePages = 1024; // NTX pages kept per tag (1 MiB at most)
     bool readOnly = false;   // open files without write access
 };
 

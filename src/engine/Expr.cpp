@@ -25,6 +25,18 @@ bool IsIdentStart(char c) {
 bool IsIdentChar(char c) {
     return IsIdentStart(c) || IsDigit(c);
 }
+// Whether STR(n, its width) of the whole number the text holds gives the text back: blanks, a
+// minus sign or none, then at most 15 digits with no leading zero (or the one digit 0 unsigned).
+bool WrittenAsStr(const char* p, size_t n) {
+    size_t i = 0;
+    while (i < n && p[i] == ' ') ++i;
+    const bool negative = i < n && p[i] == '-';
+    if (negative) ++i;
+    if (i == n || n - i > 15 || (p[i] == '0' && (negative || n - i > 1))) return false;
+    for (; i < n; ++i)
+        if (!IsDigit(p[i])) return false;
+    return true;
+}
 char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -519,6 +531,10 @@ void Expr::key(const char* record, std::string& out) const {
                     size_t n = std::min(s.srcLen, s.outLen);
                     std::memcpy(dst, record + s.srcOffset, n);
                     std::memset(dst + n, ' ', s.outLen - n);
+                } else if (s.dec == 0 && s.srcLen == s.outLen &&
+                           WrittenAsStr(record + s.srcOffset, s.srcLen)) {
+                    // An account or folder number as stored: its text is its STR().
+                    std::memcpy(dst, record + s.srcOffset, s.outLen);
                 } else {
                     double v = ParseNumber(std::string_view(record + s.srcOffset, s.srcLen));
                     bool negative = false;

@@ -86,6 +86,10 @@ void RemoveFaultPlan() {
     Faults() = FaultState{};
 }
 
+bool FaultPlanInstalled() {
+    return Faults().on;
+}
+
 FaultCounts FaultCountsSoFar() {
     return Faults().counts;
 }
@@ -276,6 +280,7 @@ Status WriteAt(int fd, const void* data, size_t size, uint64_t offset, const std
             if (left < counted) refused = counted - static_cast<size_t>(left);
         }
         f.counts.bytesWritten += size - refused;
+        ++f.counts.writes;
         f.counts.bytesGrown += size - refused > inside ? size - refused - inside : 0;
     }
     size -= refused;

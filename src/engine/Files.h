@@ -101,10 +101,12 @@ struct FaultPlan {
 struct FaultCounts {
     uint64_t bytesWritten = 0;
     uint64_t bytesGrown = 0;  // of those, bytes past the end of their file
+    uint64_t writes = 0;      // calls that wrote
     int creates = 0, writeOpens = 0, renames = 0, removes = 0, syncs = 0;
 };
 void InstallFaultPlan(const FaultPlan& plan);  // counts start again from zero
 void RemoveFaultPlan();
+bool FaultPlanInstalled();
 FaultCounts FaultCountsSoFar();
 
 // Windows-1252 and UTF-8. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to the same code points (C1)

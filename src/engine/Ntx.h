@@ -44,6 +44,34 @@ struct NtxSpec {
     bool descending = false;
 };
 
+// The entries of an index being built, gathered one record at a time and put in order by the
+// build. A key of up to 12 bytes is held with its record number in 16 bytes whose order is the
+// entries' order, so that the sort compares two integers; longer keys are held as given.
+class NtxEntries {
+  public:
+    explicit NtxEntries(uint16_t keySize) : keySize_(keySize) {}
+    uint16_t keySize() const { return keySize_; }
+    size_t size() const { return packed() ? packed_.size() : recnos_.size(); }
+    // Room for this many entries at once: growing by doubling would need twice the memory.
+    void reserve(size_t count);
+    void add(const char* key, uint32_t recno);  // keySize() bytes of key
+
+  private:
+    friend class NtxIndex;
+    struct Packed {
+        uint64_t high, low;  // key bytes, then the record number, big-endian, then zeros
+        bool operator<(const Packed& o) const {
+            return high != o.high ? high < o.high : low < o.low;
+        }
+        bool operator==(const Packed&) const = default;
+    };
+    bool packed() const { return keySize_ + 4u <= sizeof(Packed); }
+    uint16_t keySize_;
+    std::vector<Packed> packed_;
+    std::string keys_;
+    std::vector<uint32_t> recnos_;
+};
+
 class NtxIndex {
   public:
     ~NtxIndex();
@@ -60,6 +88,8 @@ class NtxIndex {
     // from the sorted entries (pages filled, not split).
     static Status build(const std::string& path, const NtxSpec& spec, std::string_view keys,
                         const std::vector<uint32_t>& recnos);
+    // The same from gathered entries (of spec.keySize bytes), which the build sorts in place.
+    static Status build(const std::string& path, const NtxSpec& spec, NtxEntries& entries);
 
     const NtxSpec& spec() const;
     const std::string& path() const;
@@ -111,7 +141,8 @@ class NtxIndex {
     bool verify(const std::function<void(std::string_view key, uint32_t recno)>& visit,
                 std::vector<std::string>& problems);
 
-    // Pages kept in memory at most (default 256).
+    // Pages kept in memory at most (default 1024: appends in date order that come a few weeks late
+    // reach back that far in both of a table's tags).
     void setCacheLimit(size_t pages);
 
   private:

@@ -19,12 +19,28 @@ using namespace ntx;
 
 namespace {
 
+// Big-endian 64-bit words of 16 packed bytes.
+uint64_t LoadBig(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+    return v;
+}
+void StoreBig(uint8_t* p, uint64_t v) {
+    for (int i = 7; i >= 0; --i, v >>= 8) p[i] = static_cast<uint8_t>(v);
+}
+
+// The sorted entries as the builder reads them: packed, or keys and record numbers in an order.
+struct SortedEntries {
+    const uint8_t* packed = nullptr;  // 16 bytes an entry: key, record number big-endian
+    const uint8_t* keys = nullptr;
+    const uint32_t* recnos = nullptr;
+    const uint32_t* order = nullptr;
+};
+
 struct Builder {
     int fd;
     const std::string& tmpPath;
-    const uint8_t* keys;
-    const std::vector<uint32_t>& recnos;
-    const std::vector<uint32_t>& order;
+    SortedEntries entries;
     uint16_t keySize, itemSize, maxItems;
     std::vector<uint64_t> cap;  // entries a subtree of height h+1 can hold at most
     std::vector<uint8_t> out;   // pages waiting to be written
@@ -35,9 +51,16 @@ struct Builder {
     void putEntry(uint8_t* pg, int i, uint32_t child, size_t e) {
         uint8_t* it = Item(pg, i);
         Put32(it, child);
-        uint32_t idx = order[e];
-        Put32(it + 4, recnos[idx]);
-        std::memcpy(it + 8, keys + static_cast<size_t>(idx) * keySize, keySize);
+        if (entries.packed) {
+            const uint8_t* p = entries.packed + 16 * e;
+            Put32(it + 4, static_cast<uint32_t>(p[keySize]) << 24 | p[keySize + 1] << 16 |
+                              p[keySize + 2] << 8 | p[keySize + 3]);
+            std::memcpy(it + 8, p, keySize);
+            return;
+        }
+        uint32_t idx = entries.order[e];
+        Put32(it + 4, entries.recnos[idx]);
+        std::memcpy(it + 8, entries.keys + static_cast<size_t>(idx) * keySize, keySize);
     }
 
     bool emit(const uint8_t* pg, uint32_t& off) {
@@ -100,8 +123,45 @@ struct Builder {
 
 }  // namespace
 
+void NtxEntries::reserve(size_t count) {
+    if (packed()) {
+        packed_.reserve(count);
+    } else {
+        keys_.reserve(count * keySize_);
+        recnos_.reserve(count);
+    }
+}
+
+void NtxEntries::add(const char* key, uint32_t recno) {
+    if (!packed()) {
+        keys_.append(key, keySize_);
+        recnos_.push_back(recno);
+        return;
+    }
+    uint8_t bytes[sizeof(Packed)] = {};
+    std::memcpy(bytes, key, keySize_);
+    for (int i = 0; i < 4; ++i) bytes[keySize_ + i] = static_cast<uint8_t>(recno >> (24 - 8 * i));
+    packed_.push_back({LoadBig(bytes), LoadBig(bytes + 8)});
+}
+
 Status NtxIndex::build(const std::string& path, const NtxSpec& spec, std::string_view keys,
                        const std::vector<uint32_t>& recnos) {
+    NtxEntries entries(spec.keySize);
+    const size_t n = recnos.size();
+    const uint16_t ks = spec.keySize;
+    if (ks >= 1 && ks <= kNtxMaxKey) {
+        if (keys.size() != n * ks)
+            return Status::Error(e4parm, "cannot build index file " + path + ": " +
+                                             std::to_string(keys.size()) + " key bytes for " +
+                                             std::to_string(n) + " entries of " +
+                                             std::to_string(ks) + " bytes");
+        entries.reserve(n);
+        for (size_t i = 0; i < n; ++i) entries.add(keys.data() + i * ks, recnos[i]);
+    }
+    return build(path, spec, entries);
+}
+
+Status NtxIndex::build(const std::string& path, const NtxSpec& spec, NtxEntries& entries) {
     auto parm = [&](const std::string& what) {
         return Status::Error(e4parm, "cannot build index file " + path + ": " + what);
     };
@@ -116,32 +176,61 @@ Status NtxIndex::build(const std::string& path, const NtxSpec& spec, std::string
     if (!fits(spec.keyExpr, kExprField)) return parm("the key expression is too long");
     if (!fits(spec.forExpr, kExprField)) return parm("the FOR expression is too long");
     if (!fits(spec.tagName, kTagField)) return parm("the tag name holds a NUL");
-    const size_t n = recnos.size();
     const uint16_t ks = spec.keySize;
-    if (keys.size() != n * ks)
-        return parm(std::to_string(keys.size()) + " key bytes for " + std::to_string(n) +
-                    " entries of " + std::to_string(ks) + " bytes");
+    if (entries.keySize() != ks)
+        return parm("entries of " + std::to_string(entries.keySize()) + "-byte keys for keys of " +
+                    std::to_string(ks) + " bytes");
+    const size_t n = entries.size();
     if (n > 0xFFFFFFFFull) return parm("too many entries");
-    const uint8_t* kb = reinterpret_cast<const uint8_t*>(keys.data());
-
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    auto less = [&](uint32_t a, uint32_t b) {
-        int c = std::memcmp(kb + static_cast<size_t>(a) * ks, kb + static_cast<size_t>(b) * ks, ks);
-        if (c) return c < 0;
-        return recnos[a] < recnos[b];
+    auto twice = [&](uint32_t recno) {
+        return parm("record " + std::to_string(recno) + " is given twice under the same key");
     };
-    std::sort(order.begin(), order.end(), less);
-    for (size_t i = 1; i < n; ++i)
-        if (!less(order[i - 1], order[i]))
-            return parm("record " + std::to_string(recnos[order[i]]) +
-                        " is given twice under the same key");
+
+    SortedEntries sorted;
+    std::vector<uint32_t> order;
+    std::vector<uint8_t> packedBytes;
+    if (entries.packed()) {
+        auto& v = entries.packed_;
+        std::sort(v.begin(), v.end());
+        for (size_t i = 1; i < n; ++i)
+            if (v[i] == v[i - 1]) {
+                uint8_t bytes[16];
+                StoreBig(bytes, v[i].high);
+                StoreBig(bytes + 8, v[i].low);
+                return twice(static_cast<uint32_t>(bytes[ks]) << 24 | bytes[ks + 1] << 16 |
+                             bytes[ks + 2] << 8 | bytes[ks + 3]);
+            }
+        // The words back to bytes in place: the builder copies keys from them.
+        static_assert(sizeof(NtxEntries::Packed) == 16);
+        for (auto& p : v) {
+            uint8_t bytes[16];
+            StoreBig(bytes, p.high);
+            StoreBig(bytes + 8, p.low);
+            std::memcpy(&p, bytes, 16);
+        }
+        sorted.packed = reinterpret_cast<const uint8_t*>(v.data());
+    } else {
+        const uint8_t* kb = reinterpret_cast<const uint8_t*>(entries.keys_.data());
+        const std::vector<uint32_t>& recnos = entries.recnos_;
+        order.resize(n);
+        std::iota(order.begin(), order.end(), 0u);
+        auto less = [&](uint32_t a, uint32_t b) {
+            int c =
+                std::memcmp(kb + static_cast<size_t>(a) * ks, kb + static_cast<size_t>(b) * ks, ks);
+            if (c) return c < 0;
+            return recnos[a] < recnos[b];
+        };
+        std::sort(order.begin(), order.end(), less);
+        for (size_t i = 1; i < n; ++i)
+            if (!less(order[i - 1], order[i])) return twice(recnos[order[i]]);
+        sorted = {nullptr, kb, recnos.data(), order.data()};
+    }
 
     const uint16_t maxItems = MaxItemsFor(ks);
     const uint16_t itemSize = static_cast<uint16_t>(ks + 8);
     // Written beside path and renamed over it, so a crash leaves the old file or the new one.
     return WriteBeside(path, [&](int fd, const std::string& tmp) {
-        Builder b{fd, tmp, kb, recnos, order, ks, itemSize, maxItems, {}, {}, kPage, kPage, {}};
+        Builder b{fd, tmp, sorted, ks, itemSize, maxItems, {}, {}, kPage, kPage, {}};
         b.cap.push_back(maxItems);
         while (b.cap.back() < n) {
             uint64_t c = b.cap.back();

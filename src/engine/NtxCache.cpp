@@ -19,6 +19,10 @@ namespace {
 // pages that follow with it.
 constexpr uint32_t kWalkGap = 4;
 constexpr size_t kReadAhead = 32;
+// Dirty pages written with a cold one that leaves the cache, and the most pages of one write.
+constexpr size_t kWriteBatch = 64;
+constexpr size_t kWriteRun = 64;
+constexpr uint32_t kWriteGap = 8;
 
 }  // namespace
 
@@ -90,13 +94,64 @@ int NtxIndex::Impl::writePage(CachedPage* p) {
     return 0;
 }
 
+int NtxIndex::Impl::writePages(std::vector<CachedPage*>& pages) {
+    std::sort(pages.begin(), pages.end(),
+              [](const CachedPage* a, const CachedPage* b) { return a->off < b->off; });
+    // A run may also take the cached pages that lie in a short gap between two of the pages: one
+    // write with a few pages more costs less than two.
+    auto bridged = [&](uint32_t from, uint32_t to) {
+        if (to - from > kWriteGap * kPage) return false;
+        for (uint32_t off = from; off < to; off += kPage)
+            if (!map.find(off)) return false;
+        return true;
+    };
+    for (size_t i = 0; i < pages.size();) {
+        inRun.assign(1, pages[i]);
+        size_t j = i + 1;
+        while (j < pages.size() && inRun.size() < kWriteRun) {
+            const uint32_t end = inRun.back()->off + kPage;
+            if (pages[j]->off != end && !bridged(end, pages[j]->off)) break;
+            for (uint32_t off = end; off < pages[j]->off; off += kPage)
+                inRun.push_back(map.find(off));
+            inRun.push_back(pages[j++]);
+        }
+        if (inRun.size() == 1) {
+            if (int rc = writePage(inRun[0])) return rc;
+        } else {
+            run.resize(inRun.size() * kPage);
+            for (size_t k = 0; k < inRun.size(); ++k)
+                std::memcpy(&run[k * kPage], inRun[k]->d, kPage);
+            if (Status s = WriteAt(fd, run.data(), run.size(), inRun[0]->off, path); !s) {
+                broken = true;
+                return failStatus(s);
+            }
+            // A page in use may be half-way through a change: it stays dirty.
+            for (CachedPage* p : inRun)
+                if (p->pins == 0) p->dirty = false;
+        }
+        i = j;
+    }
+    return 0;
+}
+
+int NtxIndex::Impl::writeCold(CachedPage* cold) {
+    batch.clear();
+    batch.push_back(cold);
+    // Looks no further than the colder half of the cache: hot pages would soon be dirty again.
+    size_t looked = 0;
+    for (CachedPage* p = cold->prev; p != &lru && batch.size() < kWriteBatch && looked < limit / 2;
+         p = p->prev, ++looked)
+        if (p->dirty && p->pins == 0) batch.push_back(p);
+    return writePages(batch);
+}
+
 int NtxIndex::Impl::shrinkTo(size_t keep) {
     CachedPage* p = lru.prev;
     while (map.size() > keep && p != &lru) {
         CachedPage* before = p->prev;
         if (p->pins == 0) {
             if (p->dirty) {
-                if (int rc = writePage(p)) return rc;
+                if (int rc = writeCold(p)) return rc;
             }
             unlink(p);
             map.erase(p->off);

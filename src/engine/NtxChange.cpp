@@ -67,8 +67,12 @@ int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
         if (n >= kMaxDepth) return tooDeep();
         CachedPage* p;
         if (int rc = fetch(off, p)) return rc;
-        int i = lowerBound(p->d, key, rec);
-        if (i < Count(p->d) && compareEntry(p->d, i, key, rec) == 0)
+        // Appends mostly go past a page's last entry: one comparison finds that.
+        const int count = Count(p->d);
+        int i = count > 0 && compareEntry(p->d, count - 1, key, rec) < 0
+                    ? count
+                    : lowerBound(p->d, key, rec);
+        if (i < count && compareEntry(p->d, i, key, rec) == 0)
             return fail(e4index, "index file " + path + " already holds record " +
                                      std::to_string(rec) + " under that key");
         steps[n++] = {off, i};
@@ -296,11 +300,9 @@ int NtxIndex::Impl::flush(bool durable) {
     // Only cached pages are dirty: a page leaves the cache written.
     for (auto& p : frames)
         if (p->dirty) dirty.push_back(p.get());
-    std::sort(dirty.begin(), dirty.end(),
-              [](const CachedPage* a, const CachedPage* b) { return a->off < b->off; });
-    for (CachedPage* p : dirty)
-        if (int rc = writePage(p)) return rc;
-    if (durable && (!dirty.empty() || marked || headerDirty)) {
+    const bool wrote = !dirty.empty();
+    if (int rc = writePages(dirty)) return rc;
+    if (durable && (wrote || marked || headerDirty)) {
         if (Status s = SyncFd(fd, path); !s) return failStatus(s);
     }
     if (marked || headerDirty) {

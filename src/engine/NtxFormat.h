@@ -176,20 +176,24 @@ inline void CloseSlot(uint8_t* pg, int i) {
 }
 
 // Key order is byte order. Most keys differ within their first eight bytes, which are compared
-// as one big-endian number before any call to memcmp.
+// as one big-endian number before any call to memcmp; a key of up to 16 bytes (a date and an
+// account number) then compares its last eight bytes the same way.
+inline int CompareWords(const uint8_t* a, const uint8_t* b) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x == y) return 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+    }
+    return x < y ? -1 : 1;
+}
 inline int CompareKeys(const uint8_t* a, const uint8_t* b, size_t n) {
     if (n >= 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a, 8);
-        std::memcpy(&y, b, 8);
-        if (x != y) {
-            if constexpr (std::endian::native == std::endian::little) {
-                x = __builtin_bswap64(x);
-                y = __builtin_bswap64(y);
-            }
-            return x < y ? -1 : 1;
-        }
-        return n == 8 ? 0 : std::memcmp(a + 8, b + 8, n - 8);
+        if (int c = CompareWords(a, b)) return c;
+        if (n <= 16) return n == 8 ? 0 : CompareWords(a + n - 8, b + n - 8);
+        return std::memcmp(a + 8, b + 8, n - 8);
     }
     return std::memcmp(a, b, n);
 }

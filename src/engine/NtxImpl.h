@@ -45,9 +45,12 @@ struct NtxIndex::Impl {
     CachedPage lru;  // sentinel
     std::vector<std::unique_ptr<CachedPage>> frames;
     std::vector<CachedPage*> spare;
-    size_t limit = 256;
+    size_t limit = 1024;
     uint32_t lastMiss = 0;  // the last page read from the file (of a run, the run's last)
     std::vector<uint8_t> ahead;
+    std::vector<uint8_t> run;        // pages written together
+    std::vector<CachedPage*> batch;  // pages about to be written
+    std::vector<CachedPage*> inRun;  // the pages of one write
 
     // Cursor. trail[0..depth) runs from the root; the last level's idx is the entry under the
     // cursor, the others' the child descended into.
@@ -117,6 +120,13 @@ struct NtxIndex::Impl {
         lru.next = p;
     }
     int writePage(CachedPage* p);
+    // Writes dirty pages in offset order, each run of pages that follow one another in the file
+    // with one call; they stay cached, clean. Any failure leaves the index broken.
+    int writePages(std::vector<CachedPage*>& pages);
+    // Writes the dirty page cold, which is about to leave the cache, together with the other
+    // coldest dirty pages: appends leave a page behind with every split, and those pages lie
+    // together in the file.
+    int writeCold(CachedPage* cold);
     // Evicts unpinned pages from the cold end until the cache is below keep pages.
     int shrinkTo(size_t keep);
     int frame(CachedPage*& out);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace xb {
@@ -19,6 +20,41 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The number magnitude / 10^scale (scale at most dec, magnitude below 10^16), with its sign, as
+// STR(value, len, dec) writes it; all '*' (and false) when it does not fit.
+bool WriteDigits(uint64_t magnitude, int scale, bool negative, int len, int dec, char* dst,
+                 bool& negativeOut) {
+    char digits[24];
+    size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0 || count <= static_cast<size_t>(scale));
+    const size_t fraction = static_cast<size_t>(scale);
+    const size_t need =
+        (negative ? 1 : 0) + count - fraction + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
+    negativeOut = false;
+    if (need > static_cast<size_t>(len)) {
+        std::memset(dst, '*', static_cast<size_t>(len));
+        return false;
+    }
+    char* p = dst;
+    std::memset(p, ' ', static_cast<size_t>(len) - need);
+    p += static_cast<size_t>(len) - need;
+    if (negative) *p++ = '-';
+    while (count > fraction) *p++ = digits[--count];
+    if (dec > 0) {
+        *p++ = '.';
+        while (count > 0) *p++ = digits[--count];
+        std::memset(p, '0', static_cast<size_t>(dec) - fraction);
+    }
+    negativeOut = negative;
+    return true;
+}
+
 }  // namespace
 
 bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
@@ -31,31 +67,19 @@ bool FormatInto(double value, int len, int dec, char* dst, bool& negative) {
 
     // Whole numbers (account, folder and check numbers, stored with every record) need no
     // rounding: their digits are written directly, exactly as the general path writes them.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        uint64_t whole = static_cast<uint64_t>(std::fabs(value));
-        char digits[20];
-        size_t count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + whole % 10);
-            whole /= 10;
-        } while (whole != 0);
-        negative = value < 0;
-        size_t need = (negative ? 1 : 0) + count + (dec > 0 ? 1 + static_cast<size_t>(dec) : 0);
-        if (need > static_cast<size_t>(len)) {
-            std::memset(dst, '*', static_cast<size_t>(len));
-            negative = false;
-            return false;
-        }
-        char* p = dst;
-        std::memset(p, ' ', static_cast<size_t>(len) - need);
-        p += static_cast<size_t>(len) - need;
-        if (negative) *p++ = '-';
-        while (count > 0) *p++ = digits[--count];
-        if (dec > 0) {
-            *p++ = '.';
-            std::memset(p, '0', static_cast<size_t>(dec));
-        }
-        return true;
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return WriteDigits(static_cast<uint64_t>(std::fabs(value)), 0, value < 0, len, dec, dst,
+                           negative);
+
+    // Amounts: a value that is the double nearest to a decimal of at most 15 digits, dec of them
+    // decimals, has that decimal as its shortest text (any 15 digits read back as themselves),
+    // so the general path below would write its digits unrounded. They are written directly.
+    if (dec > 0 && dec < static_cast<int>(std::size(kPowers)) &&
+        std::fabs(value) < 1e15 / kPowers[dec]) {
+        const long long scaled = std::llround(value * kPowers[dec]);
+        if (static_cast<double>(scaled) / kPowers[dec] == value)
+            return WriteDigits(static_cast<uint64_t>(std::llabs(scaled)), dec, scaled < 0, len, dec,
+                               dst, negative);
     }
 
     char repr[kReprSize];
@@ -180,8 +204,6 @@ double ParseNumber(std::string_view text) {
             whole = whole * 10 + static_cast<uint64_t>(s[k] - '0');
             if (decimals >= 0) ++decimals;
         }
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         double value = static_cast<double>(whole);
         if (decimals > 0) value /= kPowers[decimals];
         return negative ? -value : value;

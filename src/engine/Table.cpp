@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "engine/Engine.h"
 #include "engine/Files.h"
 #include "engine/Group.h"
+#include "engine/Jobs.h"
 
 namespace xb {
 
@@ -67,9 +69,8 @@ void Field::assign(std::string_view text) {
 void Field::assignNumber(double value) {
     const FieldDesc& d = desc();
     if (d.type == 'N' || d.type == 'F') {
-        std::string out;
-        FormatNumber(value, d.length, d.decimals, out);
-        std::memcpy(table_->mutableRecord() + d.offset, out.data(), d.length);
+        bool negative;
+        FormatInto(value, d.length, d.decimals, table_->mutableRecord() + d.offset, negative);
         return;
     }
     std::string out;
@@ -450,28 +451,61 @@ int Table::zap(long first, long count) {
 
 namespace {
 
-// Builds the keys of one tag over a sequence of record images.
-struct TagBuild {
-    Tag* tag;
-    std::string keys;
-    std::vector<uint32_t> recnos;
-    std::string scratch;
-    // Room for every record at once: growing by doubling would need twice the memory at its peak.
-    void reserve(size_t records) {
-        keys.reserve(records * tag->keyExpr().keyLength());
-        recnos.reserve(records);
+constexpr size_t kPassBytes = 256 * 1024;
+constexpr size_t kCopyBytes = 1024 * 1024;
+
+// The records of a table in rising record order, read in blocks of its own: one part of an index
+// build or a pack, running beside the others.
+class RecordPass {
+  public:
+    explicit RecordPass(const DbfFile& db)
+        : db_(db),
+          length_(db.recordLength()),
+          perBlock_(static_cast<uint32_t>(std::max<size_t>(1, kPassBytes / length_))) {}
+    Status get(uint32_t recno, const char*& record) {
+        if (recno < first_ || recno - first_ >= count_) {
+            const uint32_t n = std::min(perBlock_, db_.recordCount() - recno + 1);
+            block_.resize(static_cast<size_t>(n) * length_);
+            count_ = 0;
+            if (Status s = db_.readRecords(recno, n, block_.data()); !s) return s;
+            first_ = recno;
+            count_ = n;
+        }
+        record = &block_[static_cast<size_t>(recno - first_) * length_];
+        return Status::Ok();
     }
-    void add(const char* rec, uint32_t recno) {
-        if (!tag->holds(rec)) return;
-        tag->keyOf(rec, scratch);
-        keys += scratch;
-        recnos.push_back(recno);
-    }
+
+  private:
+    const DbfFile& db_;
+    size_t length_;
+    uint32_t perBlock_;
+    std::vector<char> block_;
+    uint32_t first_ = 0, count_ = 0;
 };
 
-// Writes the kept records of db as a new table at tmp, synced, adding each to the tag builds.
-Status WriteKept(DbfFile& db, const std::string& tmp, const std::vector<uint32_t>& keep,
-                 std::vector<TagBuild>& builds) {
+// Writes the index file of one tag at path over the records of db: with keep, record keep[i] as
+// record i + 1 of the table that replaces db; without it, every record as it is.
+Status BuildTag(const DbfFile& db, const Tag& tag, const NtxSpec& spec,
+                const std::vector<uint32_t>* keep, const std::string& path) {
+    const size_t total = keep ? keep->size() : db.recordCount();
+    // Room for every record at once: growing by doubling would need twice the memory.
+    NtxEntries entries(spec.keySize);
+    entries.reserve(total);
+    RecordPass pass(db);
+    std::string key;
+    for (size_t i = 0; i < total; ++i) {
+        const char* record = nullptr;
+        if (Status s = pass.get(keep ? (*keep)[i] : static_cast<uint32_t>(i + 1), record); !s)
+            return s;
+        if (!tag.holds(record)) continue;
+        tag.keyOf(record, key);
+        entries.add(key.data(), static_cast<uint32_t>(i + 1));
+    }
+    return NtxIndex::build(path, spec, entries);
+}
+
+// Writes the kept records of db as a new table at tmp, synced.
+Status WriteKept(const DbfFile& db, const std::string& tmp, const std::vector<uint32_t>& keep) {
     int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return Status::Error(e4write, tmp + ": " + std::strerror(errno));
     auto abandon = [&](const Status& s) {
@@ -484,15 +518,15 @@ Status WriteKept(DbfFile& db, const std::string& tmp, const std::vector<uint32_t
     for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>((n >> (8 * i)) & 0xFF);
     if (Status s = WriteAt(fd, header.data(), header.size(), 0, tmp); !s) return abandon(s);
     const size_t len = db.recordLength();
-    const size_t perBlock = std::max<size_t>(1, (256 * 1024) / len);
+    const size_t perBlock = std::max<size_t>(1, kCopyBytes / len);
     std::string block;
     block.reserve(perBlock * len + 1);
     uint64_t at = header.size();
-    std::string rec(len, ' ');
+    RecordPass pass(db);
     for (size_t i = 0; i < keep.size(); ++i) {
-        if (Status s = db.readInOrder(keep[i], rec.data()); !s) return abandon(s);
-        block += rec;
-        for (auto& b : builds) b.add(rec.data(), static_cast<uint32_t>(i + 1));
+        const char* record = nullptr;
+        if (Status s = pass.get(keep[i], record); !s) return abandon(s);
+        block.append(record, len);
         if (block.size() >= perBlock * len || i + 1 == keep.size()) {
             if (i + 1 == keep.size()) block += '\x1A';
             if (Status s = WriteAt(fd, block.data(), block.size(), at, tmp); !s) return abandon(s);
@@ -521,23 +555,19 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
         for (const auto& p : temporaries) RemoveFile(p);
         return fail(s.code, s.message);
     };
-    std::vector<TagBuild> builds;
-    for (auto& t : tags_) {
-        builds.push_back(TagBuild{t.get(), {}, {}, {}});
-        builds.back().reserve(keep.size());
-    }
+    // The table's copy and each tag's build read the old table on their own, and run side by side.
     const std::string tmp = TempPathFor(path_);
     temporaries.push_back(tmp);
-    if (Status s = WriteKept(*dbf_, tmp, keep, builds); !s) return giveUp(s);
+    std::vector<std::function<Status()>> jobs{[&] { return WriteKept(*dbf_, tmp, keep); }};
     std::vector<std::string> tagTmp;
-    for (auto& b : builds) {
-        tagTmp.push_back(TempPathFor(b.tag->path()));
+    for (auto& t : tags_) {
+        tagTmp.push_back(TempPathFor(t->path()));
         temporaries.push_back(tagTmp.back());
-        if (Status s = NtxIndex::build(tagTmp.back(), b.tag->index().spec(), b.keys, b.recnos); !s)
-            return giveUp(s);
-        b.keys = {};
-        b.recnos = {};
+        jobs.push_back([&, tag = t.get(), path = tagTmp.back()] {
+            return BuildTag(*dbf_, *tag, tag->index().spec(), &keep, path);
+        });
     }
+    if (Status s = RunJobs(jobs); !s) return giveUp(s);
     std::unique_ptr<DbfFile> newDbf;
     if (Status s = DbfFile::open(tmp, false, newDbf); !s) return giveUp(s);
     std::vector<std::unique_ptr<NtxIndex>> newIndexes(tags_.size());
@@ -603,7 +633,6 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
     std::string groupPath = ResolvePath(dir_, group + ".cgp");
     std::vector<std::unique_ptr<Tag>> made;
     std::vector<std::string> names;
-    std::vector<TagBuild> builds;
     // Every expression is checked before anything is written.
     for (const auto& sp : specs) {
         auto tag = std::make_unique<Tag>();
@@ -629,20 +658,13 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         for (auto& p : tagPaths)
             if (FileExists(p)) return fail(e4create, p + ": file exists");
     }
-    for (auto& t : made) {
-        builds.push_back(TagBuild{t.get(), {}, {}, {}});
-        builds.back().reserve(dbf_->recordCount());
-    }
-    std::string rec(dbf_->recordLength(), ' ');
-    for (uint32_t r = 1; r <= dbf_->recordCount(); ++r) {
-        if (Status s = dbf_->readInOrder(r, rec.data()); !s) return fail(s.code, s.message);
-        for (auto& b : builds) b.add(rec.data(), r);
-    }
     // Every tag is written under a temporary name first, so that a failure (a full disk) leaves
-    // the old files as they were.
+    // the old files as they were. Each tag reads the table on its own, beside the others.
     std::vector<std::string> built;
+    std::vector<NtxSpec> nspecs(specs.size());
+    std::vector<std::function<Status()>> jobs;
     for (size_t i = 0; i < specs.size(); ++i) {
-        NtxSpec ns;
+        NtxSpec& ns = nspecs[i];
         ns.tagName = specs[i].name;
         ns.keyExpr = specs[i].keyExpr;
         ns.forExpr = specs[i].forExpr;
@@ -650,13 +672,11 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         ns.keyDec = made[i]->key_.keyDecimals();
         ns.unique = specs[i].unique;
         built.push_back(TempPathFor(tagPaths[i]));
-        if (Status s = NtxIndex::build(built.back(), ns, builds[i].keys, builds[i].recnos); !s) {
-            for (const auto& p : built) RemoveFile(p);
-            return fail(e4create, s.message);
-        }
-        builds[i].keys.clear();
-        builds[i].keys.shrink_to_fit();
-        builds[i].recnos = {};
+        jobs.push_back([&, i] { return BuildTag(*dbf_, *made[i], nspecs[i], nullptr, built[i]); });
+    }
+    if (Status s = RunJobs(jobs); !s) {
+        for (const auto& p : built) RemoveFile(p);
+        return fail(e4create, s.message);
     }
     // Tags of this table that are about to be replaced are closed first.
     for (auto& sp : specs) {

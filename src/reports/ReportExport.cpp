@@ -3,7 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/Messages.h"
@@ -21,12 +28,40 @@ int CharCount(QStringView text) {
     return count;
 }
 
-// The same count over UTF-8 bytes: every byte that does not continue a character.
+// The same count over UTF-8 bytes: every byte that does not continue a character (10xxxxxx).
+// Report texts are nearly always ASCII, which eight bytes at a time tells.
 int CharCount(const char* text, std::size_t size) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    std::uint64_t high = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text + i, sizeof w);
+        high |= w & kHigh;
+    }
+    for (; i < size; ++i) high |= static_cast<unsigned char>(text[i]) & 0x80;
+    if (high == 0) return static_cast<int>(size);
     int count = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    for (i = 0; i < size; ++i) count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
     return count;
+}
+
+// Copies n bytes to out in words, the last word overlapping the one before, reading nothing past
+// the text: a cell's text is short and the room behind out is known.
+char* Put(char* out, const char* text, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(out + i, text + i, 8);
+        std::memcpy(out + n - 8, text + n - 8, 8);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) out[i] = text[i];
+    }
+    return out + n;
+}
+
+// n blanks at out, written a word at a time: the room behind out holds a word more than n.
+char* Blanks(char* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; i += 8) std::memcpy(out + i, "        ", 8);
+    return out + n;
 }
 
 // The column of a cell: characters 2 and 3, leading blanks skipped; 0 when they hold no number.
@@ -55,90 +90,197 @@ int CellColumn(const char* cell, std::size_t size) {
         QString::fromLatin1(cell, static_cast<qsizetype>(std::min<std::size_t>(size, 3))));
 }
 
-// Appends the text of one cell to out, whose line began at lineStart and holds `length`
-// characters so far.
-void AppendCell(std::string& out, std::size_t lineStart, int& length, QByteArrayView cell,
-                ExportFormat format) {
-    if (cell.isEmpty()) return;
-    const char kind = cell.at(0);
-    if (kind != 'L' && kind != 'R' && kind != 'C') return;
-    const char* bytes = cell.data();
-    const auto size = static_cast<std::size_t>(cell.size());
-    const std::size_t prefix = std::min<std::size_t>(3, size);
-    bool asciiPrefix = true;
-    for (std::size_t i = 0; i < prefix; ++i)
-        asciiPrefix = asciiPrefix && static_cast<unsigned char>(bytes[i]) < 0x80;
-
-    QByteArray slowText;  // the text of a cell whose stop is not plain ASCII
-    const char* text = bytes + prefix;
-    std::size_t textSize = size - prefix;
-    int textLength;
-    int column = 0;
-    if (asciiPrefix) {
-        textLength = CharCount(text, textSize);
-        if (format == ExportFormat::AsciiText) column = CellColumn(bytes, size);
-    } else {
-        const QString whole = QString::fromUtf8(cell);
-        const QStringView rest = QStringView(whole).mid(std::min<qsizetype>(3, whole.size()));
-        textLength = CharCount(rest);
-        slowText = rest.toUtf8();
-        text = slowText.constData();
-        textSize = static_cast<std::size_t>(slowText.size());
-        if (format == ExportFormat::AsciiText) column = CellColumn(whole);
+// Export lines made into a buffer that grows as needed; a row is made whole before the room is
+// checked again.
+class Lines {
+  public:
+    explicit Lines(ExportFormat format) : format_(format) {}
+    const char* data() const { return bytes_.data(); }
+    std::size_t size() const { return used_; }
+    void clear() { used_ = 0; }
+    // Appends the row's line, with its line end when asked.
+    void append(const ReportGrid& grid, int row, bool lineEnd) {
+        cells_.resize(static_cast<std::size_t>(grid.columns()));
+        grid.rowUtf8(row, cells_.data());
+        // A cell adds its text (up to three bytes for each byte of it when its bytes are not
+        // UTF-8 as they should be), a tab or the padding before its column (two digits, written
+        // a word at a time).
+        std::size_t most = 2 + 8;
+        for (const QByteArrayView& cell : cells_)
+            most += 3 * static_cast<std::size_t>(cell.size()) + 100;
+        if (bytes_.size() - used_ < most) bytes_.resize(std::max(2 * bytes_.size(), used_ + most));
+        char* const start = bytes_.data() + used_;
+        char* p = start;
+        int length = 0;
+        for (int c = 0; c + 1 < grid.columns(); ++c)
+            p = appendCell(p, start, length, cells_[static_cast<std::size_t>(c)]);
+        if (lineEnd) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
+        used_ = static_cast<std::size_t>(p - bytes_.data());
     }
-    if (format == ExportFormat::TabDelimited) {
-        if (out.size() > lineStart) out += '\t';
-    } else {
-        int target = column;
-        if (kind == 'R') target = column - textLength;
-        if (kind == 'C') target = column - textLength / 2;
-        if (length < target) {
-            out.append(static_cast<std::size_t>(target - length), ' ');
-            length = target;
+
+  private:
+    // Appends the text of one cell at p, the line having begun at lineStart and holding `length`
+    // characters so far; returns the end.
+    char* appendCell(char* p, const char* lineStart, int& length, QByteArrayView cell) {
+        if (cell.isEmpty()) return p;
+        const char kind = cell.at(0);
+        if (kind != 'L' && kind != 'R' && kind != 'C') return p;
+        const char* bytes = cell.data();
+        const auto size = static_cast<std::size_t>(cell.size());
+        const std::size_t prefix = std::min<std::size_t>(3, size);
+        bool asciiPrefix = true;
+        for (std::size_t i = 0; i < prefix; ++i)
+            asciiPrefix = asciiPrefix && static_cast<unsigned char>(bytes[i]) < 0x80;
+
+        QByteArray slowText;  // the text of a cell whose stop is not plain ASCII
+        const char* text = bytes + prefix;
+        std::size_t textSize = size - prefix;
+        int textLength;
+        int column = 0;
+        if (asciiPrefix) {
+            textLength = CharCount(text, textSize);
+            if (format_ == ExportFormat::AsciiText) column = CellColumn(bytes, size);
+        } else {
+            const QString whole = QString::fromUtf8(cell);
+            const QStringView rest = QStringView(whole).mid(std::min<qsizetype>(3, whole.size()));
+            textLength = CharCount(rest);
+            slowText = rest.toUtf8();
+            text = slowText.constData();
+            textSize = static_cast<std::size_t>(slowText.size());
+            if (format_ == ExportFormat::AsciiText) column = CellColumn(whole);
+        }
+        if (format_ == ExportFormat::TabDelimited) {
+            if (p > lineStart) *p++ = '\t';
+        } else {
+            int target = column;
+            if (kind == 'R') target = column - textLength;
+            if (kind == 'C') target = column - textLength / 2;
+            if (length < target) {
+                p = Blanks(p, static_cast<std::size_t>(target - length));
+                length = target;
+            }
+        }
+        length += textLength;
+        return Put(p, text, textSize);
+    }
+
+    ExportFormat format_;
+    std::vector<char> bytes_;
+    std::size_t used_ = 0;
+    std::vector<QByteArrayView> cells_;
+};
+
+// A large report's lines are made in chunks of rows by this thread and one more, and written in
+// order by this one: making the lines and writing them overlap. At most kAhead chunks wait.
+class ChunkedExport {
+  public:
+    static constexpr int kRows = 8192;
+    static constexpr int kAhead = 6;
+
+    ChunkedExport(const ReportGrid& grid, QIODevice& out, ExportFormat format)
+        : grid_(grid), out_(out), chunks_((grid.rows() + kRows - 1) / kRows) {
+        for (int i = 0; i < kAhead; ++i) slots_.emplace_back(format);
+    }
+
+    bool run() {
+        std::thread helper([&] { make(false); });
+        const bool written = make(true);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+        helper.join();
+        if (failure_) std::rethrow_exception(failure_);
+        return written;
+    }
+
+  private:
+    // Makes chunks (and, on the writing thread, writes them in order) until every chunk is
+    // written or the work has stopped. The writer makes a chunk only when the next one to write
+    // is not ready.
+    bool make(bool writer) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (stopped_ || written_ == chunks_) return true;
+            const int next = written_ % kAhead;
+            if (writer && ready_[static_cast<std::size_t>(next)]) {
+                Lines& lines = slots_[static_cast<std::size_t>(next)];
+                lock.unlock();
+                const auto size = static_cast<qint64>(lines.size());
+                const bool ok = out_.write(lines.data(), size) == size;
+                lock.lock();
+                ready_[static_cast<std::size_t>(next)] = false;
+                ++written_;
+                changed_.notify_all();
+                if (!ok) {
+                    stopped_ = true;
+                    return false;
+                }
+                continue;
+            }
+            if (claimed_ < chunks_ && claimed_ < written_ + kAhead) {
+                const int chunk = claimed_++;
+                Lines& lines = slots_[static_cast<std::size_t>(chunk % kAhead)];
+                lock.unlock();
+                try {
+                    lines.clear();
+                    const int last = std::min(grid_.rows(), (chunk + 1) * kRows);
+                    for (int row = chunk * kRows; row < last; ++row) lines.append(grid_, row, true);
+                } catch (...) {
+                    lock.lock();
+                    failure_ = std::current_exception();
+                    stopped_ = true;
+                    changed_.notify_all();
+                    return false;
+                }
+                lock.lock();
+                ready_[static_cast<std::size_t>(chunk % kAhead)] = true;
+                changed_.notify_all();
+                continue;
+            }
+            changed_.wait(lock);
         }
     }
-    out.append(text, textSize);
-    length += textLength;
-}
 
-// Appends the row's export line, without its line end, to out: made from the grid's bytes, a
-// QString only for a cell whose stop is not ASCII.
-void AppendLine(const ReportGrid& grid, int row, ExportFormat format, std::string& out,
-                std::vector<QByteArrayView>& cells) {
-    cells.resize(static_cast<std::size_t>(grid.columns()));
-    grid.rowUtf8(row, cells.data());
-    const std::size_t start = out.size();
-    int length = 0;
-    for (int c = 0; c + 1 < grid.columns(); ++c)
-        AppendCell(out, start, length, cells[static_cast<std::size_t>(c)], format);
-}
+    const ReportGrid& grid_;
+    QIODevice& out_;
+    const int chunks_;
+    std::vector<Lines> slots_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::array<bool, kAhead> ready_{};
+    int claimed_ = 0, written_ = 0;
+    bool stopped_ = false;
+    std::exception_ptr failure_;
+};
 
 }  // namespace
 
 QString ExportLine(const ReportGrid& grid, int row, ExportFormat format) {
-    std::string line;
-    std::vector<QByteArrayView> cells;
-    AppendLine(grid, row, format, line, cells);
+    Lines line(format);
+    line.append(grid, row, false);
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 bool WriteReportText(const ReportGrid& grid, QIODevice& out, ExportFormat format) {
+    if (grid.rows() > 2 * ChunkedExport::kRows) return ChunkedExport(grid, out, format).run();
     constexpr std::size_t kChunk = 1024 * 1024;
-    std::string buffer;
-    buffer.reserve(kChunk + 64 * 1024);
-    std::vector<QByteArrayView> cells;
+    Lines lines(format);
     auto write = [&] {
-        const auto size = static_cast<qint64>(buffer.size());
-        const bool written = out.write(buffer.data(), size) == size;
-        buffer.clear();
+        const auto size = static_cast<qint64>(lines.size());
+        const bool written = out.write(lines.data(), size) == size;
+        lines.clear();
         return written;
     };
     for (int row = 0; row < grid.rows(); ++row) {
-        AppendLine(grid, row, format, buffer, cells);
-        buffer += "\r\n";
-        if (buffer.size() >= kChunk && !write()) return false;
+        lines.append(grid, row, true);
+        if (lines.size() >= kChunk && !write()) return false;
     }
-    return buffer.empty() || write();
+    return lines.size() == 0 || write();
 }
 
 bool ExportReportFile(const ReportGrid& grid, const QString& fileName, ExportFormat format) {

@@ -152,6 +152,16 @@ TEST(ExprTest, StrWithLengthAndDecimals) {
     EXPECT_EQ(Key(rate, l.record({{"RATE", "2.664"}})), "  2.66");
 }
 
+TEST(ExprTest, StrOfANumberAtItsOwnWidthReadsTheNumber) {
+    Layout l = Ledger();
+    Expr e = MustParse("STR(ACCNO,4)", l);
+    const std::pair<const char*, const char*> cases[] = {
+        {"12", "  12"},   {"-7", "  -7"}, {"0", "   0"},   {"0012", "  12"}, {"-0", "   0"},
+        {"-012", " -12"}, {"", "   0"},   {"1 2", "   0"}, {"12.", "  12"},  {"9999", "9999"}};
+    for (const auto& [stored, key] : cases)
+        EXPECT_EQ(Key(e, l.record({{"ACCNO", stored}})), key) << stored;
+}
+
 TEST(ExprTest, StrOverflowIsAllStars) {
     Layout l = Ledger();
     Expr e = MustParse("STR(ACCNO,2)", l);

@@ -1,4 +1,5 @@
-// STR() formatting of whole numbers, which takes a shorter path than fractions, against printf.
+// STR() formatting of whole numbers and of plain decimals such as amounts, which take shorter paths
+// than other fractions, against printf.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,6 +40,22 @@ TEST(FormatNumberTest, WholeNumbersReadAsPrintfWritesThem) {
                 if (v == 0) want = Printf(0.0, len, dec);  // no "-0"
                 ASSERT_EQ(out, want) << v << " in " << len << "." << dec;
             }
+        }
+    }
+}
+
+TEST(FormatNumberTest, DecimalsReadAsPrintfWritesThem) {
+    std::mt19937_64 rng(12);
+    std::string out;
+    for (int i = 0; i < 20000; ++i) {
+        const int dec = 1 + static_cast<int>(rng() % 4);
+        const long long scaled =
+            static_cast<long long>(rng() % 1000000000000000ULL >> (rng() % 50));
+        if (scaled == 0) continue;  // printf writes "-0.00"
+        const double v = static_cast<double>(rng() % 2 ? scaled : -scaled) / std::pow(10.0, dec);
+        for (int len : {dec + 2, 9, 12, 20}) {
+            xb::FormatNumber(v, len, dec, out);
+            ASSERT_EQ(out, Printf(v, len, dec)) << v << " in " << len << "." << dec;
         }
     }
 }

@@ -128,8 +128,13 @@ TEST_F(NtxSafetyTest, EveryChangeLeavesTheMarkUntilFlushed) {
 }
 
 // Every prefix of a round of changes' writes, as a process killed in the middle of them leaves
-// the file: it holds the old entries, or all the new ones, or it carries the mark.
-TEST_F(NtxSafetyTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
+// the file: it holds the old entries, or all the new ones, or it carries the mark. The pages of a
+// round reach the file in runs of several pages per write (those leaving the cache together, then
+// the flush's), and a cut falls inside a run as often as between two.
+class NtxCutTest : public NtxSafetyTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(NtxCutTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
+    const size_t cacheLimit = GetParam();
     const std::string path = file("t.ntx");
     std::string keys;
     std::vector<uint32_t> recnos;
@@ -158,10 +163,15 @@ TEST_F(NtxSafetyTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
     {
         std::unique_ptr<NtxIndex> idx;
         ASSERT_TRUE(NtxIndex::open(work, false, idx).ok());
-        idx->setCacheLimit(4);
+        idx->setCacheLimit(cacheLimit);
         InstallFaultPlan(FaultPlan{});
         ASSERT_TRUE(round(*idx).ok());
         total = FaultCountsSoFar().bytesWritten;
+        // The header is written alone, twice; every other write carries pages.
+        const uint64_t pageWrites = FaultCountsSoFar().writes - 2;
+        if (cacheLimit > 4) {
+            EXPECT_GT(total - 2 * kPage, 2 * kPage * pageWrites);
+        }
         RemoveFaultPlan();
         after = Entries(*idx);
     }
@@ -173,7 +183,7 @@ TEST_F(NtxSafetyTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
         {
             std::unique_ptr<NtxIndex> idx;
             ASSERT_TRUE(NtxIndex::open(work, false, idx).ok());
-            idx->setCacheLimit(4);
+            idx->setCacheLimit(cacheLimit);
             FaultPlan plan;
             plan.writeBytes = static_cast<int64_t>(cut);
             plan.writeError = EIO;
@@ -201,6 +211,8 @@ TEST_F(NtxSafetyTest, AKillBetweenAnyTwoWritesLeavesTheOldFileOrTheMark) {
     EXPECT_GT(old, 0);
     EXPECT_GT(marked, 20);
 }
+
+INSTANTIATE_TEST_SUITE_P(CacheSizes, NtxCutTest, ::testing::Values(4, 16, 64));
 
 TEST_F(NtxSafetyTest, PrepareChangeMarksTheFileAheadOfAnyChange) {
     const std::string path = file("t.ntx");

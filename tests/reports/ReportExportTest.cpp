@@ -101,6 +101,29 @@ TEST(ReportExport, PlacesCountCharactersAndOddStopsReadAsTheirNumberOrZero) {
     EXPECT_EQ(ExportLine(grid, 3, ExportFormat::AsciiText), QString(9, QLatin1Char(' ')));
 }
 
+// A report of more than 16,384 rows is made in chunks by two threads and written in order: the
+// text is every row's line in row order, in both formats, and a device that refuses a write stops
+// it with false.
+TEST(ReportExport, ALargeReportIsItsLinesInOrder) {
+    kvl::ReportGrid grid;
+    grid.reset(76, 4);
+    for (int r = 0; r < 40000; ++r)
+        Row(grid,
+            {QStringLiteral("L00%1").arg(r), r % 3 ? QStringLiteral("R30Caf\u00e9") : QString(),
+             QStringLiteral("C50%1").arg(r % 7)});
+    for (const ExportFormat format : {ExportFormat::AsciiText, ExportFormat::TabDelimited}) {
+        QByteArray expected;
+        for (int r = 0; r < grid.rows(); ++r)
+            expected += ExportLine(grid, r, format).toUtf8() + "\r\n";
+        QBuffer out;
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(kvl::WriteReportText(grid, out, format));
+        EXPECT_TRUE(out.data() == expected);
+    }
+    QBuffer closed;  // not open: every write fails
+    EXPECT_FALSE(kvl::WriteReportText(grid, closed, ExportFormat::AsciiText));
+}
+
 TEST(ReportExport, AFileIsReplacedOrReportedWhenItCannotBeCreated) {
     kvltest::TempDir dir;
     RecordedMessages messages;
