@@ -66,11 +66,14 @@ class ReportMenusTest : public QObject {
         ChartForm = new TChartF(app.form);
         QList<ChartId> shown;
         QStringList titles;
-        auto look = [&] {
+        auto chooseAll = [] {
             kvltest::OnNextModal<TMultFol>([](TMultFol* folders) {
                 folders->BtnAll->click();
                 folders->BtnRun->click();
             });
+        };
+        auto look = [&] {
+            chooseAll();
             kvltest::OnNextModal<TChartF>([&](TChartF* chart) {
                 shown << chart->Data()->id;
                 titles << chart->Data()->titles;
@@ -91,7 +94,7 @@ class ReportMenusTest : public QObject {
 
         ReportFrom = QDate(2040, 1, 1);
         ReportThrough = QDate(2040, 1, 31);
-        look();
+        chooseAll();
         app.form->PopupCharts->actions().first()->trigger();
         QCOMPARE(shown.size(), 3);
         QCOMPARE(app.responder.shown.size(), 1);

@@ -2,7 +2,8 @@
 // pack after it, the browse step, and refusals that keep it open or show it again.
 #include <QFileDialog>
 #include <QStandardPaths>
-#include <QTimer>
+
+#include "common/NextModal.h"
 
 #include "WindowsFixture.h"
 #include "engine/Engine.h"
@@ -31,16 +32,10 @@ void WritePayments(const QString& path, const QList<QPair<QDate, double>>& payme
 
 // The next file dialog to come up goes to dir and is left with Cancel.
 void WhenFileDialogOpens(const QString& dir) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, dir] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer->stop();
-        timer->deleteLater();
+    kvltest::OnNextModal<QFileDialog>([dir](QFileDialog* dialog) {
         dialog->setDirectory(dir);
         dialog->reject();
     });
-    timer->start(10);
 }
 
 }  // namespace
