@@ -46,7 +46,7 @@ class ReportGrid {
     ReportGrid(const ReportGrid&) = delete;
     ReportGrid& operator=(const ReportGrid&) = delete;
 
-    // Empties the grid and fixes the report width W and the cells per row N (N >= 1).
+    // Empties the grid and fixes the report's width in characters and its cells per row (>= 1).
     void reset(int width, int columns);
     // Empties the grid and gives its memory back.
     void clear();

@@ -2,8 +2,8 @@
 // and on paged devices, a printer or a PDF file (every row, an EJECT row as a new page). Both
 // follow the cells' encoding: L, C and R text placed on its column, V and H lines, I images, bold
 // and underlined rows. The x of column c is c × cw + the left margin, where cw is the width of
-// "B" and the report (W characters) is centred on the area; rows are lh apart, lh being the
-// height of "A". Painting needs a QGuiApplication (kvl-cli uses the offscreen platform).
+// "B" and the report (its width in characters) is centred on the area; rows are lh apart, lh being
+// the height of "A". Painting needs a QGuiApplication (kvl-cli uses the offscreen platform).
 #pragma once
 
 #include <QFont>
@@ -27,12 +27,12 @@ struct ReportMetrics {
     int cw = 0;      // width of "B"
     int lh = 0;      // height of "A"
     int ascent = 0;  // of the font, to draw text with its top at a row's y
-    int left = 0;    // left margin: Trunc(area width / 2 - W × cw / 2)
-    int right = 0;   // right margin: W × cw + left margin
+    int left = 0;    // left margin: Trunc(area width / 2 - reportWidth × cw / 2)
+    int right = 0;   // right margin: reportWidth × cw + left margin
 };
 
-// The font reduced one point at a time while W × cw exceeds areaWidth and its size is above
-// minPoints (the screen stops at 8; printing goes down to 1).
+// The font reduced one point at a time while reportWidth × cw exceeds areaWidth and its size is
+// above minPoints (the screen stops at 8; printing goes down to 1).
 QFont FitReportFont(QFont font, const QPaintDevice* device, int reportWidth, int areaWidth,
                     int minPoints);
 ReportMetrics MeasureReport(const QFont& font, const QPaintDevice* device, int reportWidth,

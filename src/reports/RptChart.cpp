@@ -19,8 +19,8 @@ struct Chart {
 };
 
 ReportResult BuildChart(ReportContext& ctx, const Chart& chart) {
-    W = 40;
-    N = 3;
+    ReportWidth = 40;
+    CellsPerRow = 3;
     BeginReport(ctx.LinesPerPage());
     TitleLines = {QString::fromLatin1(chart.title)};
     ColumnStops = {QStringLiteral("R05"), QStringLiteral("L10")};

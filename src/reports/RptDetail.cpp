@@ -226,8 +226,8 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     Account account;
     if (oneAccount && !ChooseAccount(ctx, d, &account)) return ReportResult::NotRun;
     if (!SelectReportFolders(ctx)) return ReportResult::NotRun;
-    W = d.width;
-    N = static_cast<int>(d.stops.size()) + 1;
+    ReportWidth = d.width;
+    CellsPerRow = static_cast<int>(d.stops.size()) + 1;
     BeginReport(ctx.LinesPerPage());
     const QString kind = QString::fromLatin1(d.kind);
     TitleLines = {FolderTitle(account.chosen ? account.name + QLatin1Char(' ') + kind : kind),
@@ -312,8 +312,8 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     UnderlineLastRow();
     StartRow(d.linesPerRecord);
     SetValue(0, QString::fromLatin1(d.totalText));
-    for (int c = 1; c < N - 2; ++c) SetValue(c, QString());
-    SetValue(N - 2, FormatCents(total));
+    for (int c = 1; c < CellsPerRow - 2; ++c) SetValue(c, QString());
+    SetValue(CellsPerRow - 2, FormatCents(total));
     MarkTotalRow();
     if (FolderSelection.size() > 1) AddIncludedFolders();
     return ShowReport(ctx);

@@ -85,8 +85,8 @@ void LedgerRow(const QDate& date, const QString& description, long long credit, 
 
 ReportResult BuildGeneralLedger(ReportContext& ctx) {
     if (!SelectReportFolders(ctx)) return ReportResult::NotRun;
-    W = 73;
-    N = 6;
+    ReportWidth = 73;
+    CellsPerRow = 6;
     BeginReport(ctx.LinesPerPage());
     TitleLines = {FolderTitle(QStringLiteral("General Ledger")),
                   PeriodTitle(ReportFrom, ReportThrough)};

@@ -20,8 +20,8 @@ void ProfitRow(const QString& ending, const ProfitSums& s) {
 
 ReportResult BuildProfitReport(ReportContext& ctx, ProfitPeriod period) {
     if (!SelectReportFolders(ctx)) return ReportResult::NotRun;
-    W = 99;
-    N = 8;
+    ReportWidth = 99;
+    CellsPerRow = 8;
     BeginReport(ctx.LinesPerPage());
     TitleLines = {FolderTitle(QStringLiteral("Profit Report")),
                   PeriodTitle(ProfitStart(ReportFrom, period), ReportThrough)};

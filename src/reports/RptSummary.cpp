@@ -26,8 +26,8 @@ void SetAmounts(const AccountTotals& t) {
 
 ReportResult BuildSummary(ReportContext& ctx, const Summary& s) {
     if (!SelectReportFolders(ctx)) return ReportResult::NotRun;
-    W = 76;
-    N = 6;
+    ReportWidth = 76;
+    CellsPerRow = 6;
     BeginReport(ctx.LinesPerPage());
     TitleLines = {FolderTitle(QString::fromLatin1(s.title)),
                   PeriodTitle(ReportFrom, ReportThrough)};

@@ -14,8 +14,8 @@
 
 namespace kvl {
 
-int W = 0;
-int N = 1;
+int ReportWidth = 0;
+int CellsPerRow = 1;
 ReportGrid Grid;
 QStringList TitleLines;
 QString SectionLine;
@@ -29,8 +29,8 @@ QString ReportDateFormat;
 namespace {
 
 // The page header's cells as UTF-8, made once a report and again only when the builder changes
-// what they are made of (W, the titles, the header rows): a detail report has a page for every
-// thirty records or so.
+// what they are made of (ReportWidth, the titles, the header rows): a detail report has a page for
+// every thirty records or so.
 struct PageHeaderCells {
     QString today;  // in the short date format, taken when the report begins
     int width = -1;
@@ -44,9 +44,9 @@ struct PageHeaderCells {
     std::vector<QByteArrayView> row;  // the cells of one row being placed
 
     void refresh() {
-        if (width != W) {
-            width = W;
-            dateCell = (QLatin1Char('R') + ColumnText(W) + today).toUtf8();
+        if (width != ReportWidth) {
+            width = ReportWidth;
+            dateCell = (QLatin1Char('R') + ColumnText(ReportWidth) + today).toUtf8();
             titles.clear();
             titleCells.clear();
         }
@@ -58,7 +58,8 @@ struct PageHeaderCells {
             titles = TitleLines;
             titleCells.clear();
             for (const QString& title : titles)
-                titleCells.push_back((QLatin1Char('C') + ColumnText(W / 2) + title).toUtf8());
+                titleCells.push_back(
+                    (QLatin1Char('C') + ColumnText(ReportWidth / 2) + title).toUtf8());
         }
         if (headerRows != HeaderRows) {
             headerRows = HeaderRows;
@@ -70,7 +71,7 @@ struct PageHeaderCells {
             }
         }
     }
-    // Places cells (at most N) in the last row at once.
+    // Places cells (at most CellsPerRow) in the last row at once.
     void place(std::initializer_list<QByteArrayView> cells) {
         row.assign(cells);
         Grid.setRow(LastRow(), row.data(), static_cast<int>(row.size()));
@@ -131,10 +132,10 @@ void BeginReport(int linesPerPage) {
     ReportDateFormat = ReportDateFormatOf(RegionalSettings().shortDateFormat);
     PageLine = -1;
     PageNo = 0;
-    Grid.reset(W, N);
+    Grid.reset(ReportWidth, CellsPerRow);
     Grid.setDateFormat(ReportDateFormat);
-    HeaderRows.assign(1, QStringList(std::max(N, 1), QString()));
-    ColumnStops = QStringList(std::max(N - 1, 0), QString());
+    HeaderRows.assign(1, QStringList(std::max(CellsPerRow, 1), QString()));
+    ColumnStops = QStringList(std::max(CellsPerRow - 1, 0), QString());
     TitleLines.clear();
     SectionLine.clear();
     HeaderCells = {};
@@ -174,7 +175,7 @@ void SetValue(int column, const QString& value) {
 }
 
 void SetFlags(int row, const QString& flags) {
-    Grid.set(row, N - 1, flags);
+    Grid.set(row, CellsPerRow - 1, flags);
 }
 
 void UnderlineLastRow() {
@@ -195,10 +196,10 @@ namespace {
 void PlaceTitles() {
     for (const QByteArray& title : HeaderCells.titleCells) {
         NewRow(RowKind::Title);
-        HeaderCells.row.assign(static_cast<size_t>(std::max(N, 1)), QByteArrayView());
+        HeaderCells.row.assign(static_cast<size_t>(std::max(CellsPerRow, 1)), QByteArrayView());
         HeaderCells.row.front() = title;
         HeaderCells.row.back() = "B";
-        if (N == 1) HeaderCells.row.front() = "B";
+        if (CellsPerRow == 1) HeaderCells.row.front() = "B";
         Grid.setRow(LastRow(), HeaderCells.row.data(), static_cast<int>(HeaderCells.row.size()));
     }
 }
@@ -215,7 +216,7 @@ void PlaceColumnHeaders() {
         NewRow(RowKind::ColumnHeader);
         HeaderCells.row.assign(header.begin(), header.end());
         Grid.setRow(LastRow(), HeaderCells.row.data(),
-                    std::min(N, static_cast<int>(HeaderCells.row.size())));
+                    std::min(CellsPerRow, static_cast<int>(HeaderCells.row.size())));
     }
 }
 
@@ -250,7 +251,7 @@ bool CheckPage(int linesNeeded, bool withHeaders) {
     char page[32] = "L00Page ";
     const char* pageEnd = std::to_chars(page + 8, page + sizeof page, PageNo).ptr;
     const QByteArrayView pageCell(page, pageEnd - page);
-    if (N > 1)
+    if (CellsPerRow > 1)
         HeaderCells.place({pageCell, HeaderCells.dateCell});
     else
         HeaderCells.place({pageCell});

@@ -6,13 +6,13 @@
 // How a builder uses it (the chart of accounts in RptChart.cpp is a whole example):
 //   ReportResult BuildSomething(ReportContext& ctx) {   // its tables are open
 //       if (!SelectReportFolders(ctx)) return ReportResult::NotRun;   // period reports only
-//       W = 76; N = 6;                      // width in characters; content columns + 1
+//       ReportWidth = 76; CellsPerRow = 6;   // width in characters; content columns + 1
 //       BeginReport(ctx.LinesPerPage());
 //       TitleLines = {FolderTitle("Expense Summary Report"),
 //                     PeriodTitle(ReportFrom, ReportThrough)};
-//       ColumnStops = {"R05", "L07", "R50", "R63", "R76"};     // N - 1 stops
-//       HeaderRows[0] = {"", "", "R50Period", ...};   // N cells encoded as rows, flags last
-//       HeaderRows.push_back({"R05Acnt.", "L07Account Name", ..., "U"});   // a second row
+//       ColumnStops = {"R05", "L07", "R50", "R63", "R76"};     // CellsPerRow - 1 stops
+//       HeaderRows[0] = {"", "", "R50Period", ...};   // CellsPerRow cells encoded as rows, flags
+//       last HeaderRows.push_back({"R05Acnt.", "L07Account Name", ..., "U"});   // a second row
 //       SectionLine = "Deductible Expenses";
 //       ctx.ShowProgress(true, "Building Report");
 //       for each record:  StartRow(1);      // CheckPage(PageLine + 1, true) then NewLine()
@@ -46,18 +46,19 @@
 namespace kvl {
 
 // Report settings, set by the builder before BeginReport.
-extern int W;  // width in character columns
-extern int N;  // cells per row: the content columns and the flags cell
+extern int ReportWidth;  // width in character columns
+extern int CellsPerRow;  // cells per row: the content columns and the flags cell
 
 // The grid of the report in progress.
 extern ReportGrid Grid;
 
 // Building state, reset by BeginReport and set by the builder after it.
-extern QStringList TitleLines;               // one or two, centred and bold in every page header
-extern QString SectionLine;                  // below the titles in every page header; may be empty
-extern QStringList ColumnStops;              // N - 1 prefixes such as "R05"
-extern std::vector<QStringList> HeaderRows;  // one (or two) rows of N cells, flags included
-extern int PageNo;                           // 0 before the first page
+extern QStringList TitleLines;   // one or two, centred and bold in every page header
+extern QString SectionLine;      // below the titles in every page header; may be empty
+extern QStringList ColumnStops;  // CellsPerRow - 1 prefixes such as "R05"
+extern std::vector<QStringList>
+    HeaderRows;       // one (or two) rows of CellsPerRow cells, flags included
+extern int PageNo;    // 0 before the first page
 extern int PageLine;  // rows since the current page began, its header included
 extern int LinesPerPage;
 extern QString ReportDateFormat;  // e.g. "MM/DD/YY"
@@ -65,10 +66,11 @@ extern QString ReportDateFormat;  // e.g. "MM/DD/YY"
 // Rows a page holds when no printer is installed.
 constexpr int kLinesWithoutPrinter = 60;
 
-// After W and N are set: fixes the lines per page and the report date format, and empties the
-// grid (one header row of N empty cells, N - 1 empty stops, no titles, empty section line).
+// After ReportWidth and CellsPerRow are set: fixes the lines per page and the report date format,
+// and empties the grid (one header row of CellsPerRow empty cells, CellsPerRow - 1 empty stops, no
+// titles, empty section line).
 void BeginReport(int linesPerPage);
-// Appends a row of N empty cells.
+// Appends a row of CellsPerRow empty cells.
 void NewLine();
 int LastRow();  // -1 while the report has no row
 // Starts a new page (returning true) when there is none yet or linesNeeded exceeds the lines

@@ -33,7 +33,7 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
          {QLocale(QLocale::English, QLocale::UnitedStates),
           QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::French, QLocale::France)}) {
         SetRegional(locale);
-        W = 67, N = 6;
+        ReportWidth = 67, CellsPerRow = 6;
         BeginReport(kLinesWithoutPrinter);
         const CellText text;
         for (const long long cents : {0LL, 5LL, -5LL, 99LL, 100LL, -123456LL, 99999999LL,

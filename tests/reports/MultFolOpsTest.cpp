@@ -71,8 +71,8 @@ TEST_F(MultFolTest, TheIncludedFoldersBlockCrossesAPageWithoutColumnHeaders) {
     AddFolder(2, QStringLiteral("South"));
     AddFolder(3, QStringLiteral("East"));
     FolderSelection = {1, 2, 3};
-    W = 40;
-    N = 3;
+    ReportWidth = 40;
+    CellsPerRow = 3;
     BeginReport(12);
     TitleLines = {QStringLiteral("Report")};
     HeaderRows[0] = {QStringLiteral("L00Head"), QString(), QStringLiteral("U")};

@@ -24,7 +24,7 @@ class RecordedMessages : public kvl::MessageSink {
     }
 };
 
-// One row of N = cells.size() + 1 cells.
+// One row of cells.size() + 1 cells.
 void Row(kvl::ReportGrid& grid, const QStringList& cells) {
     grid.appendRow();
     for (int c = 0; c < cells.size(); ++c) grid.set(grid.rows() - 1, c, cells.at(c));

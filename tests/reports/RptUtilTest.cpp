@@ -22,8 +22,8 @@ class RptUtilTest : public ::testing::Test {
     }
     // A one-title, one-header-row report of width w.
     static void Begin(int w, int linesPerPage = kLinesWithoutPrinter) {
-        W = w;
-        N = 3;
+        ReportWidth = w;
+        CellsPerRow = 3;
         BeginReport(linesPerPage);
         TitleLines = {QStringLiteral("Expense Accounts")};
         ColumnStops = {QStringLiteral("R05"), QStringLiteral("L10")};

@@ -30,8 +30,8 @@ QStringList ReadBack(const QString& file) {
 TEST(XlsxExport, CellsAreValuesOfTheirColumnsKindAndPageHeadersAreLeftOut) {
     SetRegional(QLocale(QStringLiteral("de_DE")));
     SetToday(QDate(2026, 2, 15));
-    W = 40;
-    N = 4;
+    ReportWidth = 40;
+    CellsPerRow = 4;
     BeginReport(9);  // a page break every few rows
     TitleLines = {QStringLiteral("Kasse"), QStringLiteral("for 2026")};
     ColumnStops = {QStringLiteral("L00"), QStringLiteral("R22"), QStringLiteral("R30")};
