@@ -1,22 +1,25 @@
 #include "reports/RptDetail.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <exception>
-#include <mutex>
+#include <new>
+#include <stop_token>
 #include <string>
 #include <thread>
 
 #include "data/DbUtil.h"
+#include "data/Messages.h"
 #include "data/Period.h"
 #include "data/dbFiles.h"
+#include "reports/BoundedQueue.h"
 #include "reports/CellText.h"
 #include "reports/MultFolOps.h"
 #include "reports/RptUtil.h"
 
 namespace kvl {
+
+std::function<void()> DetailRowWriterHook;
 
 namespace {
 
@@ -89,67 +92,13 @@ struct RowSource {
 
 // The records of the period pass from the walk, on the builder's thread, to the row writer on a
 // thread of its own, in batches: a detail makes a row for every record, and the walk and the
-// making of rows overlap. At most kInFlight batches wait, so memory stays small.
-class RecordBatches {
-  public:
-    struct Batch {
-        std::string images;  // the records' images back to back
-        std::vector<long long> cents;
-    };
-    static constexpr std::size_t kRecords = 1024;
-
-    // The walk's side: the batch being filled, handed on by send (false once the writer has
-    // stopped), and the end of the walk.
-    Batch& filling() { return filling_; }
-    bool send() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait(lock, [&] { return full_.size() < kInFlight || stopped_; });
-        if (stopped_) return false;
-        full_.push_back(std::move(filling_));
-        if (!spare_.empty()) {
-            filling_ = std::move(spare_.back());
-            spare_.pop_back();
-        }
-        filling_.images.clear();
-        filling_.cents.clear();
-        ready_.notify_all();
-        return true;
-    }
-    void finish() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        finished_ = true;
-        ready_.notify_all();
-    }
-    // The writer's side: the next batch, false when the walk has ended and none is left; a used
-    // batch goes back for filling; stop ends the walk's sending early.
-    bool receive(Batch& batch) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait(lock, [&] { return !full_.empty() || finished_; });
-        if (full_.empty()) return false;
-        batch = std::move(full_.front());
-        full_.pop_front();
-        ready_.notify_all();
-        return true;
-    }
-    void recycle(Batch&& batch) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        spare_.push_back(std::move(batch));
-    }
-    void stop() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopped_ = true;
-        ready_.notify_all();
-    }
-
-  private:
-    static constexpr std::size_t kInFlight = 8;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<Batch> full_;
-    std::vector<Batch> spare_;
-    Batch filling_;
-    bool finished_ = false, stopped_ = false;
+// making of rows overlap. At most kBatchesInFlight batches wait, so memory stays small.
+struct RecordBatch {
+    std::string images;  // the records' images back to back
+    std::vector<long long> cents;
 };
+constexpr std::size_t kBatchRecords = 1024;
+constexpr std::size_t kBatchesInFlight = 8;
 
 // What tells the expense and income details apart.
 struct Detail {
@@ -208,6 +157,19 @@ void WriteIncomeRow(const RowSource& source, const char* image, long long cents)
     row.place();
 }
 
+// The rows could not all be made, memory having run out: the report is not shown, and the user
+// is told so. Any other failure of the writer is a fault of the program, and goes on as it came.
+ReportResult RowWriterFailed(ReportContext& ctx, const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+    }
+    ctx.ShowProgress(false, QString());
+    EndReport();
+    ShowMessage(MsgKind::Error, QStringLiteral("Not enough memory to build the report."));
+    return ReportResult::Failed;
+}
+
 // The account the user picks; false when there is none to report on.
 bool ChooseAccount(ReportContext& ctx, const Detail& d, Account* account) {
     const long recno = ctx.ChooseAccount(d.chart);
@@ -256,56 +218,61 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     Grid.reserveRows(static_cast<std::size_t>(reserved) * (d.linesPerRecord + 1));
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
     const RowSource source(d.shown, d.stops);
-    RecordBatches batches;
-    std::exception_ptr failure;
     const std::size_t width = d4recordImage(d.records).size();
-    std::thread writer([&] {
+    // From here until the writer is joined, the writer alone touches the grid and the page
+    // counters (RptUtil.h); this thread walks the table and fills batches. The writer's failure is
+    // its result, read after the join.
+    BoundedQueue<RecordBatch> batches(kBatchesInFlight);
+    std::exception_ptr writerFailure;
+    std::jthread writer([&](std::stop_token stop) {
+        // A stop comes when the walk ends by an exception: no more rows are wanted.
+        std::stop_callback cancel(stop, [&] { batches.cancel(); });
         try {
-            RecordBatches::Batch batch;
-            while (batches.receive(batch)) {
+            RecordBatch batch;
+            while (batches.pop(batch)) {
+                if (DetailRowWriterHook) DetailRowWriterHook();
                 for (std::size_t i = 0; i < batch.cents.size(); ++i) {
                     StartRow(d.linesPerRecord);
                     d.writeRow(source, batch.images.data() + i * width, batch.cents[i]);
                 }
-                batches.recycle(std::move(batch));
+                batches.giveBack(std::move(batch));
             }
         } catch (...) {
-            failure = std::current_exception();
-            batches.stop();
+            writerFailure = std::current_exception();
+            batches.cancel();
         }
     });
-    // The writer ends and is joined on every way out of the walk.
-    struct Join {
-        RecordBatches& batches;
-        std::thread& writer;
-        ~Join() {
-            batches.finish();
-            if (writer.joinable()) writer.join();
-        }
-    } join{batches, writer};
 
     long long total = 0;
     long walked = 0;
     int shown = -1;
+    RecordBatch filling;
+    // Hands the filled batch on and starts another; false once the writer has stopped.
+    auto send = [&] {
+        if (!batches.push(std::move(filling))) return false;
+        batches.takeBack(&filling);
+        filling.images.clear();
+        filling.cents.clear();
+        return true;
+    };
     for (int rc = found; inPeriod(rc); rc = d4skip(d.records, 1)) {
         if (FolderSelected(f4int(d.folder)) >= 0 &&
             (!account.chosen || f4int(d.account) == account.number)) {
             const long long cents = f4cents(d.amount);
-            RecordBatches::Batch& batch = batches.filling();
-            batch.images.append(d4recordImage(d.records));
-            batch.cents.push_back(cents);
+            filling.images.append(d4recordImage(d.records));
+            filling.cents.push_back(cents);
             total += cents;
-            if (batch.cents.size() == RecordBatches::kRecords && !batches.send()) break;
+            if (filling.cents.size() == kBatchRecords && !send()) break;
         }
         ++walked;
         const int position =
             progressTotal > walked ? static_cast<int>(walked * 100 / progressTotal) : 100;
         if (position != shown) ctx.SetProgress(shown = position);
     }
-    if (!batches.filling().cents.empty()) batches.send();
-    batches.finish();
+    if (!filling.cents.empty()) send();
+    batches.close();
     writer.join();
-    if (failure) std::rethrow_exception(failure);
+    if (writerFailure) return RowWriterFailed(ctx, writerFailure);
     ctx.ShowProgress(false, QString());
 
     if (LastRow() < 0) return NoReportData();

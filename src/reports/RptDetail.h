@@ -8,7 +8,13 @@
 // Exit), and also when it is 0 (the pick list's New, or the list closed without a choice) or names
 // no live account: there is no account to report on, and the user, who dismissed the list, is
 // asked nothing further, as with Cancel in the folder dialog.
+//
+// The rows are made on a thread of their own while the walk reads the table (RptUtil.h says what
+// it may touch). When that thread fails for want of memory, nothing is shown but the message "Not
+// enough memory to build the report." and the result is Failed.
 #pragma once
+
+#include <functional>
 
 #include "reports/ReportContext.h"
 
@@ -18,5 +24,9 @@ ReportResult BuildExpenseDetail(ReportContext& ctx);
 ReportResult BuildIncomeDetail(ReportContext& ctx);
 ReportResult BuildExpenseAccountDetail(ReportContext& ctx);
 ReportResult BuildIncomeAccountDetail(ReportContext& ctx);
+
+// For tests: called on the row-making thread before each batch of rows; what it throws fails that
+// thread as a failed allocation does. Set it before a report starts; empty calls nothing.
+extern std::function<void()> DetailRowWriterHook;
 
 }  // namespace kvl

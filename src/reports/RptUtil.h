@@ -33,6 +33,16 @@
 // A second section on the same page: set SectionLine, then OpenSectionOnPage(). Rows out of the
 // usual pattern: CheckPage(PageLine + k, withHeaders), NewLine(), SetCell(LastRow(), c, text).
 // Dates in rows use ReportDate(d); the page header and the titles use the short date format.
+//
+// Threads. The report belongs to the thread that runs its builder, and nothing here locks. A
+// builder may hand the making of its rows to one thread of its own (the detail reports do), and
+// then the start and the join of that thread are the hand-overs: the builder sets everything up
+// first (the settings, BeginReport, the titles, the section line, the stops, the header rows and
+// the column kinds); from the start until the join the row thread alone writes the grid, the page
+// counters and the page header's cells (StartRow, CheckPage, NewLine and the cells of its rows),
+// and only reads the rest, which nobody changes meanwhile; the builder's thread touches none of
+// the report state until it has joined the row thread, and then owns all of it again. What the
+// row thread has to tell (its failure) it keeps in a result of its own, read after the join.
 #pragma once
 
 #include <QDate>

@@ -1,6 +1,9 @@
 // The expense and income details and their account variants, checked on their exported text.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "PeriodReportFixture.h"
 #include "common/QStringPrint.h"
 #include "reports/RptDetail.h"
@@ -116,6 +119,45 @@ TEST_F(DetailTest, IncomeKeepsItsDescriptionsTrailingBlanksAndIncludesArchivedRe
     EXPECT_EQ(tabs.at(9), "05/31/26\t4\tMowing" + blanks + "\t        80.00");
     EXPECT_EQ(tabs.at(10), QStringLiteral("Total\t\t\t     1,080.00"));
     EXPECT_EQ(Lines(text()).at(10), "Total" + QString(54, ' ') + "     1,080.00");
+}
+
+// The rows' thread running out of memory after the walk has handed it records: nothing is shown
+// but the message, the grid is given back, and the next report is whole.
+TEST_F(DetailTest, ARowWriterOutOfMemoryShowsItsMessageAndNoReport) {
+    for (int i = 0; i < 3000; ++i) Expense(QDate(2026, 5, 2), 10, 1.00);  // three batches
+    struct Fail {
+        Fail() {
+            DetailRowWriterHook = [] { throw std::bad_alloc(); };
+        }
+        ~Fail() { DetailRowWriterHook = nullptr; }
+    };
+    {
+        Fail fail;
+        EXPECT_EQ(BuildExpenseDetail(ctx), ReportResult::Failed);
+    }
+    EXPECT_TRUE(ctx.presented.isEmpty());
+    EXPECT_EQ(LastRow(), -1);
+    EXPECT_EQ(progress.events.back(), "hide");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Not enough memory to build the report."));
+
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    EXPECT_TRUE(Lines(text()).last().endsWith(QStringLiteral("3,000.00")));
+}
+
+// A walk that ends by an exception while the rows' thread waits for records stops that thread on
+// its way out instead of waiting for it for ever.
+TEST_F(DetailTest, AWalkEndedByAnExceptionStopsTheRowWriter) {
+    for (int i = 0; i < 3000; ++i) Expense(QDate(2026, 5, 2), 10, 1.00);
+    progress.onSet = [](int position) {
+        if (position == 50) throw std::runtime_error("walk ended");
+    };
+    EXPECT_THROW(BuildExpenseDetail(ctx), std::runtime_error);
+    progress.onSet = nullptr;
+    EndReport();
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    EXPECT_TRUE(Lines(text()).last().endsWith(QStringLiteral("3,000.00")));
 }
 
 }  // namespace
