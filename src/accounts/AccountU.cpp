@@ -1,14 +1,9 @@
 #include "accounts/AccountU.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "accounts/AccountOps.h"
 #include "data/DbUtil.h"
@@ -26,51 +21,12 @@ const QString kNotPositive = QStringLiteral("Account Number must be greater than
 
 }  // namespace
 
-TAccount::TAccount(bool& packNeeded, QWidget* parent) : QDialog(parent), packNeeded_(packNeeded) {
-    setObjectName(QStringLiteral("Account"));
-    setWindowTitle(QStringLiteral("Account Definition"));
-    TakeOwnerFont(this);
-
-    MaskEdit1 = NumberField(this, "MaskEdit1");
-    Label1 = FormLabel(this, "Label1", QStringLiteral("Account Number:"), MaskEdit1);
-    Edit1 = DescriptionField(this, "Edit1");
-    Label2 = FormLabel(this, "Label2", QStringLiteral("Description:"), Edit1);
+TAccount::TAccount(bool& packNeeded, QWidget* parent)
+    : TRecordEditor(packNeeded, parent, "Account", QStringLiteral("Account Definition"),
+                    QStringLiteral("Account Number:"), 550) {
     CheckBox1 = new QCheckBox(this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
-    BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = CancelButton(this);
-    BtnHelp = HelpButton(this, 550);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(Label1, 0, 0);
-    fields->addWidget(MaskEdit1, 0, 1, Qt::AlignLeft);
-    fields->addWidget(Label2, 1, 0);
-    fields->addWidget(Edit1, 1, 1);
-    fields->addWidget(CheckBox1, 2, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel, BtnHelp}) buttons->addWidget(b);
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addLayout(fields);
-    layout->addLayout(buttons);
-    setTabOrder(MaskEdit1, Edit1);
-    setTabOrder(Edit1, CheckBox1);
-    setTabOrder(CheckBox1, BtnSave);
-
-    connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TAccount::MaskEdit1Exit);
-    connect(MaskEdit1, &QLineEdit::textEdited, this, [this] { numberRefused_ = false; });
-    connect(BtnSave, &QPushButton::clicked, this, &TAccount::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TAccount::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TAccount::BtnCancelClick);
-}
-
-void TAccount::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
+    addField(CheckBox1);
 }
 
 void TAccount::FormShow() {
@@ -86,7 +42,7 @@ void TAccount::FormShow() {
         BtnDelete->hide();
     }
     CheckBox1->setText(chart.flagCaption);
-    numberRefused_ = false;
+    refusedNumber_.forget();
     proposeNumber(chart);
     Edit1->setText(chart.buffer.description.trimmed());
     CheckBox1->setChecked(chart.buffer.taxFlag);
@@ -106,27 +62,19 @@ void TAccount::proposeNumber(const Chart& chart) {
 
 void TAccount::MaskEdit1Exit() {
     const std::optional<int> number = ReadNumberField(MaskEdit1);
-    numberRefused_ = !number || *number <= 0;
-    if (!number) {
-        MaskEdit1->setFocus();
-        return;
-    }
+    if (!refusedNumber_.left(MaskEdit1, number.has_value())) return;
     if (*number > 0) {
         MaskEdit1->setProgramText(PadNumber(*number, 4));
         return;
     }
     ShowMessage(MsgKind::Information, kNotPositive);
-    MaskEdit1->setFocus();
+    refusedNumber_.left(MaskEdit1, false);
 }
 
 void TAccount::BtnSaveClick() {
     const Chart& chart = ChartOf(AccountMode);
     // The press that left the field already said why; the next press checks afresh.
-    if (numberRefused_) {
-        numberRefused_ = false;
-        MaskEdit1->setFocus();
-        return;
-    }
+    if (refusedNumber_.swallowPress()) return;
     const std::optional<int> number = ReadNumberField(MaskEdit1);
     if (!number) return;
     // Leaving the field refuses a zero, but a button may act before the field is left.
@@ -229,10 +177,6 @@ void TAccount::BtnDeleteClick() {
     packNeeded_ = true;
     chart.selection = 0;
     accept();
-}
-
-void TAccount::BtnCancelClick() {
-    reject();
 }
 
 }  // namespace kvl

@@ -4,53 +4,31 @@
 // deleted sets the flag the editor was made with, and no number outside 1 to 9999 is ever stored.
 #pragma once
 
-#include <QDialog>
+#include "accounts/RecordEditor.h"
 
 class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace kvl {
 
-class TMaskEdit;
 struct Chart;
 
-class TAccount : public QDialog {
+class TAccount : public TRecordEditor {
     Q_OBJECT
   public:
     explicit TAccount(bool& packNeeded, QWidget* parent = nullptr);
 
-    bool& packNeeded() const { return packNeeded_; }
+    QCheckBox* CheckBox1;  // the chart's flag (taxable, or the income chart's own caption)
 
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;
-    QLabel* Label2;
-    QLineEdit* Edit1;
-    QCheckBox* CheckBox1;
-    QPushButton* BtnSave;
-    QPushButton* BtnDelete;
-    QPushButton* BtnCancel;
-    QPushButton* BtnHelp;
-
-    void FormShow();
-    void MaskEdit1Exit();
-    void BtnSaveClick();
-    void BtnDeleteClick();
-    void BtnCancelClick();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void MaskEdit1Exit() override;
+    void BtnSaveClick() override;
+    void BtnDeleteClick() override;
 
   private:
     void proposeNumber(const Chart& chart);
     void addAccount(const Chart& chart, int number);
     void changeAccount(const Chart& chart, int number);
     void finish(const Chart& chart);
-
-    bool& packNeeded_;
-    // Leaving the number field refused its text: a Save pressed on the way out does not act.
-    bool numberRefused_ = false;
 };
 
 extern TAccount* AccountForm;

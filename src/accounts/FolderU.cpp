@@ -1,12 +1,7 @@
 #include "accounts/FolderU.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "accounts/AccountOps.h"
 #include "accounts/FolderOps.h"
@@ -20,48 +15,9 @@ namespace kvl {
 
 TFolderF* FolderForm = nullptr;
 
-TFolderF::TFolderF(bool& packNeeded, QWidget* parent) : QDialog(parent), packNeeded_(packNeeded) {
-    setObjectName(QStringLiteral("FolderF"));
-    setWindowTitle(QStringLiteral("Folder Definition"));
-    TakeOwnerFont(this);
-
-    MaskEdit1 = NumberField(this, "MaskEdit1");
-    Label1 = FormLabel(this, "Label1", QStringLiteral("Folder Number:"), MaskEdit1);
-    Edit1 = DescriptionField(this, "Edit1");
-    Label2 = FormLabel(this, "Label2", QStringLiteral("Description:"), Edit1);
-    BtnSave = FormButton(this, "BtnSave", QStringLiteral("Save"));
-    BtnDelete = FormButton(this, "BtnDelete", QStringLiteral("Delete"));
-    BtnCancel = CancelButton(this);
-    BtnHelp = HelpButton(this, 570);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(Label1, 0, 0);
-    fields->addWidget(MaskEdit1, 0, 1, Qt::AlignLeft);
-    fields->addWidget(Label2, 1, 0);
-    fields->addWidget(Edit1, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel, BtnHelp}) buttons->addWidget(b);
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addLayout(fields);
-    layout->addLayout(buttons);
-    setTabOrder(MaskEdit1, Edit1);
-    setTabOrder(Edit1, BtnSave);
-
-    connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TFolderF::MaskEdit1Exit);
-    connect(MaskEdit1, &QLineEdit::textEdited, this, [this] { numberRefused_ = false; });
-    connect(BtnSave, &QPushButton::clicked, this, &TFolderF::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TFolderF::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TFolderF::BtnCancelClick);
-}
-
-void TFolderF::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
-}
+TFolderF::TFolderF(bool& packNeeded, QWidget* parent)
+    : TRecordEditor(packNeeded, parent, "FolderF", QStringLiteral("Folder Definition"),
+                    QStringLiteral("Folder Number:"), 570) {}
 
 void TFolderF::FormShow() {
     const bool existing = CurrentFolder > 0;
@@ -74,7 +30,7 @@ void TFolderF::FormShow() {
         FolderBuffer.name.clear();
         BtnDelete->hide();
     }
-    numberRefused_ = false;
+    refusedNumber_.forget();
     ShowNumber(MaskEdit1, FolderBuffer.number);
     Edit1->setText(FolderBuffer.name.trimmed());
     // A new folder takes the first free number; the user names it but cannot number it.
@@ -87,11 +43,7 @@ void TFolderF::FormShow() {
 
 void TFolderF::MaskEdit1Exit() {
     const std::optional<int> number = ReadNumberField(MaskEdit1);
-    numberRefused_ = !number;
-    if (!number) {
-        MaskEdit1->setFocus();
-        return;
-    }
+    if (!refusedNumber_.left(MaskEdit1, number.has_value())) return;
     MaskEdit1->setProgramText(PadNumber(*number, 4));
 }
 
@@ -102,11 +54,7 @@ void TFolderF::BtnSaveClick() {
         return;
     }
     // The press that left the field already said why; the next press checks afresh.
-    if (numberRefused_) {
-        numberRefused_ = false;
-        MaskEdit1->setFocus();
-        return;
-    }
+    if (refusedNumber_.swallowPress()) return;
     const std::optional<int> number = ReadNumberField(MaskEdit1);
     if (number) changeFolder(*number);
 }
@@ -197,10 +145,6 @@ void TFolderF::BtnDeleteClick() {
     packNeeded_ = true;
     CurrentFolder = 0;
     accept();
-}
-
-void TFolderF::BtnCancelClick() {
-    reject();
 }
 
 }  // namespace kvl

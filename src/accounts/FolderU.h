@@ -4,49 +4,24 @@
 // the flag the editor was made with, and no number beyond 9999 is ever stored.
 #pragma once
 
-#include <QDialog>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "accounts/RecordEditor.h"
 
 namespace kvl {
 
-class TMaskEdit;
-
-class TFolderF : public QDialog {
+class TFolderF : public TRecordEditor {
     Q_OBJECT
   public:
     explicit TFolderF(bool& packNeeded, QWidget* parent = nullptr);
 
-    bool& packNeeded() const { return packNeeded_; }
-
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;
-    QLabel* Label2;
-    QLineEdit* Edit1;
-    QPushButton* BtnSave;
-    QPushButton* BtnDelete;
-    QPushButton* BtnCancel;
-    QPushButton* BtnHelp;
-
-    void FormShow();
-    void MaskEdit1Exit();
-    void BtnSaveClick();
-    void BtnDeleteClick();
-    void BtnCancelClick();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void MaskEdit1Exit() override;
+    void BtnSaveClick() override;
+    void BtnDeleteClick() override;
 
   private:
     void addFolder();
     void changeFolder(int number);
     void finish(long record);
-
-    bool& packNeeded_;
-    // Leaving the number field refused its text: a Save pressed on the way out does not act.
-    bool numberRefused_ = false;
 };
 
 extern TFolderF* FolderForm;

@@ -77,7 +77,7 @@ QPixmap AboutPicture(const QSize& size) {
 }
 
 TAboutForm::TAboutForm(const bool& splashFlag, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : TFormDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       splashFlag_(splashFlag) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About Kelvane Talvarin 1.22"));
@@ -93,11 +93,6 @@ TAboutForm::TAboutForm(const bool& splashFlag, QWidget* parent)
     OKButton->setGeometry(kPictureSize.width() - 96, kPictureSize.height() - 42, 80, 28);
     setFixedSize(kPictureSize);
     connect(OKButton, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
-}
-
-void TAboutForm::showEvent(QShowEvent* event) {
-    FormShow();
-    QDialog::showEvent(event);
 }
 
 void TAboutForm::FormShow() {

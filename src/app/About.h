@@ -6,14 +6,14 @@
 // The flag must outlive the box.
 #pragma once
 
-#include <QDialog>
+#include "screen/FormDialog.h"
 
 class QLabel;
 class QPushButton;
 
 namespace kvl {
 
-class TAboutForm : public QDialog {
+class TAboutForm : public TFormDialog {
     Q_OBJECT
   public:
     explicit TAboutForm(const bool& splashFlag, QWidget* parent = nullptr);
@@ -22,12 +22,11 @@ class TAboutForm : public QDialog {
     QPushButton* OKButton;
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void FormShow();
+    void FormShow() override;
     void OKButtonClick();
     bool splashing() const { return splashFlag_; }
 

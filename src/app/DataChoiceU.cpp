@@ -44,7 +44,7 @@ void RememberDataDirectory(const QString& dir) {
     UserSettings().setValue(kLastKey, QDir(dir).absolutePath());
 }
 
-TDataChoice::TDataChoice(QWidget* parent) : QDialog(parent) {
+TDataChoice::TDataChoice(QWidget* parent) : TFormDialog(parent) {
     setObjectName(QStringLiteral("DataChoice"));
     setWindowTitle(QStringLiteral("Kelvane Talvarin 1.22"));
     setWindowIcon(AppIcon());
@@ -113,11 +113,6 @@ TDataChoice::TDataChoice(QWidget* parent) : QDialog(parent) {
     connect(BtnNewSample, &QPushButton::clicked, this, [this] { BtnNewClick(true); });
     connect(BtnExit, &QPushButton::clicked, this, &QDialog::reject);
     connect(DirDialog, &QDialog::accepted, this, &TDataChoice::DirDialogAccepted);
-}
-
-void TDataChoice::showEvent(QShowEvent* event) {
-    FormShow();
-    QDialog::showEvent(event);
 }
 
 void TDataChoice::FormShow() {

@@ -9,8 +9,9 @@
 // reads it (empty when there is none).
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "screen/FormDialog.h"
 
 class QFileDialog;
 class QLabel;
@@ -19,7 +20,7 @@ class QPushButton;
 
 namespace kvl {
 
-class TDataChoice : public QDialog {
+class TDataChoice : public TFormDialog {
     Q_OBJECT
   public:
     explicit TDataChoice(QWidget* parent = nullptr);
@@ -40,14 +41,11 @@ class TDataChoice : public QDialog {
     // window as it was.
     QFileDialog* DirDialog;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     // What the directory being picked is for.
     enum class Pick { Open, NewEmpty, NewSample };
 
-    void FormShow();
+    void FormShow() override;
     void BtnLastClick();
     void BtnOpenClick();
     void BtnNewClick(bool sample);

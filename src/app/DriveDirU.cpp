@@ -40,7 +40,7 @@ bool Readable(const QString& root) {
 }  // namespace
 
 TDriveDir::TDriveDir(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : TFormDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("DriveDir"));
     TakeOwnerFont(this);
     DriveComboBox1 = new QComboBox(this);
@@ -183,11 +183,6 @@ void TDriveDir::listFiles() {
 
 QString TDriveDir::CurrentDirectory() const {
     return current_;
-}
-
-void TDriveDir::showEvent(QShowEvent* event) {
-    FormShow();
-    QDialog::showEvent(event);
 }
 
 void TDriveDir::FormShow() {

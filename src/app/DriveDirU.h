@@ -12,8 +12,9 @@
 // exists); each showing reads the tree afresh and lists the files of the directory it opens on.
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "screen/FormDialog.h"
 
 class QComboBox;
 class QFileSystemModel;
@@ -23,7 +24,7 @@ class QTreeView;
 
 namespace kvl {
 
-class TDriveDir : public QDialog {
+class TDriveDir : public TFormDialog {
     Q_OBJECT
   public:
     explicit TDriveDir(QWidget* parent = nullptr);
@@ -42,14 +43,13 @@ class TDriveDir : public QDialog {
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 
-    void FormShow();
+    void FormShow() override;
     void DriveComboBox1Change(int index);
     void DirectoryListBox1Change();
     void BtnOKClick();
     void BtnCancelClick();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void reject() override;  // Escape is Cancel
     bool eventFilter(QObject* watched, QEvent* event) override;
 

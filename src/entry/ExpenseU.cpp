@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "data/DbUtil.h"
@@ -25,7 +24,7 @@ namespace kvl {
 TExpense* ExpenseForm = nullptr;
 
 TExpense::TExpense(const int& defaultFolder, QWidget* parent)
-    : QDialog(parent), defaultFolder_(defaultFolder) {
+    : TFormDialog(parent), defaultFolder_(defaultFolder) {
     setObjectName(QStringLiteral("Expense"));
     setWindowTitle(QStringLiteral("Expense"));
     TakeOwnerFont(this);
@@ -75,7 +74,7 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
 
     connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TExpense::MaskEdit1Exit);
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TExpense::MaskEdit2Exit);
-    connect(MaskEdit2, &QLineEdit::textEdited, this, [this] { dateRefused_ = false; });
+    refusedDate_.watch(MaskEdit2);
     connect(MaskEdit3, &TMaskEdit::fieldExit, this, &TExpense::MaskEdit3Exit);
     connect(MaskEdit3, &TMaskEdit::keyPressed, this, [this](QKeyEvent* event, bool* swallow) {
         AmountFieldKeyPress(MaskEdit3, event, swallow);
@@ -85,18 +84,10 @@ TExpense::TExpense(const int& defaultFolder, QWidget* parent)
     connect(BtnCancel, &QPushButton::clicked, this, &TExpense::BtnCancelClick);
 }
 
-void TExpense::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
-}
-
 void TExpense::FormShow() {
     const Ledger& ledger = ExpenseLedger();
     MaskEdit3->setEditMask(AmountEditMask());
-    dateRefused_ = false;
+    refusedDate_.forget();
     BtnDelete->setVisible(PrepareExpenseBuffer(defaultFolder_));
     showBuffer();
     BtnSave->setEnabled(true);
@@ -134,8 +125,7 @@ void TExpense::MaskEdit1Exit() {
 }
 
 void TExpense::MaskEdit2Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit2);
-    if (dateRefused_) MaskEdit2->setFocus();
+    refusedDate_.left(MaskEdit2, CheckDateField(MaskEdit2));
 }
 
 void TExpense::MaskEdit3Exit() {
@@ -144,11 +134,7 @@ void TExpense::MaskEdit3Exit() {
 
 void TExpense::BtnSaveClick() {
     // The press that left the date field already said why; the next press reads afresh.
-    if (dateRefused_) {
-        dateRefused_ = false;
-        MaskEdit2->setFocus();
-        return;
-    }
+    if (refusedDate_.swallowPress()) return;
     const ExpenseFields fields{MaskEdit1->programText(),
                                MaskEdit2->programText(),
                                Edit1->text(),

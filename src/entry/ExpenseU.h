@@ -5,7 +5,8 @@
 // title bar's close leave it as it was. Nothing is written unless every field converts.
 #pragma once
 
-#include <QDialog>
+#include "screen/FormDialog.h"
+#include "screen/RefusedField.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,7 @@ namespace kvl {
 class TDropDownList;
 class TMaskEdit;
 
-class TExpense : public QDialog {
+class TExpense : public TFormDialog {
     Q_OBJECT
   public:
     explicit TExpense(const int& defaultFolder, QWidget* parent = nullptr);
@@ -40,7 +41,7 @@ class TExpense : public QDialog {
     QPushButton* BtnCancel;
     QPushButton* BitBtn1;  // help
 
-    void FormShow();
+    void FormShow() override;
     void MaskEdit1Exit();
     void MaskEdit2Exit();
     void MaskEdit3Exit();
@@ -48,14 +49,11 @@ class TExpense : public QDialog {
     void BtnDeleteClick();
     void BtnCancelClick();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     void showBuffer();
     const int& defaultFolder_;
-    // Leaving the date field refused its text: a Save pressed on the way out does not act.
-    bool dateRefused_ = false;
+    // A date refused on leaving its field: a Save pressed on the way out does not act.
+    RefusedField refusedDate_;
 };
 
 extern TExpense* ExpenseForm;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "data/EntryRules.h"
@@ -24,7 +23,7 @@ namespace kvl {
 TIncome* IncomeForm = nullptr;
 
 TIncome::TIncome(const int& defaultFolder, QWidget* parent)
-    : QDialog(parent), defaultFolder_(defaultFolder) {
+    : TFormDialog(parent), defaultFolder_(defaultFolder) {
     setObjectName(QStringLiteral("Income"));
     setWindowTitle(QStringLiteral("Income"));
     TakeOwnerFont(this);
@@ -72,7 +71,7 @@ TIncome::TIncome(const int& defaultFolder, QWidget* parent)
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TIncome::MaskEdit1Exit);
-    connect(MaskEdit1, &QLineEdit::textEdited, this, [this] { dateRefused_ = false; });
+    refusedDate_.watch(MaskEdit1);
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TIncome::MaskEdit2Exit);
     connect(MaskEdit2, &TMaskEdit::keyPressed, this, [this](QKeyEvent* event, bool* swallow) {
         AmountFieldKeyPress(MaskEdit2, event, swallow);
@@ -82,18 +81,10 @@ TIncome::TIncome(const int& defaultFolder, QWidget* parent)
     connect(BtnCancel, &QPushButton::clicked, this, &TIncome::BtnCancelClick);
 }
 
-void TIncome::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
-}
-
 void TIncome::FormShow() {
     const Ledger& ledger = IncomeLedger();
     MaskEdit2->setEditMask(AmountEditMask());
-    dateRefused_ = false;
+    refusedDate_.forget();
     BtnSave->setEnabled(true);
     BtnDelete->setVisible(PrepareIncomeBuffer(defaultFolder_));
     showBuffer();
@@ -124,8 +115,7 @@ void TIncome::showBuffer() {
 }
 
 void TIncome::MaskEdit1Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit1);
-    if (dateRefused_) MaskEdit1->setFocus();
+    refusedDate_.left(MaskEdit1, CheckDateField(MaskEdit1));
 }
 
 void TIncome::MaskEdit2Exit() {
@@ -134,11 +124,7 @@ void TIncome::MaskEdit2Exit() {
 
 void TIncome::BtnSaveClick() {
     // The press that left the date field already said why; the next press reads afresh.
-    if (dateRefused_) {
-        dateRefused_ = false;
-        MaskEdit1->setFocus();
-        return;
-    }
+    if (refusedDate_.swallowPress()) return;
     const IncomeFields fields{MaskEdit1->programText(), MaskEdit2->programText(), Edit1->text(),
                               ChosenNumber(ComboBox1), ChosenNumber(ComboBox2)};
     switch (SaveIncome(fields)) {

@@ -6,7 +6,8 @@
 // imported record stays imported.
 #pragma once
 
-#include <QDialog>
+#include "screen/FormDialog.h"
+#include "screen/RefusedField.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,7 +18,7 @@ namespace kvl {
 class TDropDownList;
 class TMaskEdit;
 
-class TIncome : public QDialog {
+class TIncome : public TFormDialog {
     Q_OBJECT
   public:
     explicit TIncome(const int& defaultFolder, QWidget* parent = nullptr);
@@ -37,21 +38,18 @@ class TIncome : public QDialog {
     TDropDownList* ComboBox2;  // folder, after the buttons in the tab order
     QPushButton* BitBtn1;      // help
 
-    void FormShow();
+    void FormShow() override;
     void MaskEdit1Exit();
     void MaskEdit2Exit();
     void BtnSaveClick();
     void BtnDeleteClick();
     void BtnCancelClick();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     void showBuffer();
     const int& defaultFolder_;
-    // Leaving the date field refused its text: a Save pressed on the way out does not act.
-    bool dateRefused_ = false;
+    // A date refused on leaving its field: a Save pressed on the way out does not act.
+    RefusedField refusedDate_;
 };
 
 extern TIncome* IncomeForm;

@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -16,7 +15,7 @@
 namespace kvl {
 
 TPickList::TPickList(const QString& caption, int visibleRows, QWidget* parent)
-    : QDialog(parent), visibleRows_(visibleRows) {
+    : TFormDialog(parent), visibleRows_(visibleRows) {
     setWindowTitle(caption);
     TakeOwnerFont(this);
 
@@ -172,14 +171,6 @@ bool TPickList::StringGrid1KeyPress(QKeyEvent* event) {
     }
     // The grid would jump to the next row whose text begins with the character.
     return !event->text().isEmpty() && event->text().at(0).isPrint();
-}
-
-void TPickList::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void TPickList::done(int result) {

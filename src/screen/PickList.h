@@ -5,17 +5,18 @@
 // grid. Tab leaves the grid for the buttons; typed characters do nothing in the grid.
 #pragma once
 
-#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "screen/FormDialog.h"
 
 class QPushButton;
 class QTableWidget;
 
 namespace kvl {
 
-class TPickList : public QDialog {
+class TPickList : public TFormDialog {
     Q_OBJECT
   public:
     QTableWidget* StringGrid1;
@@ -50,7 +51,6 @@ class TPickList : public QDialog {
     TPickList(const QString& caption, int visibleRows, QWidget* parent);
 
     virtual int& selection() = 0;
-    virtual void FormShow() = 0;
     void FormClose();
 
     // The columns as the window shows them; the last one is the hidden record number.
@@ -62,7 +62,6 @@ class TPickList : public QDialog {
     // and the grid; a list taller than the grid widens it for the scroll bar.
     void EndFill(int currentRow);
 
-    void showEvent(QShowEvent* event) override;
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

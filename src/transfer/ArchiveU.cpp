@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "data/Clock.h"
@@ -20,7 +19,7 @@ namespace kvl {
 
 TArchive* ArchiveForm = nullptr;
 
-TArchive::TArchive(QWidget* parent) : QDialog(parent) {
+TArchive::TArchive(QWidget* parent) : TFormDialog(parent) {
     setObjectName(QStringLiteral("Archive"));
     TakeOwnerFont(this);
     MaskEdit1 = DateField(this, "MaskEdit1");
@@ -48,18 +47,10 @@ TArchive::TArchive(QWidget* parent) : QDialog(parent) {
 
     connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TArchive::MaskEdit1Exit);
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TArchive::MaskEdit2Exit);
-    for (TMaskEdit* field : {MaskEdit1, MaskEdit2})
-        connect(field, &QLineEdit::textEdited, this, [this] { dateRefused_ = false; });
+    refusedDate_.watch(MaskEdit1);
+    refusedDate_.watch(MaskEdit2);
     connect(BtnOK, &QPushButton::clicked, this, &TArchive::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TArchive::BtnCancelClick);
-}
-
-void TArchive::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void TArchive::FormShow() {
@@ -71,26 +62,21 @@ void TArchive::FormShow() {
     LastCompleteFiscalYear(Today(), Settings.fyMonth, Settings.fyDay, &from, &through);
     MaskEdit1->setProgramText(DateToFieldText(from));
     MaskEdit2->setProgramText(DateToFieldText(through));
-    dateRefused_ = false;
+    refusedDate_.forget();
     MaskEdit1->setFocus();
 }
 
 void TArchive::MaskEdit1Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit1);
-    if (dateRefused_) MaskEdit1->setFocus();
+    refusedDate_.left(MaskEdit1, CheckDateField(MaskEdit1));
 }
 
 void TArchive::MaskEdit2Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit2);
-    if (dateRefused_) MaskEdit2->setFocus();
+    refusedDate_.left(MaskEdit2, CheckDateField(MaskEdit2));
 }
 
 void TArchive::BtnOKClick() {
     // The press that left the field already said why; the next press checks afresh.
-    if (dateRefused_) {
-        dateRefused_ = false;
-        return;
-    }
+    if (refusedDate_.swallowPress()) return;
     QDate from, through;
     if (!CheckDateField(MaskEdit1, &from)) {
         MaskEdit1->setFocus();

@@ -5,7 +5,8 @@
 // closes it without any change.
 #pragma once
 
-#include <QDialog>
+#include "screen/FormDialog.h"
+#include "screen/RefusedField.h"
 
 class QLabel;
 class QPushButton;
@@ -14,7 +15,7 @@ namespace kvl {
 
 class TMaskEdit;
 
-class TArchive : public QDialog {
+class TArchive : public TFormDialog {
     Q_OBJECT
   public:
     explicit TArchive(QWidget* parent = nullptr);
@@ -29,18 +30,15 @@ class TArchive : public QDialog {
     QPushButton* BtnCancel;
     QPushButton* BtnHelp;
 
-    void FormShow();
+    void FormShow() override;
     void MaskEdit1Exit();
     void MaskEdit2Exit();
     void BtnOKClick();
     void BtnCancelClick();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
-    // Leaving a date field refused its text: an OK pressed on the way out does not act.
-    bool dateRefused_ = false;
+    // A date refused on leaving its field: an OK pressed on the way out does not act.
+    RefusedField refusedDate_;
 };
 
 extern TArchive* ArchiveForm;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "data/Clock.h"
@@ -51,7 +50,7 @@ std::optional<int> ListNumber(const TDropDownList* list) {
 }  // namespace
 
 TPmtImport::TPmtImport(bool& packNeeded, QWidget* parent)
-    : QDialog(parent), packNeeded_(packNeeded) {
+    : TFormDialog(parent), packNeeded_(packNeeded) {
     setObjectName(QStringLiteral("PmtImport"));
     setWindowTitle(QStringLiteral("Import Ulvenir Payment (Income) Data"));
     TakeOwnerFont(this);
@@ -99,8 +98,8 @@ TPmtImport::TPmtImport(bool& packNeeded, QWidget* parent)
     connect(BtnBrowse, &QPushButton::clicked, this, &TPmtImport::BtnBrowseClick);
     connect(MaskEdit1, &TMaskEdit::fieldExit, this, &TPmtImport::MaskEdit1Exit);
     connect(MaskEdit2, &TMaskEdit::fieldExit, this, &TPmtImport::MaskEdit2Exit);
-    for (TMaskEdit* field : {MaskEdit1, MaskEdit2})
-        connect(field, &QLineEdit::textEdited, this, [this] { dateRefused_ = false; });
+    refusedDate_.watch(MaskEdit1);
+    refusedDate_.watch(MaskEdit2);
     connect(BtnImport, &QPushButton::clicked, this, &TPmtImport::BtnImportClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TPmtImport::BtnCancelClick);
 }
@@ -112,14 +111,6 @@ int TPmtImport::exec() {
         result = QDialog::exec();
     } while (showAgain_);
     return result;
-}
-
-void TPmtImport::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void TPmtImport::FormShow() {
@@ -138,7 +129,7 @@ void TPmtImport::FormShow() {
     MaskEdit1->setProgramText(
         DateToFieldText(FiscalYearStart(today, Settings.fyMonth, Settings.fyDay)));
     MaskEdit2->setProgramText(DateToFieldText(today));
-    dateRefused_ = false;
+    refusedDate_.forget();
     MaskEdit1->setFocus();
 }
 
@@ -164,21 +155,16 @@ void TPmtImport::BtnBrowseClick() {
 }
 
 void TPmtImport::MaskEdit1Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit1);
-    if (dateRefused_) MaskEdit1->setFocus();
+    refusedDate_.left(MaskEdit1, CheckDateField(MaskEdit1));
 }
 
 void TPmtImport::MaskEdit2Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit2);
-    if (dateRefused_) MaskEdit2->setFocus();
+    refusedDate_.left(MaskEdit2, CheckDateField(MaskEdit2));
 }
 
 void TPmtImport::BtnImportClick() {
     // The press that left the field already said why; the next press checks afresh.
-    if (dateRefused_) {
-        dateRefused_ = false;
-        return;
-    }
+    if (refusedDate_.swallowPress()) return;
     if (PaymentFilePath.isEmpty()) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kChoosePaymentFile));
         return;

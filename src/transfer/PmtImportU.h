@@ -8,8 +8,10 @@
 // is shown again, with nothing changed.
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "screen/FormDialog.h"
+#include "screen/RefusedField.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,7 +22,7 @@ namespace kvl {
 class TDropDownList;
 class TMaskEdit;
 
-class TPmtImport : public QDialog {
+class TPmtImport : public TFormDialog {
     Q_OBJECT
   public:
     explicit TPmtImport(bool& packNeeded, QWidget* parent = nullptr);
@@ -44,21 +46,18 @@ class TPmtImport : public QDialog {
     QPushButton* BtnCancel;
     QPushButton* BtnHelp;
 
-    void FormShow();
+    void FormShow() override;
     void BtnBrowseClick();
     void MaskEdit1Exit();
     void MaskEdit2Exit();
     void BtnImportClick();
     void BtnCancelClick();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     bool& packNeeded_;
     bool showAgain_ = false;
-    // Leaving a date field refused its text: an Import pressed on the way out does not act.
-    bool dateRefused_ = false;
+    // A date refused on leaving its field: an Import pressed on the way out does not act.
+    RefusedField refusedDate_;
 };
 
 extern TPmtImport* PmtImportForm;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "data/Clock.h"
@@ -60,7 +59,7 @@ std::optional<double> ReadRate(TMaskEdit* field) {
 
 }  // namespace
 
-TRateChange::TRateChange(QWidget* parent) : QDialog(parent) {
+TRateChange::TRateChange(QWidget* parent) : TFormDialog(parent) {
     setObjectName(QStringLiteral("RateChange"));
     setWindowTitle(QStringLiteral("Rate Change"));
     TakeOwnerFont(this);
@@ -126,18 +125,10 @@ TRateChange::TRateChange(QWidget* parent) : QDialog(parent) {
     connect(MaskEdit2, &TMaskEdit::keyPressed, this, &TRateChange::MaskEdit2KeyPress);
     connect(MaskEdit3, &TMaskEdit::fieldExit, this, &TRateChange::MaskEdit3Exit);
     connect(MaskEdit4, &TMaskEdit::fieldExit, this, &TRateChange::MaskEdit4Exit);
-    for (TMaskEdit* field : {MaskEdit3, MaskEdit4})
-        connect(field, &QLineEdit::textEdited, this, [this] { dateRefused_ = false; });
+    refusedDate_.watch(MaskEdit3);
+    refusedDate_.watch(MaskEdit4);
     connect(BtnApply, &QPushButton::clicked, this, &TRateChange::BtnApplyClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TRateChange::BtnCancelClick);
-}
-
-void TRateChange::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        FormShow();
-        SettleLayout(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void TRateChange::FormShow() {
@@ -160,7 +151,7 @@ void TRateChange::FormShow() {
     const QDate today = Today();
     MaskEdit3->setProgramText(DateToFieldText(QDate(today.year(), 1, 1)));
     MaskEdit4->setProgramText(DateToFieldText(today));
-    dateRefused_ = false;
+    refusedDate_.forget();
 }
 
 void TRateChange::MaskEdit1KeyPress(QKeyEvent* event, bool* swallow) {
@@ -172,21 +163,16 @@ void TRateChange::MaskEdit2KeyPress(QKeyEvent* event, bool* swallow) {
 }
 
 void TRateChange::MaskEdit3Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit3);
-    if (dateRefused_) MaskEdit3->setFocus();
+    refusedDate_.left(MaskEdit3, CheckDateField(MaskEdit3));
 }
 
 void TRateChange::MaskEdit4Exit() {
-    dateRefused_ = !CheckDateField(MaskEdit4);
-    if (dateRefused_) MaskEdit4->setFocus();
+    refusedDate_.left(MaskEdit4, CheckDateField(MaskEdit4));
 }
 
 void TRateChange::BtnApplyClick() {
     // The press that left the field already said why; the next press checks afresh.
-    if (dateRefused_) {
-        dateRefused_ = false;
-        return;
-    }
+    if (refusedDate_.swallowPress()) return;
     const std::optional<double> oldRate = ReadRate(MaskEdit1);
     const std::optional<double> newRate = ReadRate(MaskEdit2);
     const std::optional<QDate> from = ReadDateText(MaskEdit3->programText());

@@ -6,7 +6,8 @@
 // was refused or could not be written. The dialog and its help button lead to help topic 540.
 #pragma once
 
-#include <QDialog>
+#include "screen/FormDialog.h"
+#include "screen/RefusedField.h"
 
 class QKeyEvent;
 class QLabel;
@@ -17,7 +18,7 @@ namespace kvl {
 class TDropDownList;
 class TMaskEdit;
 
-class TRateChange : public QDialog {
+class TRateChange : public TFormDialog {
     Q_OBJECT
   public:
     explicit TRateChange(QWidget* parent = nullptr);
@@ -37,7 +38,7 @@ class TRateChange : public QDialog {
     QPushButton* BtnCancel;
     QPushButton* BitBtn1;
 
-    void FormShow();
+    void FormShow() override;
     void MaskEdit1KeyPress(QKeyEvent* event, bool* swallow);
     void MaskEdit2KeyPress(QKeyEvent* event, bool* swallow);
     void MaskEdit3Exit();
@@ -45,12 +46,9 @@ class TRateChange : public QDialog {
     void BtnApplyClick();
     void BtnCancelClick();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
-    // Leaving a date field refused its text: an Apply pressed on the way out does not act.
-    bool dateRefused_ = false;
+    // A date refused on leaving its field: an Apply pressed on the way out does not act.
+    RefusedField refusedDate_;
 };
 
 extern TRateChange* RateChangeForm;
