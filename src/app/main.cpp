@@ -8,30 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "accounts/AccountU.h"
-#include "accounts/FolderU.h"
-#include "accounts/PickAccU.h"
-#include "accounts/PickFolU.h"
-#include "app/About.h"
 #include "app/DataChoiceU.h"
-#include "app/DriveDirU.h"
 #include "app/MainU.h"
+#include "app/Windows.h"
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
-#include "entry/ExpenseU.h"
-#include "entry/IncomeU.h"
-#include "entry/PickExpU.h"
-#include "entry/PickIncU.h"
-#include "reports/ChartU.h"
-#include "reports/MultFolU.h"
-#include "reports/ReportU.h"
 #include "screen/KeyboardReturn.h"
 #include "screen/MessageBoxes.h"
-#include "transfer/ArchiveU.h"
-#include "transfer/PmtImportU.h"
-#include "transfer/RateChangeU.h"
-#include "transfer/StmtImportU.h"
 
 namespace {
 
@@ -103,24 +87,7 @@ int main(int argc, char** argv) {
     });
 
     auto* formMain = new kvl::TFormMain;
-    kvl::FormMain = formMain;
-    kvl::AboutForm = new kvl::TAboutForm(formMain->SplashFlag, formMain);
-    kvl::PickIncForm = new kvl::TPickInc(formMain->DefaultFolder, formMain);
-    kvl::IncomeForm = new kvl::TIncome(formMain->DefaultFolder, formMain);
-    kvl::PickFolForm = new kvl::TPickFol(formMain);
-    kvl::FolderForm = new kvl::TFolderF(formMain->PackNeeded, formMain);
-    kvl::PickExpForm = new kvl::TPickExp(formMain->DefaultFolder, formMain);
-    kvl::ExpenseForm = new kvl::TExpense(formMain->DefaultFolder, formMain);
-    kvl::PickAccForm = new kvl::TPickAcc(formMain);
-    kvl::AccountForm = new kvl::TAccount(formMain->PackNeeded, formMain);
-    kvl::MultFolForm = new kvl::TMultFol(formMain);
-    kvl::DriveDirForm = new kvl::TDriveDir(formMain);
-    kvl::ArchiveForm = new kvl::TArchive(formMain);
-    kvl::RateChangeForm = new kvl::TRateChange(formMain);
-    kvl::PmtImportForm = new kvl::TPmtImport(formMain->PackNeeded, formMain);
-    kvl::StmtImportForm = new kvl::TStmtImport(formMain);
-    kvl::ReportForm = new kvl::TReportF(formMain);
-    kvl::ChartForm = new kvl::TChartF(formMain);
+    kvl::CreateWindows(formMain);
     kvl::SetProgressSink(formMain);
 
     if (!formMain->FormShow()) {

@@ -1,6 +1,6 @@
 // The program as the account and folder window tests meet it: an empty data set made current and
-// started as the program starts it, the four account and folder windows created as the program
-// creates them, the table access of TableAccess.h, and ways to type and choose as the user does.
+// started as the program starts it, with the program's windows, the table access of
+// TableAccess.h, and ways to type and choose as the user does.
 #pragma once
 
 #include <QCheckBox>
@@ -26,17 +26,6 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
     AccountsFixture()
         : AppFixture(QStringLiteral("Test User"), QDate(2026, 6, 15), /*sample=*/false) {
         started = start();
-        kvl::PickFolForm = pickFol = new kvl::TPickFol(form);
-        kvl::FolderForm = folderF = new kvl::TFolderF(form->PackNeeded, form);
-        kvl::PickAccForm = pickAcc = new kvl::TPickAcc(form);
-        kvl::AccountForm = account = new kvl::TAccount(form->PackNeeded, form);
-    }
-
-    ~AccountsFixture() {
-        kvl::PickFolForm = nullptr;
-        kvl::FolderForm = nullptr;
-        kvl::PickAccForm = nullptr;
-        kvl::AccountForm = nullptr;
     }
 
     // Types text over a field as the user does: Tab until the field has the focus, then the keys.
@@ -65,10 +54,10 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
     }
 
     bool started = false;
-    kvl::TPickFol* pickFol = nullptr;
-    kvl::TFolderF* folderF = nullptr;
-    kvl::TPickAcc* pickAcc = nullptr;
-    kvl::TAccount* account = nullptr;
+    kvl::TPickFol* pickFol = kvl::PickFolForm;
+    kvl::TFolderF* folderF = kvl::FolderForm;
+    kvl::TPickAcc* pickAcc = kvl::PickAccForm;
+    kvl::TAccount* account = kvl::AccountForm;
 };
 
 }  // namespace kvltest

@@ -46,12 +46,10 @@ class FileMaintenanceTest : public QObject {
 
   private slots:
     void init() { QVERIFY(other_.isValid()); }
-    void cleanup() { DriveDirForm = nullptr; }  // the main window it belonged to is gone
 
     void backupCopiesToTheChosenDirectoryAndCancelCopiesNothing() {
         AppFixture app;
         QVERIFY(app.start());
-        DriveDirForm = new TDriveDir(app.form);
         ModalScript script;
         Choose(script, QStringLiteral("Choose Backup Drive & Directory"), QStringLiteral("Backup"),
                QString());
@@ -74,7 +72,6 @@ class FileMaintenanceTest : public QObject {
         QVERIFY(app.start());
         app.form->show();
         QTRY_VERIFY(!app.form->FolderListStale);
-        DriveDirForm = new TDriveDir(app.form);
         QVERIFY(RunBackup(other_.path()));
         for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::Ok, MsgAnswer::Ok})
             app.responder.answer(a);  // income kept: no question about its chart or the folders
@@ -121,7 +118,6 @@ class FileMaintenanceTest : public QObject {
     void aRestoreLooksForTheNextDiskWhereTheUserPoints() {
         AppFixture app;
         QVERIFY(app.start());
-        DriveDirForm = new TDriveDir(app.form);
         QTemporaryDir second;
         QVERIFY(RunBackup(other_.path()));
         for (const char* name : {"EXP5.bak", "INC5.bak"})
@@ -143,7 +139,6 @@ class FileMaintenanceTest : public QObject {
     void upgradeAsksBeforeOverwritingThenRebuildsAndPacks() {
         AppFixture app;
         QVERIFY(app.start());
-        DriveDirForm = new TDriveDir(app.form);
         for (const auto& [from, to] : {std::pair{"INC5.dbf", "Inc3.dbf"},
                                        {"EXP5.dbf", "Exp3.dbf"},
                                        {"ACC.dbf", "Acc.dbf"},

@@ -35,8 +35,6 @@ class ReportMenusTest : public QObject {
     void theChartsRunFromBothMenusIntoTheViewer() {
         AppFixture app;
         QVERIFY(app.start());
-        MultFolForm = new TMultFol(app.form);
-        ReportForm = new TReportF(app.form);
         QStringList titles;
         int rows = 0;
         auto look = [&] {
@@ -55,15 +53,11 @@ class ReportMenusTest : public QObject {
         QVERIFY(rows > 8);
         QVERIFY(app.progress.shows.contains({true, QStringLiteral("Building Report")}));
         QCOMPARE(ReportForm->Grid(), nullptr);
-        ReportForm = nullptr;
-        MultFolForm = nullptr;
     }
 
     void theChartsMenuShowsEachChartOverTheFoldersChosen() {
         AppFixture app;
         QVERIFY(app.start());
-        MultFolForm = new TMultFol(app.form);
-        ChartForm = new TChartF(app.form);
         QList<ChartId> shown;
         QStringList titles;
         auto chooseAll = [] {
@@ -99,8 +93,6 @@ class ReportMenusTest : public QObject {
         QCOMPARE(shown.size(), 3);
         QCOMPARE(app.responder.shown.size(), 1);
         QCOMPARE(app.responder.shown[0].text, QStringLiteral("Report contains no data."));
-        ChartForm = nullptr;
-        MultFolForm = nullptr;
     }
 };
 

@@ -295,12 +295,7 @@ class SetupTest : public QObject {
 
             // A later start on the same books finds name and size, not the style.
             app.form->close();
-            delete app.form;
-            app.form = new TFormMain;
-            FormMain = app.form;
-            app.about = new TAboutForm(app.form->SplashFlag, app.form);
-            AboutForm = app.about;
-            app.progress.target = app.form;
+            app.renewForm();
             QVERIFY(app.start());
             QCOMPARE(ReportFont.family(), family);
             QCOMPARE(ReportFont.pointSize(), 14);

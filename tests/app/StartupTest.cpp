@@ -199,12 +199,7 @@ class StartupTest : public QObject {
         // A copy that dies without closing leaves the directory free.
         other.kill();
         QVERIFY(other.waitForFinished());
-        delete app.form;
-        app.form = new TFormMain;
-        FormMain = app.form;
-        app.about = new TAboutForm(app.form->SplashFlag, app.form);
-        AboutForm = app.about;
-        app.progress.target = app.form;
+        app.renewForm();
         app.responder.clear();
         QVERIFY(app.start());
         QVERIFY(app.responder.shown.isEmpty());

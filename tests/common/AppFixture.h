@@ -1,5 +1,5 @@
-// The program as a test meets it: a fresh data set in a temporary directory made current, the
-// windows created as the program creates them, messages answered by a scripted responder,
+// The program as a test meets it: a fresh data set in a temporary directory made current, every
+// window created by the program's own CreateWindows, messages answered by a scripted responder,
 // progress recorded on its way to the main window, a fixed clock and locale, and an end of the
 // program caught as kvl::ProgramEnded. The tests of every window folder whose windows the main
 // window opens start from it; they link kvl_app.
@@ -15,6 +15,7 @@
 
 #include "app/About.h"
 #include "app/MainU.h"
+#include "app/Windows.h"
 #include "common/ScriptedResponder.h"
 #include "data/Clock.h"
 #include "data/CodeBase.h"
@@ -66,11 +67,7 @@ class AppFixture {
             throw ProgramEnded(code);
         });
         TFormMain::SetSplashMinimum(0);
-        form = new TFormMain;
-        FormMain = form;
-        about = new TAboutForm(form->SplashFlag, form);
-        AboutForm = about;
-        progress.target = form;
+        renewForm();
         SetProgressSink(&progress);
     }
 
@@ -84,8 +81,6 @@ class AppFixture {
             cb = nullptr;
         }
         UnlockDataDirectory();
-        FormMain = nullptr;
-        AboutForm = nullptr;
         SetProgressSink(nullptr);
         SetExitHandler({});
         QDir::setCurrent(oldDir_);
@@ -96,6 +91,16 @@ class AppFixture {
     AppFixture& operator=(const AppFixture&) = delete;
 
     bool start() { return form->FormShow(); }
+
+    // The main window and its windows made anew, as a later start of the program makes them; the
+    // old ones are deleted.
+    void renewForm() {
+        delete form;
+        form = new TFormMain;
+        CreateWindows(form);
+        about = AboutForm;
+        progress.target = form;
+    }
 
     QString file(const QString& name) const { return dir.filePath(name); }
 

@@ -21,17 +21,10 @@ using kvltest::ModalScript;
 
 namespace {
 
-// An empty data set started as the program starts, with the entry windows made as it makes them.
+// An empty data set started as the program starts, with the program's windows.
 struct EntryApp : test::AppFixture {
     EntryApp() : AppFixture(QStringLiteral("Test User"), QDate(2026, 6, 15), /*sample=*/false) {
         started = start();
-        PickIncForm = pickInc = new TPickInc(form->DefaultFolder, form);
-        IncomeForm = income = new TIncome(form->DefaultFolder, form);
-        PickExpForm = pickExp = new TPickExp(form->DefaultFolder, form);
-        ExpenseForm = expense = new TExpense(form->DefaultFolder, form);
-    }
-    ~EntryApp() {
-        PickIncForm = nullptr, IncomeForm = nullptr, PickExpForm = nullptr, ExpenseForm = nullptr;
     }
 
     // Accounts 1 to n of both charts, folders 1 to n, and `expenses` expenses of account 1 and
@@ -70,10 +63,10 @@ struct EntryApp : test::AppFixture {
     }
 
     bool started = false;
-    TPickInc* pickInc;
-    TIncome* income;
-    TPickExp* pickExp;
-    TExpense* expense;
+    TPickInc* pickInc = PickIncForm;
+    TIncome* income = IncomeForm;
+    TPickExp* pickExp = PickExpForm;
+    TExpense* expense = ExpenseForm;
 };
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The program as the transfer window tests meet it: the sample data set started as the program
-// starts it, the four transfer windows created as the program creates them, typing as the user
-// does, and the entries read back.
+// starts it with the program's windows, typing as the user does, and the entries read back.
 #pragma once
 
 #include <QLabel>
@@ -23,10 +22,6 @@ class WindowsFixture : public kvl::test::AppFixture {
     WindowsFixture() : AppFixture(QStringLiteral("Test User"), QDate(2028, 2, 15), true) {
         kvl::SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
         started = start();
-        kvl::ArchiveForm = archive = new kvl::TArchive(form);
-        kvl::RateChangeForm = rateChange = new kvl::TRateChange(form);
-        kvl::PmtImportForm = pmtImport = new kvl::TPmtImport(form->PackNeeded, form);
-        kvl::StmtImportForm = stmtImport = new kvl::TStmtImport(form);
     }
     ~WindowsFixture() { kvl::CloseHelpWindow(); }
 
@@ -60,10 +55,10 @@ class WindowsFixture : public kvl::test::AppFixture {
     }
 
     bool started = false;
-    kvl::TArchive* archive = nullptr;
-    kvl::TRateChange* rateChange = nullptr;
-    kvl::TPmtImport* pmtImport = nullptr;
-    kvl::TStmtImport* stmtImport = nullptr;
+    kvl::TArchive* archive = kvl::ArchiveForm;
+    kvl::TRateChange* rateChange = kvl::RateChangeForm;
+    kvl::TPmtImport* pmtImport = kvl::PmtImportForm;
+    kvl::TStmtImport* stmtImport = kvl::StmtImportForm;
 };
 
 }  // namespace kvltest
