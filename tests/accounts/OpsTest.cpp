@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TableAccess.h"
+#include "accounts/TableAccess.h"
 #include "common/NtxDamage.h"
 #include "data/Clock.h"
 #include "data/Messages.h"

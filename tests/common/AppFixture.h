@@ -9,18 +9,17 @@
 #include <QDir>
 #include <QList>
 #include <QPair>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/About.h"
 #include "app/MainU.h"
 #include "app/Windows.h"
+#include "common/DataSetFixture.h"
 #include "common/ScriptedResponder.h"
 #include "data/Clock.h"
 #include "data/CodeBase.h"
 #include "data/DirLock.h"
-#include "data/NewDataSet.h"
 #include "data/ProgramExit.h"
 #include "data/Progress.h"
 #include "data/dbFiles.h"
@@ -48,20 +47,12 @@ class ProgressRecorder : public ProgressSink {
     QList<int> positions;
 };
 
-class AppFixture {
+class AppFixture : public DataSetFixture {
   public:
     explicit AppFixture(const QString& userName = QStringLiteral("Greenway Landscaping"),
-                        const QDate& today = QDate(2028, 2, 15), bool sample = true) {
-        SetToday(today);
+                        const QDate& today = QDate(2028, 2, 15), bool sample = true)
+        : DataSetFixture(userName, sample, today) {
         SetRegional(QLocale(QStringLiteral("en_US")));
-        oldDir_ = QDir::currentPath();
-        NewDataSetOptions options;
-        options.userName = userName;
-        options.sample = sample;
-        QString message;
-        created = dir.isValid() && CreateDataSet(dir.path(), options, &message);
-        if (!created) qWarning("data set not created: %s", qPrintable(message));
-        QDir::setCurrent(dir.path());
         SetExitHandler([](int code) {
             RunProgramEndCleanups();
             throw ProgramEnded(code);
@@ -83,8 +74,6 @@ class AppFixture {
         UnlockDataDirectory();
         SetProgressSink(nullptr);
         SetExitHandler({});
-        QDir::setCurrent(oldDir_);
-        SetToday(QDate());
     }
 
     AppFixture(const AppFixture&) = delete;
@@ -101,8 +90,6 @@ class AppFixture {
         about = AboutForm;
         progress.target = form;
     }
-
-    QString file(const QString& name) const { return dir.filePath(name); }
 
     QStringList listing() const {
         return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -133,15 +120,10 @@ class AppFixture {
         Settings = inMemory;
     }
 
-    QTemporaryDir dir;
-    bool created = false;
     ScriptedResponder responder;
     ProgressRecorder progress;
     TFormMain* form = nullptr;
     TAboutForm* about = nullptr;
-
-  private:
-    QString oldDir_;
 };
 
 }  // namespace kvl::test

@@ -9,7 +9,7 @@
 namespace kvltest {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device rd;
         auto base = std::filesystem::temp_directory_path();
@@ -28,7 +28,7 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

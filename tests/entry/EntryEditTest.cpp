@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "EntryOpsFixture.h"
+#include "entry/EntryOpsFixture.h"
 #include "data/Check.h"
 #include "data/DbUtil.h"
 #include "data/Maintenance.h"

@@ -2,7 +2,7 @@
 // and its highlight, the paging keys, the scroll bar's events and the cells of a row.
 #include <gtest/gtest.h>
 
-#include "EntryOpsFixture.h"
+#include "entry/EntryOpsFixture.h"
 #include "entry/PickPage.h"
 
 namespace {

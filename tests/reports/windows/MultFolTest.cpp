@@ -1,11 +1,11 @@
 // The folder dialog: the live folders in number order, Run, All and Cancel.
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
+#include "common/DataSetFixture.h"
 #include "common/NextModal.h"
-#include "data/NewDataSet.h"
 #include "data/dbFiles.h"
 #include "reports/MultFolOps.h"
 #include "reports/MultFolU.h"
@@ -16,8 +16,7 @@ using kvltest::OnNextModal;
 class MultFolTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString previous_;
+    std::unique_ptr<test::DataSetFixture> books_;
 
     static void AddFolder(int number, const char* name, bool deleted = false) {
         d4appendBlank(dbFolders);
@@ -36,11 +35,8 @@ class MultFolTest : public QObject {
 
   private slots:
     void initTestCase() {
-        NewDataSetOptions options;
-        QString message;
-        QVERIFY(CreateDataSet(dir_.path(), options, &message));
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(dir_.path());
+        books_ = std::make_unique<test::DataSetFixture>(QString(), false);
+        QVERIFY(books_->created);
         cb = code4initP();
         OpenFolders();
         AddFolder(12, "Rentals");
@@ -51,7 +47,7 @@ class MultFolTest : public QObject {
     void cleanupTestCase() {
         code4initUndoP(cb);
         cb = nullptr;
-        QDir::setCurrent(previous_);
+        books_.reset();
     }
 
     void listsTheLiveFoldersAndRunTakesTheSelectedOnes() {

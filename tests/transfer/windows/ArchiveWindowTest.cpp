@@ -1,7 +1,7 @@
 // The archive dialog as the File Maintenance buttons show it: its texts in both modes, the
 // proposed fiscal year, a refused date, OK marking the range under the progress box, and Cancel
 // and Escape leaving the date dialogs whatever their fields hold.
-#include "WindowsFixture.h"
+#include "transfer/windows/WindowsFixture.h"
 
 using namespace kvl;
 using kvltest::ModalScript;

@@ -5,7 +5,7 @@
 
 #include "common/NextModal.h"
 
-#include "WindowsFixture.h"
+#include "transfer/windows/WindowsFixture.h"
 #include "engine/Engine.h"
 #include "screen/DropList.h"
 

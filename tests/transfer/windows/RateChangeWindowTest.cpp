@@ -1,6 +1,6 @@
 // The rate change dialog as its main window button shows it: the accounts and proposed values,
 // the warning that keeps it open, help, and typed rates applied to the chosen account.
-#include "WindowsFixture.h"
+#include "transfer/windows/WindowsFixture.h"
 #include "screen/DropList.h"
 
 using namespace kvl;

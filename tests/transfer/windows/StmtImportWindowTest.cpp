@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <QTableView>
 
-#include "WindowsFixture.h"
+#include "transfer/windows/WindowsFixture.h"
 #include "screen/DropList.h"
 #include "transfer/StmtImportGrid.h"
 

@@ -1,7 +1,7 @@
 // The folder editor in its cycle: numbering by the first free number, renumbering (to 0 as well),
 // merging across both entries tables with the pack that follows, deleting with both tables'
 // entries, and the tables read back through the engine.
-#include "AccountsFixture.h"
+#include "accounts/windows/AccountsFixture.h"
 #include "screen/Help.h"
 
 using namespace kvl;

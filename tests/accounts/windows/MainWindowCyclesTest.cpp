@@ -3,7 +3,7 @@
 // table closed, and the folder cycle refreshing the default-folder list.
 #include <QComboBox>
 
-#include "AccountsFixture.h"
+#include "accounts/windows/AccountsFixture.h"
 #include "screen/DropList.h"
 
 using namespace kvl;

@@ -3,7 +3,7 @@
 // the grid reset on closing.
 #include <QHeaderView>
 
-#include "AccountsFixture.h"
+#include "accounts/windows/AccountsFixture.h"
 
 using namespace kvl;
 using kvltest::AccountsFixture;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "TableAccess.h"
+#include "accounts/TableAccess.h"
 #include "accounts/AccountU.h"
 #include "accounts/Cycles.h"
 #include "accounts/FolderU.h"

@@ -1,6 +1,6 @@
 // The account editor in its cycle, on both charts: proposals, adding, changing, renumbering,
 // merging and deleting, with every message, and the tables read back through the engine.
-#include "AccountsFixture.h"
+#include "accounts/windows/AccountsFixture.h"
 #include "screen/Help.h"
 
 using namespace kvl;
