@@ -14,7 +14,7 @@
 #include "ReportBench.h"
 #include "SqliteQuery.h"
 #include "data/dbFiles.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 namespace bench {
 

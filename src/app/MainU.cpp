@@ -44,7 +44,7 @@
 #include "transfer/ArchiveU.h"
 #include "transfer/PmtImportU.h"
 #include "transfer/RateChangeU.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 #include "transfer/StmtImportU.h"
 
 namespace kvl {

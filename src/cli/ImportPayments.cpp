@@ -13,7 +13,7 @@
 #include "data/Maintenance.h"
 #include "data/Messages.h"
 #include "data/dbFiles.h"
-#include "transfer/PaymentImportOps.h"
+#include "transfer/PmtImportOps.h"
 
 namespace kvl::cli {
 

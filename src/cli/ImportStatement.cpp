@@ -14,7 +14,7 @@
 #include "cli/TransferArgs.h"
 #include "data/Messages.h"
 #include "data/dbFiles.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 namespace kvl::cli {
 

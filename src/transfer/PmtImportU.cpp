@@ -17,7 +17,7 @@
 #include "screen/FormParts.h"
 #include "screen/MaskEdit.h"
 #include "screen/Scrutil.h"
-#include "transfer/PaymentImportOps.h"
+#include "transfer/PmtImportOps.h"
 
 namespace kvl {
 

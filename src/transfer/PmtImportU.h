@@ -4,7 +4,7 @@
 // proposes the payment file and the period from the current fiscal year's start to today. The
 // browse step takes the folder the file dialog ends in and accepts it only when it holds pmt.dbf.
 // Import checks the file and the fields, hides the dialog for the import itself
-// (transfer/PaymentImportOps.h) and closes it; when the import was refused or failed the dialog
+// (transfer/PmtImportOps.h) and closes it; when the import was refused or failed the dialog
 // is shown again, with nothing changed.
 #pragma once
 

@@ -2,7 +2,7 @@
 // The main window's File menu entry asks for the file (ChooseFile), opens EXP5, INC5, ACC, ACCI
 // and FOLDER, runs Review and closes every table.
 //
-// Review reads the file and matches its lines against the books (transfer/StatementImportOps.h)
+// Review reads the file and matches its lines against the books (transfer/StmtImportOps.h)
 // before the window shows; a file that cannot be read is refused with its message, except a CSV
 // file, whose window opens so that its date format, decimal comma or columns can be given and the
 // file read again. Each showing lists one row per line (transfer/StmtImportGrid.h), duplicates
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "entry/Ledger.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 class QCheckBox;
 class QFileDialog;

@@ -25,9 +25,9 @@
 #include "Fixture.h"
 #include "data/Maintenance.h"
 #include "transfer/ArchiveOps.h"
-#include "transfer/PaymentImportOps.h"
+#include "transfer/PmtImportOps.h"
 #include "transfer/RateChangeOps.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 namespace {
 

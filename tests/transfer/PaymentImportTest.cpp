@@ -7,7 +7,7 @@
 #include "Fixture.h"
 #include "data/Maintenance.h"
 #include "engine/Files.h"
-#include "transfer/PaymentImportOps.h"
+#include "transfer/PmtImportOps.h"
 
 namespace {
 

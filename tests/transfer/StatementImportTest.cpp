@@ -4,7 +4,7 @@
 
 #include "Fixture.h"
 #include "engine/Files.h"
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "transfer/PaymentImportOps.h"
+#include "transfer/PmtImportOps.h"
 
 #include <QDir>
 #include <QFile>

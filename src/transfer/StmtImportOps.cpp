@@ -1,4 +1,4 @@
-#include "transfer/StatementImportOps.h"
+#include "transfer/StmtImportOps.h"
 
 #include <QFile>
 #include <QStringList>
