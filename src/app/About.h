@@ -18,7 +18,7 @@ class TAboutForm : public TFormDialog {
   public:
     explicit TAboutForm(const bool& splashFlag, QWidget* parent = nullptr);
 
-    QLabel* Image1;
+    QLabel* Image1;  // the program's picture
     QPushButton* OKButton;
 
   protected:

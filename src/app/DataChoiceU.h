@@ -27,8 +27,8 @@ class TDataChoice : public TFormDialog {
 
     QString Chosen;
 
-    QLabel* Image1;
-    QLabel* Label1;
+    QLabel* Image1;  // the program's picture
+    QLabel* Label1;  // what the choice is about
     QPushButton* BtnLast;
     QLabel* LabelLast;
     QPushButton* BtnOpen;

@@ -37,9 +37,9 @@ class TDriveDir : public TFormDialog {
 
     QString ChosenDirectory;
 
-    QComboBox* DriveComboBox1;
-    QTreeView* DirectoryListBox1;
-    QListWidget* FileListBox1;
+    QComboBox* DriveComboBox1;     // the drives (mount points)
+    QTreeView* DirectoryListBox1;  // the directory tree of the drive
+    QListWidget* FileListBox1;     // the files of the directory chosen, shown only
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 

@@ -65,11 +65,11 @@ class TFormMain : public QMainWindow, public ProgressSink {
     bool SplashFlag = true;
     int FolderIndex = 0;
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;  // Income and Expenses
-    QWidget* TabSheet2;  // Report Generation
-    QWidget* TabSheet3;  // Program Setup
-    QWidget* TabSheet4;  // File Maintenance
+    QTabWidget* PageControl1;  // the four tabs
+    QWidget* TabSheet1;        // Income and Expenses
+    QWidget* TabSheet2;        // Report Generation
+    QWidget* TabSheet3;        // Program Setup
+    QWidget* TabSheet4;        // File Maintenance
 
     QToolButton* BtnIncome;
     QToolButton* BtnExpense;
@@ -88,9 +88,9 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QToolButton* BtnGLRpt;
     QToolButton* BtnChartRpt;
     QLabel* LabelFrom;
-    TMaskEdit* MaskEdit1;
+    TMaskEdit* MaskEdit1;  // report period from
     QLabel* LabelThrough;
-    TMaskEdit* MaskEdit2;
+    TMaskEdit* MaskEdit2;  // report period through
     QToolButton* BtnHelpReports;
     QMenu* PopupExpRpt;
     QMenu* PopupIncRpt;
@@ -98,14 +98,14 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QMenu* PopupCharts;
 
     QPushButton* BtnFont;
-    QLineEdit* Edit1;
+    QLineEdit* Edit1;  // the report font, read only
     QPushButton* BtnPSetup;
-    QLineEdit* Edit2;
-    QGroupBox* GroupBox1;
+    QLineEdit* Edit2;      // the printer and page, read only
+    QGroupBox* GroupBox1;  // "Fiscal Year Setup"
     QLabel* LabelMonth;
-    TMaskEdit* MaskEdit3;
+    TMaskEdit* MaskEdit3;  // fiscal year start month
     QLabel* LabelDay;
-    TMaskEdit* MaskEdit4;
+    TMaskEdit* MaskEdit4;  // fiscal year start day
     QToolButton* BtnHelpSetup;
 
     QToolButton* BtnBackup;
@@ -119,7 +119,7 @@ class TFormMain : public QMainWindow, public ProgressSink {
     QToolButton* BtnHelpMaint;
 
     QGroupBox* ProgressBox;
-    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar1;  // the progress box's bar
 
     QMenu* MenuFile;
     QAction* MenuImportStatement;

@@ -22,19 +22,19 @@ class TExpense : public TFormDialog {
   public:
     explicit TExpense(const int& defaultFolder, QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;  // check number
-    QLabel* Label2;
-    TMaskEdit* MaskEdit2;  // date
-    QLabel* Label3;
-    QLineEdit* Edit1;  // pay to
-    QLabel* Label4;
-    TMaskEdit* MaskEdit3;  // amount
-    QLabel* Label5;
-    QLineEdit* Edit2;  // memo
-    QLabel* Label6;
+    QLabel* Label1;            // caption of the field below
+    TMaskEdit* MaskEdit1;      // check number
+    QLabel* Label2;            // caption of the field below
+    TMaskEdit* MaskEdit2;      // date
+    QLabel* Label3;            // caption of the field below
+    QLineEdit* Edit1;          // pay to
+    QLabel* Label4;            // caption of the field below
+    TMaskEdit* MaskEdit3;      // amount
+    QLabel* Label5;            // caption of the field below
+    QLineEdit* Edit2;          // memo
+    QLabel* Label6;            // caption of the field below
     TDropDownList* ComboBox1;  // account
-    QLabel* Label7;
+    QLabel* Label7;            // caption of the field below
     TDropDownList* ComboBox2;  // folder
     QPushButton* BtnSave;
     QPushButton* BtnDelete;

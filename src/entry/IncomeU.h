@@ -23,18 +23,18 @@ class TIncome : public TFormDialog {
   public:
     explicit TIncome(const int& defaultFolder, QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;  // date
-    QLabel* Label2;
-    TMaskEdit* MaskEdit2;  // amount
-    QLabel* Label3;
-    QLineEdit* Edit1;  // description
-    QLabel* Label4;
+    QLabel* Label1;            // caption of the field below
+    TMaskEdit* MaskEdit1;      // date
+    QLabel* Label2;            // caption of the field below
+    TMaskEdit* MaskEdit2;      // amount
+    QLabel* Label3;            // caption of the field below
+    QLineEdit* Edit1;          // description
+    QLabel* Label4;            // caption of the field below
     TDropDownList* ComboBox1;  // account
     QPushButton* BtnSave;
     QPushButton* BtnDelete;
     QPushButton* BtnCancel;
-    QLabel* Label5;
+    QLabel* Label5;            // caption of the field below
     TDropDownList* ComboBox2;  // folder, after the buttons in the tab order
     QPushButton* BitBtn1;      // help
 

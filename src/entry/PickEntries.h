@@ -17,7 +17,7 @@ struct Ledger;
 class TPickEntries : public TPickList {
     Q_OBJECT
   public:
-    QScrollBar* ScrollBar1;
+    QScrollBar* ScrollBar1;  // pages through the entries
 
     // The state of the showing, for tests.
     const PickPage& page() const { return page_; }

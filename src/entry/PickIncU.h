@@ -15,9 +15,9 @@ class TPickInc : public TPickEntries {
   public:
     explicit TPickInc(const int& defaultFolder, QWidget* parent = nullptr);
 
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
+    QPushButton* Button1;  // Select (BtnSelect)
+    QPushButton* Button2;  // New (BtnNew)
+    QPushButton* Button3;  // Exit (BtnExit)
 };
 
 extern TPickInc* PickIncForm;

@@ -27,14 +27,14 @@ class TChartF : public QDialog {
     void ShowChart(const ChartData& data);
     const ChartData* Data() const { return data_; }
 
-    QMenuBar* MainMenu1;
+    QMenuBar* MainMenu1;  // Exit, Print and Export
     QAction* MenuExit;
     QAction* MenuPrint;
     QMenu* MenuExport;
     QAction* MenuPng;
     QAction* MenuSvg;
     QAction* MenuPdf;
-    QChartView* ChartView1;
+    QChartView* ChartView1;  // the chart drawn
     // The save dialog of the exports, "Export Chart", while it is open.
     QFileDialog* SaveDialog1 = nullptr;
 

@@ -21,7 +21,7 @@ class TMultFol : public QDialog {
     // Shows the dialog modally; the folder selection it leaves (also in FolderSelection).
     std::vector<int> ChooseFolders();
 
-    QListWidget* ListBox1;
+    QListWidget* ListBox1;  // the live folders, several chosen
     QPushButton* BtnRun;
     QPushButton* BtnAll;
     QPushButton* BtnCancel;

@@ -33,7 +33,7 @@ class TReportF : public QDialog {
     void ShowReport(const ReportGrid& grid);
     const ReportGrid* Grid() const { return grid_; }
 
-    QMenuBar* MainMenu1;
+    QMenuBar* MainMenu1;  // Exit, Print and Export
     QAction* MenuExit;
     QAction* MenuPrint;
     QMenu* MenuExport;
@@ -41,8 +41,8 @@ class TReportF : public QDialog {
     QAction* MenuTabDelimited;
     QAction* MenuPdf;
     QAction* MenuXlsx;
-    TReportArea* PaintBox1;
-    QScrollBar* ScrollBar1;
+    TReportArea* PaintBox1;  // the page drawn
+    QScrollBar* ScrollBar1;  // pages through the report
     // The save dialog of the exports, "Export Report", created for each export.
     QFileDialog* SaveDialog1 = nullptr;
 

@@ -19,7 +19,7 @@ namespace kvl {
 class TPickList : public TFormDialog {
     Q_OBJECT
   public:
-    QTableWidget* StringGrid1;
+    QTableWidget* StringGrid1;  // the records under a header row
     QPushButton* BtnSelect;
     QPushButton* BtnNew;
     QPushButton* BtnExit;

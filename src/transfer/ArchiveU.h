@@ -22,10 +22,10 @@ class TArchive : public TFormDialog {
 
     bool ArchiveMode = true;
 
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;
-    QLabel* Label2;
-    TMaskEdit* MaskEdit2;
+    QLabel* Label1;        // "Archive Data From:" or "De-Archive Data From:"
+    TMaskEdit* MaskEdit1;  // first date
+    QLabel* Label2;        // "Through:"
+    TMaskEdit* MaskEdit2;  // last date
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     QPushButton* BtnHelp;

@@ -33,15 +33,15 @@ class TPmtImport : public TFormDialog {
     QString PaymentFilePath;
 
     QPushButton* BtnBrowse;
-    QLineEdit* Edit1;
-    QLabel* Label1;
-    TMaskEdit* MaskEdit1;
-    QLabel* Label2;
-    TMaskEdit* MaskEdit2;
-    QLabel* Label3;
-    TDropDownList* ComboBox1;
-    QLabel* Label4;
-    TDropDownList* ComboBox2;
+    QLineEdit* Edit1;          // the payment file, read only
+    QLabel* Label1;            // caption of the first date
+    TMaskEdit* MaskEdit1;      // first date
+    QLabel* Label2;            // "Through:"
+    TMaskEdit* MaskEdit2;      // last date
+    QLabel* Label3;            // caption of the account
+    TDropDownList* ComboBox1;  // income account the payments go to
+    QLabel* Label4;            // caption of the folder
+    TDropDownList* ComboBox2;  // folder the payments go to
     QPushButton* BtnImport;
     QPushButton* BtnCancel;
     QPushButton* BtnHelp;

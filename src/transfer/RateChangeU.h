@@ -24,19 +24,19 @@ class TRateChange : public TFormDialog {
     explicit TRateChange(QWidget* parent = nullptr);
 
     QLabel* Notes;
-    QLabel* Label1;
-    TDropDownList* ComboBox1;
-    QLabel* Label2;
-    TMaskEdit* MaskEdit1;
-    QLabel* Label3;
-    TMaskEdit* MaskEdit2;
-    QLabel* Label4;
-    TMaskEdit* MaskEdit3;
-    QLabel* Label5;
-    TMaskEdit* MaskEdit4;
+    QLabel* Label1;            // caption of the account
+    TDropDownList* ComboBox1;  // expense account changed
+    QLabel* Label2;            // caption of the old rate
+    TMaskEdit* MaskEdit1;      // old rate
+    QLabel* Label3;            // caption of the new rate
+    TMaskEdit* MaskEdit2;      // new rate
+    QLabel* Label4;            // caption of the first date
+    TMaskEdit* MaskEdit3;      // first date
+    QLabel* Label5;            // "Through:"
+    TMaskEdit* MaskEdit4;      // last date
     QPushButton* BtnApply;
     QPushButton* BtnCancel;
-    QPushButton* BitBtn1;
+    QPushButton* BitBtn1;  // help
 
     void FormShow() override;
     void MaskEdit1KeyPress(QKeyEvent* event, bool* swallow);
