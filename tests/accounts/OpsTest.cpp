@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "accounts/TableAccess.h"
+#include "common/DataSetFixture.h"
 #include "common/NtxDamage.h"
 #include "data/Clock.h"
 #include "data/Messages.h"
@@ -14,8 +15,10 @@
 
 using namespace kvl;
 using kvltest::AccountRow;
+using kvltest::Column;
 using kvltest::EntryRow;
 using kvltest::FolderRow;
+using kvltest::Marked;
 
 namespace {
 
@@ -31,15 +34,9 @@ class MessageLog : public MessageSink {
 
 // An empty data set made current, the engine started, messages logged, and the end of the
 // program thrown as ProgramEnded.
-class DataSet : public kvltest::TableAccess {
+class DataSet : public test::DataSetFixture, public kvltest::TableAccess {
   public:
-    DataSet() {
-        SetToday(QDate(2026, 6, 15));
-        oldDir_ = QDir::currentPath();
-        NewDataSetOptions options;
-        QString message;
-        created = dir.isValid() && CreateDataSet(dir.path(), options, &message);
-        QDir::setCurrent(dir.path());
+    DataSet() : DataSetFixture(QString(), /*sample=*/false, QDate(2026, 6, 15)) {
         previousSink_ = SetMessageSink(&log);
         SetExitHandler([](int code) { throw ProgramEnded(code); });
         cb = code4initP();
@@ -49,36 +46,17 @@ class DataSet : public kvltest::TableAccess {
         cb = nullptr;
         SetExitHandler({});
         SetMessageSink(previousSink_);
-        QDir::setCurrent(oldDir_);
-        SetToday(QDate());
     }
     DataSet(const DataSet&) = delete;
     DataSet& operator=(const DataSet&) = delete;
 
     size_t openTables() const { return cb->tables().size(); }
 
-    QTemporaryDir dir;
-    bool created = false;
     MessageLog log;
 
   private:
-    QString oldDir_;
     MessageSink* previousSink_ = nullptr;
 };
-
-QList<int> Accounts(const QList<EntryRow>& rows, bool deleted) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (r.deleted == deleted) numbers << r.account;
-    return numbers;
-}
-
-QList<int> Folders(const QList<EntryRow>& rows, bool deleted) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (r.deleted == deleted) numbers << r.folder;
-    return numbers;
-}
 
 }  // namespace
 
@@ -162,16 +140,16 @@ class OpsTest : public QObject {
         QCOMPARE(data.openTables(), size_t(1));
         code4close(cb);
         const QList<EntryRow> expenses = data.expenses();
-        QCOMPARE(Accounts(expenses, false), (QList<int>{9, 6}));
-        QCOMPARE(Accounts(expenses, true), QList<int>{9});
-        QCOMPARE(Accounts(data.income(), false), QList<int>{5});
+        QCOMPARE(Column(expenses, &EntryRow::account), (QList<int>{9, 6}));
+        QCOMPARE(Column(expenses, &EntryRow::account, Marked::Deleted), QList<int>{9});
+        QCOMPARE(Column(data.income(), &EntryRow::account), QList<int>{5});
 
         const Chart& income = ChartOf('I');
         income.openAccounts();
         MoveAccountEntries(income, 5, 2);
         code4close(cb);
-        QCOMPARE(Accounts(data.income(), false), QList<int>{2});
-        QCOMPARE(Accounts(data.expenses(), false), (QList<int>{9, 6}));
+        QCOMPARE(Column(data.income(), &EntryRow::account), QList<int>{2});
+        QCOMPARE(Column(data.expenses(), &EntryRow::account), (QList<int>{9, 6}));
         QVERIFY(data.log.texts.isEmpty());
     }
 
@@ -193,9 +171,9 @@ class OpsTest : public QObject {
         QVERIFY(!accounts[0].deleted);
         QVERIFY(accounts[1].deleted);
         const QList<EntryRow> expenses = data.expenses();
-        QCOMPARE(Accounts(expenses, true), (QList<int>{8, 8}));
-        QCOMPARE(Accounts(expenses, false), QList<int>{4});
-        QCOMPARE(Accounts(data.income(), false), QList<int>{8});
+        QCOMPARE(Column(expenses, &EntryRow::account, Marked::Deleted), (QList<int>{8, 8}));
+        QCOMPARE(Column(expenses, &EntryRow::account), QList<int>{4});
+        QCOMPARE(Column(data.income(), &EntryRow::account), QList<int>{8});
     }
 
     void nextFolderNoIsTheFirstGap_data() {
@@ -253,11 +231,11 @@ class OpsTest : public QObject {
         QCOMPARE(data.openTables(), size_t(1));
         code4close(cb);
         const QList<EntryRow> income = data.income();
-        QCOMPARE(Folders(income, false), (QList<int>{8, 4}));
-        QCOMPARE(Folders(income, true), QList<int>{8});
+        QCOMPARE(Column(income, &EntryRow::folder), (QList<int>{8, 4}));
+        QCOMPARE(Column(income, &EntryRow::folder, Marked::Deleted), QList<int>{8});
         const QList<EntryRow> expenses = data.expenses();
-        QCOMPARE(Folders(expenses, false), QList<int>{8});
-        QCOMPARE(Folders(expenses, true), QList<int>{8});
+        QCOMPARE(Column(expenses, &EntryRow::folder), QList<int>{8});
+        QCOMPARE(Column(expenses, &EntryRow::folder, Marked::Deleted), QList<int>{8});
     }
 
     void deletingAFolderMarksBothTablesAndItself() {
@@ -275,9 +253,9 @@ class OpsTest : public QObject {
         const QList<FolderRow> folders = data.folders();
         QVERIFY(!folders[0].deleted);
         QVERIFY(folders[1].deleted);
-        QCOMPARE(Folders(data.income(), true), QList<int>{6});
-        QCOMPARE(Folders(data.income(), false), QList<int>{2});
-        QCOMPARE(Folders(data.expenses(), true), (QList<int>{6, 6}));
+        QCOMPARE(Column(data.income(), &EntryRow::folder, Marked::Deleted), QList<int>{6});
+        QCOMPARE(Column(data.income(), &EntryRow::folder), QList<int>{2});
+        QCOMPARE(Column(data.expenses(), &EntryRow::folder, Marked::Deleted), (QList<int>{6, 6}));
     }
 
     void anEntriesTableThatCannotBeOpenedEndsTheProgram() {

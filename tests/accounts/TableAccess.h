@@ -35,6 +35,19 @@ struct EntryRow {
     bool deleted;
 };
 
+// Which rows read back a column is taken from.
+enum class Marked { Live, Deleted, Any };
+
+// One field of the rows read back, in record order: of the live rows, of those marked deleted, or
+// of all.
+template <class Row>
+QList<int> Column(const QList<Row>& rows, int Row::*field, Marked which = Marked::Live) {
+    QList<int> values;
+    for (const Row& r : rows)
+        if (which == Marked::Any || r.deleted == (which == Marked::Deleted)) values << r.*field;
+    return values;
+}
+
 struct TableAccess {
     void addAccount(char mode, int number, const QString& description, bool flag = true,
                     bool deleted = false) {

@@ -6,34 +6,15 @@
 using namespace kvl;
 using kvltest::AccountRow;
 using kvltest::AccountsFixture;
+using kvltest::Column;
 using kvltest::EntryRow;
+using kvltest::Marked;
 using kvltest::ModalScript;
 
 namespace {
 
 QString Word(char mode) {
     return mode == 'E' ? QStringLiteral("expenses") : QStringLiteral("income");
-}
-
-QList<int> Numbers(const QList<AccountRow>& rows, bool withDeleted = false) {
-    QList<int> numbers;
-    for (const AccountRow& r : rows)
-        if (withDeleted || !r.deleted) numbers << r.number;
-    return numbers;
-}
-
-// The account numbers of the live entries, and of the ones marked deleted, in record order.
-QList<int> LiveAccounts(const QList<EntryRow>& rows) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (!r.deleted) numbers << r.account;
-    return numbers;
-}
-QList<int> DeletedAccounts(const QList<EntryRow>& rows) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (r.deleted) numbers << r.account;
-    return numbers;
 }
 
 void AddEntry(AccountsFixture& app, char mode, int account, bool deleted = false) {
@@ -130,7 +111,7 @@ class AccountEditorTest : public QObject {
         // The list shown next stands on the account just added.
         QCOMPARE(currentAfter, 18);
         const QList<AccountRow> rows = app.accounts(mode);
-        QCOMPARE(Numbers(rows), (QList<int>{3, 17, 5, 18}));
+        QCOMPARE(Column(rows, &AccountRow::number), (QList<int>{3, 17, 5, 18}));
         QCOMPARE(rows[3].description, QStringLiteral("Fuel"));
         QVERIFY(!rows[3].flag);
     }
@@ -176,7 +157,7 @@ class AccountEditorTest : public QObject {
         QCOMPARE(rows[1].number, 5);
         QCOMPARE(rows[1].description, QStringLiteral("New name"));
         QVERIFY(!rows[1].flag);
-        QCOMPARE(LiveAccounts(app.entries(mode)), QList<int>{5});
+        QCOMPARE(Column(app.entries(mode), &EntryRow::account), QList<int>{5});
         QVERIFY(!app.form->PackNeeded);
     }
 
@@ -214,14 +195,14 @@ class AccountEditorTest : public QObject {
                                        "Account Number 5 will no longer exist.")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
         const QList<AccountRow> rows = app.accounts(mode);
-        QCOMPARE(Numbers(rows, true), (QList<int>{9, 7}));
+        QCOMPARE(Column(rows, &AccountRow::number, Marked::Any), (QList<int>{9, 7}));
         QCOMPARE(rows[0].description, QStringLiteral("Five"));
         const QList<EntryRow> entries = app.entries(mode);
-        QCOMPARE(LiveAccounts(entries), (QList<int>{9, 7, 9}));
+        QCOMPARE(Column(entries, &EntryRow::account), (QList<int>{9, 7, 9}));
         // Nothing was marked deleted, so nothing was packed: the deleted entry moved too.
-        QCOMPARE(DeletedAccounts(entries), QList<int>{9});
+        QCOMPARE(Column(entries, &EntryRow::account, Marked::Deleted), QList<int>{9});
         QVERIFY(app.progress.shows.isEmpty());
-        QCOMPARE(LiveAccounts(app.entries(mode == 'E' ? 'I' : 'E')), QList<int>{5});
+        QCOMPARE(Column(app.entries(mode == 'E' ? 'I' : 'E'), &EntryRow::account), QList<int>{5});
     }
 
     void renumberingAnsweredCancelWritesNothing() {
@@ -250,7 +231,7 @@ class AccountEditorTest : public QObject {
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].number, 5);
         QCOMPARE(rows[0].description, QStringLiteral("Five"));
-        QCOMPARE(LiveAccounts(app.expenses()), QList<int>{5});
+        QCOMPARE(Column(app.expenses(), &EntryRow::account), QList<int>{5});
     }
 
     void mergingJoinsTheAccountsAndPacks_data() { charts(); }
@@ -302,7 +283,7 @@ class AccountEditorTest : public QObject {
         QVERIFY(!rows[0].flag);
         QVERIFY(!rows[0].deleted);
         QCOMPARE(rows[1].number, 8);
-        QCOMPARE(LiveAccounts(app.entries(mode)), (QList<int>{7, 7, 8, 7}));
+        QCOMPARE(Column(app.entries(mode), &EntryRow::account), (QList<int>{7, 7, 8, 7}));
         // The list after the pack stands on the merged account, found again by its number.
         QCOMPARE(currentAfter, 7);
     }
@@ -327,8 +308,8 @@ class AccountEditorTest : public QObject {
         RunAccountCycle('I', *app.pickAcc, *app.account);
 
         SCRIPT_DONE(script);
-        QCOMPARE(Numbers(app.accounts('I'), true), (QList<int>{5, 7}));
-        QCOMPARE(LiveAccounts(app.income()), QList<int>{5});
+        QCOMPARE(Column(app.accounts('I'), &AccountRow::number, Marked::Any), (QList<int>{5, 7}));
+        QCOMPARE(Column(app.income(), &EntryRow::account), QList<int>{5});
         QVERIFY(app.progress.shows.isEmpty());
     }
 
@@ -387,7 +368,7 @@ class AccountEditorTest : public QObject {
                  QStringList{QStringLiteral(
                      "Account number already exists.  Please enter a different number.")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Information);
-        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{5});
+        QCOMPARE(Column(app.accounts('E'), &AccountRow::number, Marked::Any), QList<int>{5});
     }
 
     void addAnotherTwiceThenCancel() {
@@ -439,7 +420,7 @@ class AccountEditorTest : public QObject {
         QCOMPARE(app.responder.texts(), (QStringList{QStringLiteral("Add another account?"),
                                                      QStringLiteral("Add another account?")}));
         const QList<AccountRow> rows = app.accounts('E');
-        QCOMPARE(Numbers(rows, true), (QList<int>{10, 11, 12}));
+        QCOMPARE(Column(rows, &AccountRow::number, Marked::Any), (QList<int>{10, 11, 12}));
         QCOMPARE(rows[1].description, QStringLiteral("First"));
         QCOMPARE(rows[2].description, QStringLiteral("Second"));
         QVERIFY(!rows[2].flag);
@@ -481,11 +462,11 @@ class AccountEditorTest : public QObject {
         QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
         QVERIFY(!app.form->PackNeeded);
         // Packed: nothing of account 5 is left in the chart or its entries.
-        QCOMPARE(Numbers(app.accounts(mode), true), QList<int>{7});
+        QCOMPARE(Column(app.accounts(mode), &AccountRow::number, Marked::Any), QList<int>{7});
         const QList<EntryRow> entries = app.entries(mode);
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries[0].account, 7);
-        QCOMPARE(LiveAccounts(app.entries(other)), QList<int>{5});
+        QCOMPARE(Column(app.entries(other), &EntryRow::account), QList<int>{5});
         QCOMPARE(currentAfter, 7);
     }
 
@@ -504,8 +485,8 @@ class AccountEditorTest : public QObject {
         RunAccountCycle('E', *app.pickAcc, *app.account);
 
         SCRIPT_DONE(script);
-        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{5});
-        QCOMPARE(LiveAccounts(app.expenses()), QList<int>{5});
+        QCOMPARE(Column(app.accounts('E'), &AccountRow::number, Marked::Any), QList<int>{5});
+        QCOMPARE(Column(app.expenses(), &EntryRow::account), QList<int>{5});
         QVERIFY(app.progress.shows.isEmpty());
     }
 
@@ -565,7 +546,7 @@ class AccountEditorTest : public QObject {
                  (QStringList{QStringLiteral("Account Number must be greater than zero."),
                               QStringLiteral("Add another account?")}));
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Information);
-        QCOMPARE(Numbers(app.accounts('E'), true), QList<int>{3});
+        QCOMPARE(Column(app.accounts('E'), &AccountRow::number, Marked::Any), QList<int>{3});
     }
 
     void zeroIsRefusedBySaveItself() {
@@ -678,7 +659,8 @@ class AccountEditorTest : public QObject {
         // Cancel, pressed from the blank number field, closes without checking the field.
         QCOMPARE(app.responder.texts(),
                  (QStringList{full, QStringLiteral("Add another account?"), full}));
-        QCOMPARE(Numbers(app.accounts('E'), true), (QList<int>{9999, 42}));
+        QCOMPARE(Column(app.accounts('E'), &AccountRow::number, Marked::Any),
+                 (QList<int>{9999, 42}));
     }
     void descriptionTakesThirtyCharactersStoredTrimmed() {
         AccountsFixture app;

@@ -6,34 +6,13 @@
 
 using namespace kvl;
 using kvltest::AccountsFixture;
+using kvltest::Column;
 using kvltest::EntryRow;
 using kvltest::FolderRow;
+using kvltest::Marked;
 using kvltest::ModalScript;
 
-namespace {
-
-QList<int> Numbers(const QList<FolderRow>& rows, bool withDeleted = false) {
-    QList<int> numbers;
-    for (const FolderRow& r : rows)
-        if (withDeleted || !r.deleted) numbers << r.number;
-    return numbers;
-}
-
-QList<int> LiveFolders(const QList<EntryRow>& rows) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (!r.deleted) numbers << r.folder;
-    return numbers;
-}
-
-QList<int> DeletedFolders(const QList<EntryRow>& rows) {
-    QList<int> numbers;
-    for (const EntryRow& r : rows)
-        if (r.deleted) numbers << r.folder;
-    return numbers;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class FolderEditorTest : public QObject {
     Q_OBJECT
@@ -84,7 +63,7 @@ class FolderEditorTest : public QObject {
                                                      QStringLiteral("Add another folder?")}));
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Confirmation);
         const QList<FolderRow> rows = app.folders();
-        QCOMPARE(Numbers(rows, true), (QList<int>{1, 2, 3, 5, 4, 6}));
+        QCOMPARE(Column(rows, &FolderRow::number, Marked::Any), (QList<int>{1, 2, 3, 5, 4, 6}));
         QCOMPARE(rows[4].name, QStringLiteral("Rentals"));
         QCOMPARE(rows[5].name, QStringLiteral("Storage"));
     }
@@ -120,7 +99,7 @@ class FolderEditorTest : public QObject {
         QVERIFY(deleteShown);
         QVERIFY(app.responder.shown.isEmpty());
         const QList<FolderRow> rows = app.folders();
-        QCOMPARE(Numbers(rows, true), (QList<int>{1, 4}));
+        QCOMPARE(Column(rows, &FolderRow::number, Marked::Any), (QList<int>{1, 4}));
         QCOMPARE(rows[1].name, QStringLiteral("Four renamed"));
     }
 
@@ -151,9 +130,9 @@ class FolderEditorTest : public QObject {
                      "folder 3 will be assigned to folder number 0 AND Folder Number 3 will no "
                      "longer exist.")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::InformationOkCancel);
-        QCOMPARE(Numbers(app.folders(), true), (QList<int>{0, 4}));
-        QCOMPARE(LiveFolders(app.income()), QList<int>{0});
-        QCOMPARE(LiveFolders(app.expenses()), (QList<int>{0, 4}));
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{0, 4}));
+        QCOMPARE(Column(app.income(), &EntryRow::folder), QList<int>{0});
+        QCOMPARE(Column(app.expenses(), &EntryRow::folder), (QList<int>{0, 4}));
     }
 
     void renumberingCarriesIncomeAndExpensesDeletedOnesToo() {
@@ -185,13 +164,13 @@ class FolderEditorTest : public QObject {
                      "FOLDER NUMBER CHANGED!\r\n\r\nIf you continue, all income and expenses in "
                      "folder 3 will be assigned to folder number 8 AND Folder Number 3 will no "
                      "longer exist.")});
-        QCOMPARE(Numbers(app.folders(), true), (QList<int>{8, 5}));
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{8, 5}));
         const QList<EntryRow> income = app.income();
-        QCOMPARE(LiveFolders(income), (QList<int>{8, 5}));
-        QCOMPARE(DeletedFolders(income), QList<int>{8});
+        QCOMPARE(Column(income, &EntryRow::folder), (QList<int>{8, 5}));
+        QCOMPARE(Column(income, &EntryRow::folder, Marked::Deleted), QList<int>{8});
         const QList<EntryRow> expenses = app.expenses();
-        QCOMPARE(LiveFolders(expenses), (QList<int>{5, 8}));
-        QCOMPARE(DeletedFolders(expenses), QList<int>{8});
+        QCOMPARE(Column(expenses, &EntryRow::folder), (QList<int>{5, 8}));
+        QCOMPARE(Column(expenses, &EntryRow::folder, Marked::Deleted), QList<int>{8});
         QVERIFY(app.progress.shows.isEmpty());
     }
 
@@ -239,8 +218,8 @@ class FolderEditorTest : public QObject {
         QCOMPARE(rows[0].number, 8);
         QCOMPARE(rows[0].name, QStringLiteral("North lot"));
         QCOMPARE(rows[1].number, 9);
-        QCOMPARE(LiveFolders(app.income()), (QList<int>{8, 8, 9}));
-        QCOMPARE(LiveFolders(app.expenses()), (QList<int>{8, 8, 8}));
+        QCOMPARE(Column(app.income(), &EntryRow::folder), (QList<int>{8, 8, 9}));
+        QCOMPARE(Column(app.expenses(), &EntryRow::folder), (QList<int>{8, 8, 8}));
         // The selection followed the merged folder through the pack.
         QCOMPARE(folderAfter, 1);
     }
@@ -265,8 +244,8 @@ class FolderEditorTest : public QObject {
         RunFolderCycle(*app.pickFol, *app.folderF);
 
         SCRIPT_DONE(script);
-        QCOMPARE(Numbers(app.folders(), true), (QList<int>{3, 8}));
-        QCOMPARE(LiveFolders(app.income()), QList<int>{3});
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{3, 8}));
+        QCOMPARE(Column(app.income(), &EntryRow::folder), QList<int>{3});
     }
 
     void deletingCascadesToIncomeAndExpensesAndPacks() {
@@ -294,7 +273,7 @@ class FolderEditorTest : public QObject {
                      "deleted.\r\n\r\nARE YOU SURE YOU WANT TO DELETE THIS FOLDER?")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::WarningYesNo);
         QVERIFY(app.progress.shows.contains(qMakePair(true, QStringLiteral("Packing Data Files"))));
-        QCOMPARE(Numbers(app.folders(), true), QList<int>{2});
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), QList<int>{2});
         const QList<EntryRow> income = app.income();
         QCOMPARE(income.size(), 1);
         QCOMPARE(income[0].folder, 2);
@@ -319,8 +298,8 @@ class FolderEditorTest : public QObject {
         RunFolderCycle(*app.pickFol, *app.folderF);
 
         SCRIPT_DONE(script);
-        QCOMPARE(Numbers(app.folders(), true), QList<int>{6});
-        QCOMPARE(LiveFolders(app.expenses()), QList<int>{6});
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), QList<int>{6});
+        QCOMPARE(Column(app.expenses(), &EntryRow::folder), QList<int>{6});
         QVERIFY(app.progress.shows.isEmpty());
     }
 
@@ -344,7 +323,7 @@ class FolderEditorTest : public QObject {
         RunFolderCycle(*app.pickFol, *app.folderF);
 
         SCRIPT_DONE(script);
-        QCOMPARE(Numbers(app.folders(), true), (QList<int>{0, 1, 3, 2}));
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{0, 1, 3, 2}));
     }
 
     void noFolderIsAddedWhenEveryNumberIsInUse() {
@@ -406,7 +385,7 @@ class FolderEditorTest : public QObject {
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("'' is not a valid integer value")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);
-        QCOMPARE(Numbers(app.folders(), true), QList<int>{2});
+        QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), QList<int>{2});
     }
     void numberMaskAndHelpTopic() {
         AccountsFixture app;
