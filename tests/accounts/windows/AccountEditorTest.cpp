@@ -174,19 +174,11 @@ class AccountEditorTest : public QObject {
         AddEntry(app, mode, 5);
         // The other chart's entries with the same number stay where they are.
         AddEntry(app, mode == 'E' ? 'I' : 'E', 5);
-        ModalScript script;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("9"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::Ok);
-
-        RunAccountCycle(mode, *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount(mode, 5, [&] {
+            AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("9"));
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(
             app.responder.texts(),
             QStringList{QStringLiteral("ACCOUNT NUMBER CHANGED!\r\n\r\nIf you continue, all ") +
@@ -294,20 +286,13 @@ class AccountEditorTest : public QObject {
         app.addAccount('I', 5, QStringLiteral("Five"));
         app.addAccount('I', 7, QStringLiteral("Seven"));
         app.addIncome(5, 1);
-        ModalScript script;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::Cancel);
-
-        RunAccountCycle('I', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('I', 5,
+                        {[&] {
+                             AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
+                             ModalScript::press(app.account->BtnSave);
+                         },
+                         [&] { ModalScript::press(app.account->BtnCancel); }});
         QCOMPARE(Column(app.accounts('I'), &AccountRow::number, Marked::Any), (QList<int>{5, 7}));
         QCOMPARE(Column(app.income(), &EntryRow::account), QList<int>{5});
         QVERIFY(app.progress.shows.isEmpty());
@@ -475,16 +460,10 @@ class AccountEditorTest : public QObject {
         QVERIFY(app.started);
         app.addAccount('E', 5, QStringLiteral("Five"));
         app.addExpense(5, 1);
-        ModalScript script;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
-            .on(app.account, [&] { ModalScript::press(app.account->BtnDelete); })
-            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 5,
+                        {[&] { ModalScript::press(app.account->BtnDelete); },
+                         [&] { ModalScript::press(app.account->BtnCancel); }});
         QCOMPARE(Column(app.accounts('E'), &AccountRow::number, Marked::Any), QList<int>{5});
         QCOMPARE(Column(app.expenses(), &EntryRow::account), QList<int>{5});
         QVERIFY(app.progress.shows.isEmpty());

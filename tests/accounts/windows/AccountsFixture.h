@@ -7,13 +7,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <functional>
+#include <initializer_list>
 
-#include "accounts/TableAccess.h"
 #include "accounts/AccountU.h"
 #include "accounts/Cycles.h"
 #include "accounts/FolderU.h"
 #include "accounts/PickAccU.h"
 #include "accounts/PickFolU.h"
+#include "accounts/TableAccess.h"
 #include "common/AppFixture.h"
 #include "common/Keys.h"
 #include "common/ModalScript.h"
@@ -51,6 +53,34 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
             }
         }
         return false;
+    }
+
+    // One run of the folder cycle: the folder numbered `number` chosen, each of editorSteps done in
+    // the editor as it comes up, and the list left with Exit; the script must run through.
+    void editFolder(int number, std::initializer_list<std::function<void()>> editorSteps) {
+        ModalScript script;
+        script.on(pickFol, [&] { QVERIFY(choose(pickFol, number)); });
+        for (const std::function<void()>& step : editorSteps) script.on(folderF, step);
+        script.on(pickFol, [&] { ModalScript::press(pickFol->BtnExit); });
+        kvl::RunFolderCycle(*pickFol, *folderF);
+        SCRIPT_DONE(script);
+    }
+    void editFolder(int number, const std::function<void()>& editorStep) {
+        editFolder(number, {editorStep});
+    }
+
+    // The same for the account numbered `number` of the chart mode names.
+    void editAccount(char mode, int number,
+                     std::initializer_list<std::function<void()>> editorSteps) {
+        ModalScript script;
+        script.on(pickAcc, [&] { QVERIFY(choose(pickAcc, number)); });
+        for (const std::function<void()>& step : editorSteps) script.on(account, step);
+        script.on(pickAcc, [&] { ModalScript::press(pickAcc->BtnExit); });
+        kvl::RunAccountCycle(mode, *pickAcc, *account);
+        SCRIPT_DONE(script);
+    }
+    void editAccount(char mode, int number, const std::function<void()>& editorStep) {
+        editAccount(mode, number, {editorStep});
     }
 
     bool started = false;

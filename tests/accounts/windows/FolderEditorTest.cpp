@@ -111,19 +111,11 @@ class FolderEditorTest : public QObject {
         app.addIncome(1, 3);
         app.addExpense(1, 3);
         app.addExpense(1, 4);
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("0"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::Ok);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(3, [&] {
+            AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("0"));
+            ModalScript::press(app.folderF->BtnSave);
+        });
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral(
                      "FOLDER NUMBER CHANGED!\r\n\r\nIf you continue, all income and expenses in "
@@ -146,19 +138,11 @@ class FolderEditorTest : public QObject {
         app.addExpense(1, 3, /*deleted=*/true);
         app.addExpense(1, 5);
         app.addExpense(1, 3);
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::Ok);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(3, [&] {
+            AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
+            ModalScript::press(app.folderF->BtnSave);
+        });
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral(
                      "FOLDER NUMBER CHANGED!\r\n\r\nIf you continue, all income and expenses in "
@@ -230,20 +214,12 @@ class FolderEditorTest : public QObject {
         app.addFolder(3, QStringLiteral("Three"));
         app.addFolder(8, QStringLiteral("Eight"));
         app.addIncome(1, 3);
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 3)); })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::Cancel);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(3, {[&] {
+                               AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("8"));
+                               ModalScript::press(app.folderF->BtnSave);
+                           },
+                           [&] { ModalScript::press(app.folderF->BtnCancel); }});
         QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{3, 8}));
         QCOMPARE(Column(app.income(), &EntryRow::folder), QList<int>{3});
     }
@@ -258,15 +234,8 @@ class FolderEditorTest : public QObject {
         app.addIncome(1, 6, /*deleted=*/true);
         app.addExpense(1, 6);
         app.addExpense(1, 2);
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 6)); })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnDelete); })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::Yes);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(6, [&] { ModalScript::press(app.folderF->BtnDelete); });
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral(
                      "WARNING: All income and expenses assigned to this folder will be "
@@ -288,16 +257,9 @@ class FolderEditorTest : public QObject {
         QVERIFY(app.started);
         app.addFolder(6, QStringLiteral("Six"));
         app.addExpense(1, 6);
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 6)); })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnDelete); })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(6, {[&] { ModalScript::press(app.folderF->BtnDelete); },
+                           [&] { ModalScript::press(app.folderF->BtnCancel); }});
         QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), QList<int>{6});
         QCOMPARE(Column(app.expenses(), &EntryRow::folder), QList<int>{6});
         QVERIFY(app.progress.shows.isEmpty());
@@ -365,23 +327,14 @@ class FolderEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         app.addFolder(2, QStringLiteral("Two"));
-        ModalScript script;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 2)); })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->MaskEdit1, QString());
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("2"));
-                    ModalScript::press(app.folderF->BtnCancel);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(2, {[&] {
+                               AccountsFixture::type(app.folderF->MaskEdit1, QString());
+                               ModalScript::press(app.folderF->BtnSave);
+                           },
+                           [&] {
+                               AccountsFixture::type(app.folderF->MaskEdit1, QStringLiteral("2"));
+                               ModalScript::press(app.folderF->BtnCancel);
+                           }});
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("'' is not a valid integer value")});
         QCOMPARE(app.responder.shown[0].kind, MsgKind::Error);
