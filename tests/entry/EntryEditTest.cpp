@@ -9,12 +9,12 @@
 
 #include <cstring>
 
-#include "entry/EntryOpsFixture.h"
 #include "data/Check.h"
 #include "data/DbUtil.h"
 #include "data/Maintenance.h"
 #include "engine/Files.h"
 #include "entry/EntryEdit.h"
+#include "entry/EntryOpsFixture.h"
 
 namespace {
 

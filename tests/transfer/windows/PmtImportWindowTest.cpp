@@ -4,10 +4,9 @@
 #include <QStandardPaths>
 
 #include "common/NextModal.h"
-
-#include "transfer/windows/WindowsFixture.h"
 #include "engine/Engine.h"
 #include "screen/DropList.h"
+#include "transfer/windows/WindowsFixture.h"
 
 using namespace kvl;
 using kvltest::ModalScript;

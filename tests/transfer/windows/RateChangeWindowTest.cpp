@@ -1,7 +1,7 @@
 // The rate change dialog as its main window button shows it: the accounts and proposed values,
 // the warning that keeps it open, help, and typed rates applied to the chosen account.
-#include "transfer/windows/WindowsFixture.h"
 #include "screen/DropList.h"
+#include "transfer/windows/WindowsFixture.h"
 
 using namespace kvl;
 using kvltest::ModalScript;

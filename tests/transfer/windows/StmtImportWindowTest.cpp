@@ -6,9 +6,9 @@
 #include <QStandardPaths>
 #include <QTableView>
 
-#include "transfer/windows/WindowsFixture.h"
 #include "screen/DropList.h"
 #include "transfer/StmtImportGrid.h"
+#include "transfer/windows/WindowsFixture.h"
 
 using namespace kvl;
 using kvltest::ModalScript;
