@@ -42,26 +42,18 @@ class AccountEditorTest : public QObject {
         QFETCH(char, mode);
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
         QString proposed, caption, title;
         bool deleteShown = true, checked = false;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    proposed = app.account->MaskEdit1->programText();
-                    caption = app.account->CheckBox1->text();
-                    title = app.account->windowTitle();
-                    checked = app.account->CheckBox1->isChecked();
-                    deleteShown = app.account->BtnDelete->isVisible();
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("  Rent  "));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle(mode, *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount(mode, 0, [&] {
+            proposed = app.account->MaskEdit1->programText();
+            caption = app.account->CheckBox1->text();
+            title = app.account->windowTitle();
+            checked = app.account->CheckBox1->isChecked();
+            deleteShown = app.account->BtnDelete->isVisible();
+            AccountsFixture::type(app.account->Edit1, QStringLiteral("  Rent  "));
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(proposed, QStringLiteral("   1"));
         QCOMPARE(caption,
                  mode == 'E' ? QStringLiteral("Tax Deductible") : QStringLiteral("Taxable"));
@@ -87,26 +79,14 @@ class AccountEditorTest : public QObject {
         app.addAccount(mode, 3, QStringLiteral("Three"));
         app.addAccount(mode, 17, QStringLiteral("Seventeen"));
         app.addAccount(mode, 5, QStringLiteral("Five"));
-        ModalScript script;
         QString proposed;
-        int currentAfter = 0;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    proposed = app.account->MaskEdit1->programText();
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Fuel"));
-                    app.account->CheckBox1->setChecked(false);
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] {
-                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
-                ModalScript::press(app.pickAcc->BtnExit);
-            });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle(mode, *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        const int currentAfter = app.editAccount(mode, 0, [&] {
+            proposed = app.account->MaskEdit1->programText();
+            AccountsFixture::type(app.account->Edit1, QStringLiteral("Fuel"));
+            app.account->CheckBox1->setChecked(false);
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(proposed, QStringLiteral("  18"));
         // The list shown next stands on the account just added.
         QCOMPARE(currentAfter, 18);
@@ -239,25 +219,13 @@ class AccountEditorTest : public QObject {
         AddEntry(app, mode, 7);
         AddEntry(app, mode, 8);
         AddEntry(app, mode, 5);
-        ModalScript script;
-        int currentAfter = 0;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Vehicles"));
-                    app.account->CheckBox1->setChecked(false);
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] {
-                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
-                ModalScript::press(app.pickAcc->BtnExit);
-            });
         app.responder.answer(MsgAnswer::Ok);
-
-        RunAccountCycle(mode, *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        const int currentAfter = app.editAccount(mode, 5, [&] {
+            AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("7"));
+            AccountsFixture::type(app.account->Edit1, QStringLiteral("Vehicles"));
+            app.account->CheckBox1->setChecked(false);
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("ACCOUNT NUMBER 7 ALREADY EXISTS.\r\n\r\nIf you "
                                             "continue, all ") +
@@ -303,20 +271,12 @@ class AccountEditorTest : public QObject {
         QVERIFY(app.started);
         app.addAccount('E', 5, QStringLiteral("Gone"), true, /*deleted=*/true);
         app.addAccount('E', 6, QStringLiteral("Six"));
-        ModalScript script;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Five again"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0, [&] {
+            AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
+            AccountsFixture::type(app.account->Edit1, QStringLiteral("Five again"));
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(app.responder.texts(), QStringList{QStringLiteral("Add another account?")});
         const QList<AccountRow> rows = app.accounts('E');
         QCOMPARE(rows.size(), 3);
@@ -330,25 +290,17 @@ class AccountEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         app.addAccount('E', 5, QStringLiteral("Five"));
-        ModalScript script;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Duplicate"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.account,
-                [&] {
-                    // The entered values stay for another try.
-                    QCOMPARE(app.account->Edit1->text(), QStringLiteral("Duplicate"));
-                    ModalScript::press(app.account->BtnCancel);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0,
+                        {[&] {
+                             AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("5"));
+                             AccountsFixture::type(app.account->Edit1, QStringLiteral("Duplicate"));
+                             ModalScript::press(app.account->BtnSave);
+                         },
+                         [&] {
+                             // The entered values stay for another try.
+                             QCOMPARE(app.account->Edit1->text(), QStringLiteral("Duplicate"));
+                             ModalScript::press(app.account->BtnCancel);
+                         }});
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral(
                      "Account number already exists.  Please enter a different number.")});
@@ -426,19 +378,9 @@ class AccountEditorTest : public QObject {
         AddEntry(app, mode, 5, /*deleted=*/true);
         AddEntry(app, mode, 5);
         AddEntry(app, other, 5);
-        ModalScript script;
-        int currentAfter = 0;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 5)); })
-            .on(app.account, [&] { ModalScript::press(app.account->BtnDelete); })
-            .on(app.pickAcc, [&] {
-                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
-                ModalScript::press(app.pickAcc->BtnExit);
-            });
         app.responder.answer(MsgAnswer::Yes);
-
-        RunAccountCycle(mode, *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        const int currentAfter =
+            app.editAccount(mode, 5, [&] { ModalScript::press(app.account->BtnDelete); });
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("WARNING: All ") + Word(mode) +
                              QStringLiteral(" assigned to this account will be deleted.\r\n\r\nARE "
@@ -473,22 +415,10 @@ class AccountEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         for (int n : {1, 2, 3}) app.addAccount('E', n, QStringLiteral("Account %1").arg(n));
-        ModalScript script;
-        int currentAfter = 0;
-        script.on(app.pickAcc, [&] { QVERIFY(AccountsFixture::choose(app.pickAcc, 2)); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Not saved"));
-                    ModalScript::press(app.account->BtnCancel);
-                })
-            .on(app.pickAcc, [&] {
-                currentAfter = AccountsFixture::currentNumber(app.pickAcc->StringGrid1);
-                ModalScript::press(app.pickAcc->BtnExit);
-            });
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        const int currentAfter = app.editAccount('E', 2, [&] {
+            AccountsFixture::type(app.account->Edit1, QStringLiteral("Not saved"));
+            ModalScript::press(app.account->BtnCancel);
+        });
         QCOMPARE(currentAfter, 2);
         QCOMPARE(CurrentExpenseAccount, -1);
         QCOMPARE(app.accounts('E')[1].description, QStringLiteral("Account 2"));
@@ -498,28 +428,21 @@ class AccountEditorTest : public QObject {
     void zeroIsRefusedOnLeavingTheField() {
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
         bool focusBack = false;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("0"));
-                    // Pressing Save leaves the field: the check refuses, and Save does not act.
-                    ModalScript::press(app.account->BtnSave);
-                    focusBack = app.account->MaskEdit1->hasFocus();
-                })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("3"));
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Three"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0,
+                        {[&] {
+                             AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("0"));
+                             // Pressing Save leaves the field: the check refuses, and Save does not
+                             // act.
+                             ModalScript::press(app.account->BtnSave);
+                             focusBack = app.account->MaskEdit1->hasFocus();
+                         },
+                         [&] {
+                             AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("3"));
+                             AccountsFixture::type(app.account->Edit1, QStringLiteral("Three"));
+                             ModalScript::press(app.account->BtnSave);
+                         }});
         QVERIFY(focusBack);
         QCOMPARE(app.responder.texts(),
                  (QStringList{QStringLiteral("Account Number must be greater than zero."),
@@ -533,19 +456,12 @@ class AccountEditorTest : public QObject {
         // still writes no account 0.
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    app.account->MaskEdit1->setProgramText(QStringLiteral("0"));
-                    app.account->BtnSave->click();
-                })
-            .on(app.account, [&] { app.account->BtnCancel->click(); })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0,
+                        {[&] {
+                             app.account->MaskEdit1->setProgramText(QStringLiteral("0"));
+                             app.account->BtnSave->click();
+                         },
+                         [&] { app.account->BtnCancel->click(); }});
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral("Account Number must be greater than zero.")});
         QVERIFY(app.accounts('E').isEmpty());
@@ -554,24 +470,16 @@ class AccountEditorTest : public QObject {
     void blankNumberIsAConversionError() {
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QString());
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.account,
-                [&] {
-                    // Save pressed again without leaving the field reports it on its own.
-                    app.account->BtnSave->click();
-                })
-            .on(app.account, [&] { app.account->BtnCancel->click(); })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0,
+                        {[&] {
+                             AccountsFixture::type(app.account->MaskEdit1, QString());
+                             ModalScript::press(app.account->BtnSave);
+                         },
+                         [&] {
+                             // Save pressed again without leaving the field reports it on its own.
+                             app.account->BtnSave->click();
+                         },
+                         [&] { app.account->BtnCancel->click(); }});
         QCOMPARE(app.responder.texts(),
                  (QStringList{QStringLiteral("'' is not a valid integer value"),
                               QStringLiteral("'' is not a valid integer value")}));
@@ -582,22 +490,14 @@ class AccountEditorTest : public QObject {
     void leavingTheFieldPadsTheNumber() {
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
         QString typed, shown;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
-                    typed = app.account->MaskEdit1->displayText();
-                    QTest::mouseClick(app.account->Edit1, Qt::LeftButton);
-                    shown = app.account->MaskEdit1->displayText();
-                    ModalScript::press(app.account->BtnCancel);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0, [&] {
+            AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
+            typed = app.account->MaskEdit1->displayText();
+            QTest::mouseClick(app.account->Edit1, Qt::LeftButton);
+            shown = app.account->MaskEdit1->displayText();
+            ModalScript::press(app.account->BtnCancel);
+        });
         QCOMPARE(typed, QStringLiteral("42__"));
         QCOMPARE(shown, QStringLiteral("  42"));
         QVERIFY(app.responder.shown.isEmpty());
@@ -608,29 +508,21 @@ class AccountEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         app.addAccount('E', 9999, QStringLiteral("Last"));
-        ModalScript script;
         QString proposed;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    proposed = app.account->MaskEdit1->programText();
-                    AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
-                    AccountsFixture::type(app.account->Edit1, QStringLiteral("Forty-two"));
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.account,
-                [&] {
-                    // "Add another" proposes nothing again: 9999 is still the highest.
-                    proposed += QLatin1Char('|') + app.account->MaskEdit1->programText();
-                    ModalScript::press(app.account->BtnCancel);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::Ok);
         app.responder.answer(MsgAnswer::Yes);
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0,
+                        {[&] {
+                             proposed = app.account->MaskEdit1->programText();
+                             AccountsFixture::type(app.account->MaskEdit1, QStringLiteral("42"));
+                             AccountsFixture::type(app.account->Edit1, QStringLiteral("Forty-two"));
+                             ModalScript::press(app.account->BtnSave);
+                         },
+                         [&] {
+                             // "Add another" proposes nothing again: 9999 is still the highest.
+                             proposed += QLatin1Char('|') + app.account->MaskEdit1->programText();
+                             ModalScript::press(app.account->BtnCancel);
+                         }});
         QCOMPARE(proposed, QStringLiteral("    |    "));
         const QString full = QStringLiteral(
             "The highest account number, 9999, is already in use.  Please enter an unused account "
@@ -644,23 +536,14 @@ class AccountEditorTest : public QObject {
     void descriptionTakesThirtyCharactersStoredTrimmed() {
         AccountsFixture app;
         QVERIFY(app.started);
-        ModalScript script;
         QString inField;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    AccountsFixture::type(
-                        app.account->Edit1,
-                        QStringLiteral("   Equipment rental and repairs, yearly"));
-                    inField = app.account->Edit1->text();
-                    ModalScript::press(app.account->BtnSave);
-                })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunAccountCycle('E', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('E', 0, [&] {
+            AccountsFixture::type(app.account->Edit1,
+                                  QStringLiteral("   Equipment rental and repairs, yearly"));
+            inField = app.account->Edit1->text();
+            ModalScript::press(app.account->BtnSave);
+        });
         QCOMPARE(app.account->Edit1->maxLength(), 30);
         QCOMPARE(inField, QStringLiteral("   Equipment rental and repair"));
         QCOMPARE(app.accounts('E')[0].description, QStringLiteral("Equipment rental and repair"));
@@ -670,21 +553,14 @@ class AccountEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
-        ModalScript script;
         QString topic;
-        script.on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnNew); })
-            .on(app.account,
-                [&] {
-                    ModalScript::press(app.account->BtnHelp);
-                    topic = HelpWindow()->currentTopic();
-                    HelpWindow()->close();
-                })
-            .on(app.account, [&] { ModalScript::press(app.account->BtnCancel); })
-            .on(app.pickAcc, [&] { ModalScript::press(app.pickAcc->BtnExit); });
-
-        RunAccountCycle('I', *app.pickAcc, *app.account);
-
-        SCRIPT_DONE(script);
+        app.editAccount('I', 0,
+                        {[&] {
+                             ModalScript::press(app.account->BtnHelp);
+                             topic = HelpWindow()->currentTopic();
+                             HelpWindow()->close();
+                         },
+                         [&] { ModalScript::press(app.account->BtnCancel); }});
         QCOMPARE(app.account->MaskEdit1->editMask(), QStringLiteral("!9999;1;_"));
         QCOMPARE(topic, QStringLiteral("550"));
         QVERIFY(app.accounts('I').isEmpty());

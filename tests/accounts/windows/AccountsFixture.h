@@ -55,32 +55,25 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
         return false;
     }
 
-    // One run of the folder cycle: the folder numbered `number` chosen, each of editorSteps done in
-    // the editor as it comes up, and the list left with Exit; the script must run through.
-    void editFolder(int number, std::initializer_list<std::function<void()>> editorSteps) {
-        ModalScript script;
-        script.on(pickFol, [&] { QVERIFY(choose(pickFol, number)); });
-        for (const std::function<void()>& step : editorSteps) script.on(folderF, step);
-        script.on(pickFol, [&] { ModalScript::press(pickFol->BtnExit); });
-        kvl::RunFolderCycle(*pickFol, *folderF);
-        SCRIPT_DONE(script);
+    // One run of the folder cycle: the folder numbered `number` chosen (0: New pressed), each of
+    // editorSteps done in the editor as it comes up, and the list left with Exit; the script must
+    // run through. Returns the number of the row current when the list came back.
+    int editFolder(int number, std::initializer_list<std::function<void()>> editorSteps) {
+        return runCycle(pickFol, folderF, number, editorSteps,
+                        [&] { kvl::RunFolderCycle(*pickFol, *folderF); });
     }
-    void editFolder(int number, const std::function<void()>& editorStep) {
-        editFolder(number, {editorStep});
+    int editFolder(int number, const std::function<void()>& editorStep) {
+        return editFolder(number, {editorStep});
     }
 
     // The same for the account numbered `number` of the chart mode names.
-    void editAccount(char mode, int number,
-                     std::initializer_list<std::function<void()>> editorSteps) {
-        ModalScript script;
-        script.on(pickAcc, [&] { QVERIFY(choose(pickAcc, number)); });
-        for (const std::function<void()>& step : editorSteps) script.on(account, step);
-        script.on(pickAcc, [&] { ModalScript::press(pickAcc->BtnExit); });
-        kvl::RunAccountCycle(mode, *pickAcc, *account);
-        SCRIPT_DONE(script);
+    int editAccount(char mode, int number,
+                    std::initializer_list<std::function<void()>> editorSteps) {
+        return runCycle(pickAcc, account, number, editorSteps,
+                        [&] { kvl::RunAccountCycle(mode, *pickAcc, *account); });
     }
-    void editAccount(char mode, int number, const std::function<void()>& editorStep) {
-        editAccount(mode, number, {editorStep});
+    int editAccount(char mode, int number, const std::function<void()>& editorStep) {
+        return editAccount(mode, number, {editorStep});
     }
 
     bool started = false;
@@ -88,6 +81,28 @@ class AccountsFixture : public kvl::test::AppFixture, public TableAccess {
     kvl::TFolderF* folderF = kvl::FolderForm;
     kvl::TPickAcc* pickAcc = kvl::PickAccForm;
     kvl::TAccount* account = kvl::AccountForm;
+
+  private:
+    int runCycle(kvl::TPickList* pick, QDialog* editor, int number,
+                 std::initializer_list<std::function<void()>> editorSteps,
+                 const std::function<void()>& run) {
+        ModalScript script;
+        script.on(pick, [&] {
+            if (number == 0)
+                ModalScript::press(pick->BtnNew);
+            else
+                QVERIFY(choose(pick, number));
+        });
+        for (const std::function<void()>& step : editorSteps) script.on(editor, step);
+        int current = -1;
+        script.on(pick, [&] {
+            current = currentNumber(pick->StringGrid1);
+            ModalScript::press(pick->BtnExit);
+        });
+        run();
+        [&] { SCRIPT_DONE(script); }();
+        return current;
+    }
 };
 
 }  // namespace kvltest

@@ -22,37 +22,30 @@ class FolderEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         for (int n : {1, 2, 3, 5}) app.addFolder(n, QStringLiteral("Folder %1").arg(n));
-        ModalScript script;
         QStringList proposals;
         bool numberEnabled = true, deleteShown = true, nameFocused = false;
         QString title;
-        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
-            .on(app.folderF,
-                [&] {
-                    proposals << app.folderF->MaskEdit1->programText();
-                    numberEnabled = app.folderF->MaskEdit1->isEnabled();
-                    deleteShown = app.folderF->BtnDelete->isVisible();
-                    nameFocused = app.folderF->Edit1->hasFocus();
-                    title = app.folderF->windowTitle();
-                    // Whatever the number field shows, the new folder takes the first gap.
-                    app.folderF->MaskEdit1->setProgramText(QStringLiteral("77"));
-                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral(" Rentals "));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.folderF,
-                [&] {
-                    proposals << app.folderF->MaskEdit1->programText();
-                    proposals << app.folderF->Edit1->text();
-                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Storage"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::Yes);
         app.responder.answer(MsgAnswer::No);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(0, {[&] {
+                               proposals << app.folderF->MaskEdit1->programText();
+                               numberEnabled = app.folderF->MaskEdit1->isEnabled();
+                               deleteShown = app.folderF->BtnDelete->isVisible();
+                               nameFocused = app.folderF->Edit1->hasFocus();
+                               title = app.folderF->windowTitle();
+                               // Whatever the number field shows, the new folder takes the first
+                               // gap.
+                               app.folderF->MaskEdit1->setProgramText(QStringLiteral("77"));
+                               AccountsFixture::type(app.folderF->Edit1,
+                                                     QStringLiteral(" Rentals "));
+                               ModalScript::press(app.folderF->BtnSave);
+                           },
+                           [&] {
+                               proposals << app.folderF->MaskEdit1->programText();
+                               proposals << app.folderF->Edit1->text();
+                               AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Storage"));
+                               ModalScript::press(app.folderF->BtnSave);
+                           }});
         QCOMPARE(proposals,
                  (QStringList{QStringLiteral("   4"), QStringLiteral("   6"), QString()}));
         QVERIFY(!numberEnabled);
@@ -73,25 +66,17 @@ class FolderEditorTest : public QObject {
         QVERIFY(app.started);
         app.addFolder(1, QStringLiteral("One"));
         app.addFolder(4, QStringLiteral("Four"));
-        ModalScript script;
         QString shownNumber, shownName;
         bool numberEnabled = false, numberFocused = false, deleteShown = false;
-        script.on(app.pickFol, [&] { QVERIFY(AccountsFixture::choose(app.pickFol, 4)); })
-            .on(app.folderF,
-                [&] {
-                    shownNumber = app.folderF->MaskEdit1->programText();
-                    shownName = app.folderF->Edit1->text();
-                    numberEnabled = app.folderF->MaskEdit1->isEnabled();
-                    numberFocused = app.folderF->MaskEdit1->hasFocus();
-                    deleteShown = app.folderF->BtnDelete->isVisible();
-                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Four renamed"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(4, [&] {
+            shownNumber = app.folderF->MaskEdit1->programText();
+            shownName = app.folderF->Edit1->text();
+            numberEnabled = app.folderF->MaskEdit1->isEnabled();
+            numberFocused = app.folderF->MaskEdit1->hasFocus();
+            deleteShown = app.folderF->BtnDelete->isVisible();
+            AccountsFixture::type(app.folderF->Edit1, QStringLiteral("Four renamed"));
+            ModalScript::press(app.folderF->BtnSave);
+        });
         QCOMPARE(shownNumber, QStringLiteral("   4"));
         QCOMPARE(shownName, QStringLiteral("Four"));
         QVERIFY(numberEnabled);
@@ -272,19 +257,11 @@ class FolderEditorTest : public QObject {
         app.addFolder(0, QStringLiteral("Zero"));
         app.addFolder(1, QStringLiteral("One"));
         app.addFolder(3, QStringLiteral("Three"));
-        ModalScript script;
-        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
-            .on(app.folderF,
-                [&] {
-                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("New"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
         app.responder.answer(MsgAnswer::No);
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(0, [&] {
+            AccountsFixture::type(app.folderF->Edit1, QStringLiteral("New"));
+            ModalScript::press(app.folderF->BtnSave);
+        });
         QCOMPARE(Column(app.folders(), &FolderRow::number, Marked::Any), (QList<int>{0, 1, 3, 2}));
     }
 
@@ -298,21 +275,14 @@ class FolderEditorTest : public QObject {
             StoreFolderRecord();
         }
         code4close(cb);
-        ModalScript script;
         QString proposed;
-        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
-            .on(app.folderF,
-                [&] {
-                    proposed = app.folderF->MaskEdit1->programText();
-                    AccountsFixture::type(app.folderF->Edit1, QStringLiteral("One too many"));
-                    ModalScript::press(app.folderF->BtnSave);
-                })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(0, {[&] {
+                               proposed = app.folderF->MaskEdit1->programText();
+                               AccountsFixture::type(app.folderF->Edit1,
+                                                     QStringLiteral("One too many"));
+                               ModalScript::press(app.folderF->BtnSave);
+                           },
+                           [&] { ModalScript::press(app.folderF->BtnCancel); }});
         QCOMPARE(proposed, QStringLiteral("    "));
         QCOMPARE(app.responder.texts(),
                  QStringList{QStringLiteral(
@@ -344,21 +314,13 @@ class FolderEditorTest : public QObject {
         AccountsFixture app;
         QVERIFY(app.started);
         SetHelpFilePath(QStringLiteral(KVL_HELP_SOURCE));
-        ModalScript script;
         QString topic;
-        script.on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnNew); })
-            .on(app.folderF,
-                [&] {
-                    ModalScript::press(app.folderF->BtnHelp);
-                    topic = HelpWindow()->currentTopic();
-                    HelpWindow()->close();
-                })
-            .on(app.folderF, [&] { ModalScript::press(app.folderF->BtnCancel); })
-            .on(app.pickFol, [&] { ModalScript::press(app.pickFol->BtnExit); });
-
-        RunFolderCycle(*app.pickFol, *app.folderF);
-
-        SCRIPT_DONE(script);
+        app.editFolder(0, {[&] {
+                               ModalScript::press(app.folderF->BtnHelp);
+                               topic = HelpWindow()->currentTopic();
+                               HelpWindow()->close();
+                           },
+                           [&] { ModalScript::press(app.folderF->BtnCancel); }});
         QCOMPARE(app.folderF->MaskEdit1->editMask(), QStringLiteral("!9999;1;_"));
         QCOMPARE(app.folderF->Edit1->maxLength(), 30);
         QCOMPARE(topic, QStringLiteral("570"));
