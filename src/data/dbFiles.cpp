@@ -406,12 +406,12 @@ void StoreSettings() {
 
 void WriteSettings() {
     OpenSettings();
-    // A failed append or close leaves its error pending; the settings are not lost in silence.
-    if (d4recCountDo(dbSettings) == 0) (void)d4appendBlank(dbSettings);
+    const bool appended = d4recCountDo(dbSettings) != 0 || d4appendBlank(dbSettings) == 0;
     StoreSettings();
-    (void)d4close(dbSettings);
+    const bool closed = d4close(dbSettings) == 0;
     dbSettings = nullptr;
-    error4exitTest(cb);
+    // A failed append or close ends the program with its message: settings are not lost in silence.
+    if (!appended || !closed) error4exitTest(cb);
 }
 
 }  // namespace kvl
