@@ -150,7 +150,7 @@ double EngineSide::summary(std::vector<SummaryRow>& rows) {
                 if (!Books::folderSelected(f4int(fExpFolNo))) continue;
                 const char* date = f4str(fExpDate);
                 double amount = 0;
-                f4double2(fAmount, &amount);
+                (void)f4double2(fAmount, &amount);  // no number reads as 0, as a blank amount does
                 if (std::memcmp(date, start.data(), 8) >= 0 &&
                     std::memcmp(date, from.data(), 8) < 0)
                     prior += amount;
@@ -208,7 +208,7 @@ double EngineSide::seek(SeekTotals& totals) {
         const int rc = SeekText(dbExpenses, PadNumber(k.account, 4) + DateToKey(k.date));
         if (rc == r4success) {
             double amount = 0;
-            f4double2(fAmount, &amount);
+            (void)f4double2(fAmount, &amount);  // no number reads as 0, as a blank amount does
             ++totals.hits;
             totals.recnos += static_cast<uint64_t>(d4recNo(dbExpenses));
             totals.cents += Cents(amount);
@@ -249,7 +249,7 @@ TableTotals EngineSide::totals() {
     for (int rc = d4top(dbExpenses); rc == r4success; rc = d4skip(dbExpenses, 1)) {
         if (d4deleted(dbExpenses)) continue;
         double amount = 0;
-        f4double2(fAmount, &amount);
+        (void)f4double2(fAmount, &amount);  // no number reads as 0, as a blank amount does
         ++t.records;
         t.cents += Cents(amount);
     }

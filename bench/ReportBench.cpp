@@ -216,7 +216,8 @@ void ReportBench::prepare(const std::string& sqliteFile) {
 
     OpenIncomeAccounts();
     for (int a = 1; a <= kIncomeAccounts; ++a) {
-        d4appendBlank(dbIncomeAccounts);
+        if (d4appendBlank(dbIncomeAccounts) != 0)
+            throw std::runtime_error("engine: cannot append a record");
         IncomeAccountBuffer = {a, QStringLiteral("Income account %1").arg(a), a % 4 != 0};
         StoreIncomeAccountRecord();
         sqlite3_bind_int(account.get(), 1, a);
@@ -227,7 +228,8 @@ void ReportBench::prepare(const std::string& sqliteFile) {
     OpenIncome();
     for (long i = 1; i <= n; ++i) {
         const Income r = income(i);
-        d4appendBlank(dbIncome);
+        if (d4appendBlank(dbIncome) != 0)
+            throw std::runtime_error("engine: cannot append a record");
         IncomeBuffer = IncomeRecord{};
         IncomeBuffer.account = r.account;
         IncomeBuffer.date = r.date;

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
 #include "targets/Support.h"
 #include "targets/Targets.h"
 

@@ -53,7 +53,7 @@ int FuzzExpr(const uint8_t* data, size_t size) {
 
     xb::Expr expr;
     xb::Status s = xb::Expr::parse(text, Fields(), expr);
-    if (!s) {
+    if (!s.ok()) {
         Require(s.code < 0 && expr.empty(), "a refused expression is left behind");
         return 0;
     }

@@ -54,7 +54,7 @@ int FuzzCgp(const uint8_t* data, size_t size) {
 
     std::vector<std::string> tags;
     const xb::Status read = xb::ReadGroup(group, tags);
-    if (!read) {
+    if (!read.ok()) {
         Require(read.code < 0 && !read.message.empty(), "a refused group leaves no error");
     } else {
         Require(tags.size() <= kMaxTags, "a group lists more tags than a group may");

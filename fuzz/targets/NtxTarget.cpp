@@ -126,7 +126,8 @@ int FuzzNtx(const uint8_t* data, size_t size) {
     Require(!image.empty(), "the table for the tag could not be made");
     const std::string dir = ScratchDir();
     WriteFile(dir + "/T.dbf", image.data(), image.size());
-    if (!xb::FileExists(dir + "/T.cgp")) xb::WriteGroup(dir + "/T.cgp", {"X"});
+    if (!xb::FileExists(dir + "/T.cgp"))
+        Require(xb::WriteGroup(dir + "/T.cgp", {"X"}).ok(), "the group file could not be written");
     const std::string tagPath = dir + "/X.ntx";
     if (!WriteFile(tagPath, data, size)) return 0;
 
@@ -134,7 +135,7 @@ int FuzzNtx(const uint8_t* data, size_t size) {
     {
         std::unique_ptr<xb::NtxIndex> idx;
         xb::Status s = xb::NtxIndex::open(tagPath, true, idx);
-        if (!s) {
+        if (!s.ok()) {
             Require(s.code < 0 && !s.message.empty(), "a refused index leaves no error");
         } else {
             idx->setCacheLimit(1 + size % 5);  // small caches evict pages in the middle of work
@@ -160,7 +161,7 @@ int FuzzNtx(const uint8_t* data, size_t size) {
     // A tree that was sound stays sound through the table's changes, and opens again.
     std::unique_ptr<xb::NtxIndex> again;
     xb::Status s = xb::NtxIndex::open(tagPath, true, again);
-    if (!s) {
+    if (!s.ok()) {
         std::fprintf(stderr, "%s\n", s.message.c_str());
         Require(false, "a sound tree does not open after changes");
     }
@@ -178,7 +179,7 @@ std::vector<xb::FieldDesc> NtxTableFields() {
 
 bool WriteNtxTable(const std::string& dir) {
     ::unlink((dir + "/T.dbf").c_str());
-    if (!xb::CreateTable(dir + "/T.dbf", NtxTableFields())) return false;
+    if (!xb::CreateTable(dir + "/T.dbf", NtxTableFields()).ok()) return false;
     xb::Engine e;
     e.settings.autoOpen = false;
     xb::Table* t = e.open(dir + "/T");

@@ -2,7 +2,7 @@
 // chooses, and every line it gives mapped to the record it becomes.
 #include <QString>
 
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "targets/Support.h"
 #include "targets/Targets.h"
 #include "transfer/CsvStatement.h"

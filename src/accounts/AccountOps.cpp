@@ -15,7 +15,7 @@ namespace {
 void WalkEntries(const Chart& chart, const std::function<void()>& visit) {
     chart.openEntries();
     ForEachRecord(chart.entries, visit);
-    d4close(chart.entries);
+    (void)d4close(chart.entries);  // its failure is pending, for the test below
     chart.entries = nullptr;
     error4exitTest(cb);
 }
@@ -78,8 +78,7 @@ long DeleteAccount(const Chart& chart, long record, int number) {
             ++marked;
         }
     });
-    d4go(chart.accounts, record);
-    error4exitTest(cb);
+    GoToRecord(chart.accounts, record);
     d4delete(chart.accounts);
     return marked;
 }

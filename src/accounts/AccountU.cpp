@@ -32,7 +32,7 @@ TAccount::TAccount(bool& packNeeded, QWidget* parent)
 void TAccount::FormShow() {
     const Chart& chart = ChartOf(AccountMode);
     if (chart.selection > 0) {
-        d4go(chart.accounts, chart.selection);
+        GoToRecord(chart.accounts, chart.selection);
         chart.load();
         BtnDelete->show();
     } else {
@@ -119,7 +119,7 @@ void TAccount::addAccount(const Chart& chart, int number) {
 void TAccount::changeAccount(const Chart& chart, int number) {
     const int old = chart.buffer.number;
     if (number == old) {
-        d4go(chart.accounts, chart.selection);
+        GoToRecord(chart.accounts, chart.selection);
         chart.store();
         finish(chart);
         return;
@@ -135,7 +135,7 @@ void TAccount::changeAccount(const Chart& chart, int number) {
             QStringLiteral(" will no longer exist.");
         if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
         MoveAccountEntries(chart, old, number);
-        d4go(chart.accounts, chart.selection);
+        GoToRecord(chart.accounts, chart.selection);
         chart.buffer.number = number;
         chart.store();
         finish(chart);
@@ -151,10 +151,10 @@ void TAccount::changeAccount(const Chart& chart, int number) {
                          QStringLiteral(" which will be renamed to ") + Edit1->text().trimmed();
     if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
     MoveAccountEntries(chart, old, number);
-    d4go(chart.accounts, existing);
+    GoToRecord(chart.accounts, existing);
     d4delete(chart.accounts);
     packNeeded_ = true;
-    d4go(chart.accounts, chart.selection);
+    GoToRecord(chart.accounts, chart.selection);
     chart.buffer.number = number;
     chart.store();
     finish(chart);
@@ -162,7 +162,7 @@ void TAccount::changeAccount(const Chart& chart, int number) {
 
 void TAccount::finish(const Chart& chart) {
     chart.selection = static_cast<int>(d4recNo(chart.accounts));
-    d4refresh(chart.accounts);
+    RefreshRecord(chart.accounts);
     accept();
 }
 

@@ -22,7 +22,7 @@ TFolderF::TFolderF(bool& packNeeded, QWidget* parent)
 void TFolderF::FormShow() {
     const bool existing = CurrentFolder > 0;
     if (existing) {
-        d4go(dbFolders, CurrentFolder);
+        GoToRecord(dbFolders, CurrentFolder);
         LoadFolderRecord();
         BtnDelete->show();
     } else {
@@ -88,7 +88,7 @@ void TFolderF::addFolder() {
 void TFolderF::changeFolder(int number) {
     const int old = FolderBuffer.number;
     if (number == old) {
-        d4go(dbFolders, CurrentFolder);
+        GoToRecord(dbFolders, CurrentFolder);
         StoreFolderRecord();
         finish(CurrentFolder);
         return;
@@ -104,7 +104,7 @@ void TFolderF::changeFolder(int number) {
                              QStringLiteral(" will no longer exist.");
         if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
         MoveFolderEntries(old, number);
-        d4go(dbFolders, CurrentFolder);
+        GoToRecord(dbFolders, CurrentFolder);
         FolderBuffer.number = number;
         StoreFolderRecord();
         finish(CurrentFolder);
@@ -119,10 +119,10 @@ void TFolderF::changeFolder(int number) {
                          QStringLiteral(" which will be renamed to ") + Edit1->text().trimmed();
     if (ShowMessage(MsgKind::InformationOkCancel, text) != MsgAnswer::Ok) return;
     MoveFolderEntries(old, number);
-    d4go(dbFolders, CurrentFolder);
+    GoToRecord(dbFolders, CurrentFolder);
     FolderBuffer.number = number;
     StoreFolderRecord();
-    d4go(dbFolders, existing);
+    GoToRecord(dbFolders, existing);
     d4delete(dbFolders);
     packNeeded_ = true;
     // The list shown next stands on the folder that was edited, not on the one merged away.
@@ -131,7 +131,7 @@ void TFolderF::changeFolder(int number) {
 
 void TFolderF::finish(long record) {
     CurrentFolder = static_cast<int>(record);
-    d4refresh(dbFolders);
+    RefreshRecord(dbFolders);
     accept();
 }
 

@@ -4,13 +4,6 @@
 
 namespace kvl {
 
-void SelectRecordOrder(DATA4* table) {
-    code4errTagName(cb, 0);
-    TAG4* none = d4tag(table, "");
-    code4errTagName(cb, 1);
-    d4tagSelect(table, none);
-}
-
 void ForEachRecord(DATA4* table, const std::function<void()>& visit) {
     SelectRecordOrder(table);
     int rc = d4top(table);

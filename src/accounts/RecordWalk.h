@@ -9,10 +9,6 @@
 
 namespace kvl {
 
-// Selects record-number order on table: the lookup of an empty tag name, with the tag-name error
-// turned off around it, gives "no tag".
-void SelectRecordOrder(DATA4* table);
-
 // Selects record-number order and calls visit with each record current, from the first to the
 // last. Changes made by visit are written when the walk moves on.
 void ForEachRecord(DATA4* table, const std::function<void()>& visit);

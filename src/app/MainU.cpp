@@ -299,7 +299,7 @@ void TFormMain::RefillFolderList() {
     // the entry shown: the lists must never be limited to a folder the list does not show.
     if (d4recCountDo(dbFolders) < FolderIndex || FolderIndex >= FolderCBox->count())
         FolderIndex = 0;
-    d4close(dbFolders);
+    (void)d4close(dbFolders);  // only read here: its close has nothing to lose
     dbFolders = nullptr;
     FolderCBox->setCurrentIndex(FolderIndex);
     FolderCBoxChange(FolderIndex);

@@ -20,18 +20,16 @@ struct RangeOptions {
 
 int RunArchive(bool archive, const RangeOptions& options) {
     const char* name = archive ? "archive" : "dearchive";
-    const std::optional<QDate> from = ReadDateArg(name, "--from", options.from);
-    if (!from) return 2;
-    const std::optional<QDate> through = ReadDateArg(name, "--through", options.through);
-    if (!through) return 2;
+    const std::optional<DateArgs> period = ReadPeriodArgs(name, options.from, options.through);
+    if (!period) return 2;
     DataSession session;
     if (!session.open(options.dir, name)) return 2;
     long marked = 0;
-    const ChangeResult result = ArchiveRange(archive, *from, *through, &marked);
+    const ChangeResult result = ArchiveRange(archive, period->from, period->through, &marked);
     if (result == ChangeResult::Done)
         std::fprintf(stderr, "kvl-cli %s: %s %ld records dated %s to %s in %s\n", name,
-                     archive ? "archived" : "de-archived", marked, IsoText(*from).c_str(),
-                     IsoText(*through).c_str(), session.shownDir().toUtf8().constData());
+                     archive ? "archived" : "de-archived", marked, IsoText(period->from).c_str(),
+                     IsoText(period->through).c_str(), session.shownDir().toUtf8().constData());
     return ExitCodeOf(result);
 }
 

@@ -7,8 +7,9 @@
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
+#include "engine/Names.h"
 
 namespace kvl::cli {
 

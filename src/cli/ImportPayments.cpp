@@ -23,10 +23,6 @@ struct ImportOptions {
     std::string file, from, through, account, folder, dir = ".";
 };
 
-void Refuse(const QString& text) {
-    ShowMessage(MsgKind::Warning, text);
-}
-
 int RunImport(const ImportOptions& options) {
     const char* name = "import-payments";
     // Named from where the command was given, before the session enters the data directory.
@@ -37,41 +33,25 @@ int RunImport(const ImportOptions& options) {
     OpenIncome();
     OpenFolders();
     OpenIncomeAccounts();
-    const int firstAccount = d4top(dbIncomeAccounts);
-    error4exitTest(cb);
-    if (firstAccount != r4success) {
-        ShowMessage(MsgKind::Information, QString::fromLatin1(kNoIncomeAccounts));
+    if (!HasRecords(dbIncomeAccounts, kNoIncomeAccounts) || !HasRecords(dbFolders, kNoFolders))
         return 2;
-    }
-    const int firstFolder = d4top(dbFolders);
-    error4exitTest(cb);
-    if (firstFolder != r4success) {
-        ShowMessage(MsgKind::Information, QString::fromLatin1(kNoFolders));
-        return 2;
-    }
     if (path.isEmpty()) {
         ShowMessage(MsgKind::Information, QString::fromLatin1(kChoosePaymentFile));
         return 2;
     }
-    const std::optional<QDate> from = ReadDateArg(name, "--from", options.from);
-    if (!from) return 2;
-    const std::optional<QDate> through = ReadDateArg(name, "--through", options.through);
-    if (!through) return 2;
+    const std::optional<DateArgs> period = ReadPeriodArgs(name, options.from, options.through);
+    if (!period) return 2;
     const std::optional<int> account = ReadNumberArg(name, "--account", options.account);
     if (!account) return 2;
     const std::optional<int> folder = ReadNumberArg(name, "--folder", options.folder);
     if (!folder) return 2;
-    if (!NumberListed(dbIncomeAccounts, *account)) {
-        Refuse(QStringLiteral("There is no income account %1.").arg(*account));
+    if (!NumberListed(dbIncomeAccounts, *account, "income account") ||
+        !NumberListed(dbFolders, *folder, "folder"))
         return 2;
-    }
-    if (!NumberListed(dbFolders, *folder)) {
-        Refuse(QStringLiteral("There is no folder %1.").arg(*folder));
-        return 2;
-    }
     const auto payments = ReadPaymentFile(path);
     if (!payments) return 2;
-    const ImportOutcome outcome = ImportPayments(*payments, {*from, *through, *account, *folder});
+    const ImportOutcome outcome =
+        ImportPayments(*payments, {period->from, period->through, *account, *folder});
     code4close(cb);
     if (outcome.packNeeded()) PackAll();
     if (outcome.result == ChangeResult::Done)

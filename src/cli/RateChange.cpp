@@ -25,31 +25,20 @@ int RunRateChange(const RateOptions& options) {
     DataSession session;
     if (!session.open(options.dir, name)) return 2;
     OpenExpenseAccounts();
-    const int first = d4top(dbExpenseAccounts);
-    error4exitTest(cb);
-    if (first != r4success) {
-        ShowMessage(MsgKind::Information, QString::fromLatin1(kNoExpenseAccounts));
-        return 2;
-    }
+    if (!HasRecords(dbExpenseAccounts, kNoExpenseAccounts)) return 2;
     const std::optional<double> oldRate = ReadRateArg(name, "--old", options.oldRate);
     if (!oldRate) return 2;
     const std::optional<double> newRate = ReadRateArg(name, "--new", options.newRate);
     if (!newRate) return 2;
-    const std::optional<QDate> from = ReadDateArg(name, "--from", options.from);
-    if (!from) return 2;
-    const std::optional<QDate> through = ReadDateArg(name, "--through", options.through);
-    if (!through) return 2;
+    const std::optional<DateArgs> period = ReadPeriodArgs(name, options.from, options.through);
+    if (!period) return 2;
     const std::optional<int> account = ReadNumberArg(name, "--account", options.account);
     if (!account) return 2;
-    if (!NumberListed(dbExpenseAccounts, *account)) {
-        ShowMessage(MsgKind::Warning,
-                    QStringLiteral("There is no expense account %1.").arg(*account));
-        return 2;
-    }
+    if (!NumberListed(dbExpenseAccounts, *account, "expense account")) return 2;
     OpenExpenses();
     long changed = 0;
     const ChangeResult result =
-        ApplyRateChange({*oldRate, *newRate, *from, *through, *account}, &changed);
+        ApplyRateChange({*oldRate, *newRate, period->from, period->through, *account}, &changed);
     code4close(cb);
     if (result == ChangeResult::Done)
         std::fprintf(stderr, "kvl-cli %s: rescaled %ld expenses of account %d in %s\n", name,

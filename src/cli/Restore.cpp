@@ -1,7 +1,6 @@
 // kvl-cli restore: replaces the five data tables by a backup, as the File Maintenance button does.
 #include <CLI/CLI.hpp>
 #include <QDir>
-#include <QFile>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -9,8 +8,6 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "data/Backup.h"
-#include "data/TableLayouts.h"
-#include "engine/Files.h"
 
 namespace kvl::cli {
 
@@ -25,14 +22,11 @@ int RunRestoreCommand(const RestoreOptions& options) {
     const QString source = ExistingDirectory(options.source, "restore");
     if (source.isEmpty()) return 2;
     // A directory that is no backup set is bad input, refused before the data set is touched.
-    for (const TableLayout* table : DataTableLayouts()) {
-        const std::string name = std::string(table->name) + ".bak";
-        if (!xb::FileExists(xb::ResolvePath(QFile::encodeName(source).toStdString(), name))) {
-            Complain("restore",
-                     QStringLiteral("%1 holds no backup set: %2 is missing")
-                         .arg(QDir::toNativeSeparators(source), QString::fromStdString(name)));
-            return 2;
-        }
+    const QString missing = MissingBackupFile(source);
+    if (!missing.isEmpty()) {
+        Complain("restore", QStringLiteral("%1 holds no backup set: %2 is missing")
+                                .arg(QDir::toNativeSeparators(source), missing));
+        return 2;
     }
     DataSession session;
     if (!session.open(options.dir, "restore")) return 2;

@@ -66,11 +66,32 @@ std::optional<int> ReadNumberArg(const char* command, const char* option, const 
     return std::nullopt;
 }
 
-bool NumberListed(DATA4* table, int number) {
-    if (number < -999 || number > 9999) return false;
-    const int rc = SeekText(table, PadNumber(number, 4));
+std::optional<DateArgs> ReadPeriodArgs(const char* command, const std::string& from,
+                                       const std::string& through) {
+    const std::optional<QDate> first = ReadDateArg(command, "--from", from);
+    if (!first) return std::nullopt;
+    const std::optional<QDate> last = ReadDateArg(command, "--through", through);
+    if (!last) return std::nullopt;
+    return DateArgs{*first, *last};
+}
+
+bool HasRecords(DATA4* table, const char* emptyMessage) {
+    const int first = d4top(table);
     error4exitTest(cb);
-    return rc == r4success;
+    if (first == r4success) return true;
+    ShowMessage(MsgKind::Information, QString::fromLatin1(emptyMessage));
+    return false;
+}
+
+bool NumberListed(DATA4* table, int number, const char* what) {
+    if (number >= -999 && number <= 9999) {
+        const int rc = SeekText(table, PadNumber(number, 4));
+        error4exitTest(cb);
+        if (rc == r4success) return true;
+    }
+    ShowMessage(MsgKind::Warning,
+                QStringLiteral("There is no %1 %2.").arg(QLatin1String(what)).arg(number));
+    return false;
 }
 
 std::string IsoText(const QDate& date) {

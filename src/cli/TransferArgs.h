@@ -21,9 +21,21 @@ std::optional<QDate> ReadDateArg(const char* command, const char* option, const 
 std::optional<double> ReadRateArg(const char* command, const char* option, const std::string& text);
 std::optional<int> ReadNumberArg(const char* command, const char* option, const std::string& text);
 
-// Whether the table's tag holds number (as its four-character key); the table must be open with
-// that tag selected.
-bool NumberListed(DATA4* table, int number);
+// The period --from through --through, each read as ReadDateArg reads it (--from first).
+struct DateArgs {
+    QDate from, through;
+};
+std::optional<DateArgs> ReadPeriodArgs(const char* command, const std::string& from,
+                                       const std::string& through);
+
+// The preconditions the windows check before they take their values. Each says yes, or shows the
+// window's message and says no; an engine error ends the program, as it does there.
+// The table (open) holds a record: a command that needs a chart or the folders refuses an empty
+// one with emptyMessage, an information.
+bool HasRecords(DATA4* table, const char* emptyMessage);
+// The table's tag holds number (as its four-character key), or the warning "There is no <what>
+// <number>."; the table must be open with that tag selected.
+bool NumberListed(DATA4* table, int number, const char* what);
 
 // "2026-03-01".
 std::string IsoText(const QDate& date);

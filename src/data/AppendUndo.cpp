@@ -68,12 +68,12 @@ bool Capture(const TableLayout& table, TableState& state, QString* why) {
     state.name = table.name;
     xb::Status s = xb::FileSize(fd, state.size, path);
     state.header.assign(static_cast<size_t>(std::min<uint64_t>(state.size, kHeaderBytes)), '\0');
-    if (s) s = xb::ReadAt(fd, state.header.data(), state.header.size(), 0, path);
+    if (s.ok()) s = xb::ReadAt(fd, state.header.data(), state.header.size(), 0, path);
     char last = 0;
-    if (s && state.size > 0) s = xb::ReadAt(fd, &last, 1, state.size - 1, path);
+    if (s.ok() && state.size > 0) s = xb::ReadAt(fd, &last, 1, state.size - 1, path);
     state.lastByte = state.size > 0 ? static_cast<unsigned char>(last) : -1;
     ::close(fd);
-    if (!s) *why = QString::fromStdString(s.message);
+    if (!s.ok()) *why = QString::fromStdString(s.message);
     return s.ok();
 }
 
@@ -84,12 +84,12 @@ xb::Status Restore(const std::string& path, const TableState& state) {
     xb::Status s = ::ftruncate(fd, static_cast<off_t>(state.size)) == 0
                        ? xb::Status::Ok()
                        : xb::Status::Error(xb::e4write, path + ": " + std::strerror(errno));
-    if (s) s = xb::WriteAt(fd, state.header.data(), state.header.size(), 0, path);
-    if (s && state.lastByte >= 0) {
+    if (s.ok()) s = xb::WriteAt(fd, state.header.data(), state.header.size(), 0, path);
+    if (s.ok() && state.lastByte >= 0) {
         const char last = static_cast<char>(state.lastByte);
         s = xb::WriteAt(fd, &last, 1, state.size - 1, path);
     }
-    if (s) s = xb::SyncFd(fd, path);
+    if (s.ok()) s = xb::SyncFd(fd, path);
     ::close(fd);
     return s;
 }
@@ -101,11 +101,11 @@ bool ReadRecord(const std::string& path, std::vector<TableState>& states) {
     uint64_t size = 0;
     xb::Status s = xb::FileSize(fd, size, path);
     text.resize(static_cast<size_t>(size));
-    if (s) s = xb::ReadAt(fd, text.data(), text.size(), 0, path);
+    if (s.ok()) s = xb::ReadAt(fd, text.data(), text.size(), 0, path);
     ::close(fd);
     std::istringstream in(text);
     std::string head;
-    if (!s || !std::getline(in, head) || head != kRecordHead) return false;
+    if (!s.ok() || !std::getline(in, head) || head != kRecordHead) return false;
     TableState state;
     std::string header;
     while (in >> state.name >> state.size >> header >> state.lastByte) {
@@ -120,7 +120,7 @@ bool RollBack(const std::string& dir, const std::vector<TableState>& states, QSt
     for (const TableState& state : states) {
         const TableLayout& table = *FindLayout(state.name);
         const std::string path = xb::ResolvePath(dir, table.fileName);
-        if (xb::Status s = Restore(path, state); !s) {
+        if (xb::Status s = Restore(path, state); !s.ok()) {
             if (why) *why = QString::fromStdString(s.message);
             return false;
         }
@@ -131,7 +131,8 @@ bool RollBack(const std::string& dir, const std::vector<TableState>& states, QSt
         if (why) *why = SystemText("cannot remove " + record);
         return false;
     }
-    xb::SyncDir(xb::ResolvePath(dir, kStagingDir));
+    // Should a crash bring the record back for want of this sync, the roll-back only runs again.
+    (void)xb::SyncDir(xb::ResolvePath(dir, kStagingDir));
     return true;
 }
 
@@ -155,7 +156,7 @@ bool AppendUndo::begin(const std::vector<const TableLayout*>& tables, QString* w
     const xb::Status s = xb::WriteBeside(RecordPath("."), [&](int fd, const std::string& tmp) {
         return xb::WriteAt(fd, body.data(), body.size(), 0, tmp);
     });
-    if (!s) {
+    if (!s.ok()) {
         *why = QString::fromStdString(s.message);
         ::rmdir(staging.c_str());
         return false;
@@ -172,9 +173,11 @@ bool AppendUndo::commit(QString* why) {
     }
     active_ = false;
     // The removal is the commit: once it is on disk, a crash keeps the records.
-    xb::SyncDir(staging);
+    // Syncing the directories is the best that can be done here: the records are already in
+    // place, and a failure to make the removal durable has nothing left to undo.
+    (void)xb::SyncDir(staging);
     ::rmdir(staging.c_str());
-    xb::SyncDir(".");
+    (void)xb::SyncDir(".");
     return true;
 }
 

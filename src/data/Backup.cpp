@@ -223,6 +223,14 @@ bool CopyDataFiles(CopyDirection direction, const QString& directory, QString* w
     return CopyAndTell(direction, directory, why, nextDisk) == Outcome::Copied;
 }
 
+QString MissingBackupFile(const QString& directory) {
+    for (const TableLayout* table : DataTableLayouts()) {
+        const QString name = BackupName(*table);
+        if (!xb::FileExists(xb::ResolvePath(Local(directory), Local(name)))) return name;
+    }
+    return QString();
+}
+
 bool RunBackup(const QString& directory, QString* why, const NextDiskDirectory& nextDisk) {
     const bool copied =
         CopyAndTell(CopyDirection::Backup, directory, why, nextDisk) == Outcome::Copied;

@@ -50,6 +50,10 @@ bool CopyDataFiles(CopyDirection direction, const QString& directory, QString* w
 bool CopyDataFile(CopyDirection direction, const QString& directory, const QString& name,
                   QString* why = nullptr);
 
+// The first of the five backup files (ACC.bak, ...) that directory lacks, looked for ignoring case
+// as a restore looks for it; empty when the set is complete. For a refusal before anything starts.
+QString MissingBackupFile(const QString& directory);
+
 // What the Backup button does once a directory is chosen: the backup, the progress box hidden,
 // and "Backup Failed . . Check that disk is not write protected" when it failed.
 bool RunBackup(const QString& directory, QString* why = nullptr,

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "data/Maintenance.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
 #include "engine/Group.h"
@@ -86,7 +87,7 @@ void CheckGroup(const std::string& dir, const TableLayout& layout, TableCheck& c
         return;
     }
     std::vector<std::string> listed;
-    if (xb::Status s = xb::ReadGroup(path, listed); !s) {
+    if (xb::Status s = xb::ReadGroup(path, listed); !s.ok()) {
         check.faults.push_back("group file: " + s.message);
         return;
     }
@@ -211,17 +212,17 @@ void CheckTag(const std::string& dir, xb::Table& table, const TagLayout& want, T
         return;
     }
     std::unique_ptr<xb::NtxIndex> index;
-    if (xb::Status s = xb::NtxIndex::open(path, true, index); !s) {
+    if (xb::Status s = xb::NtxIndex::open(path, true, index); !s.ok()) {
         faults.add(s.message);
         return;
     }
     ++check.tags;
     xb::Expr key, filter;
-    if (xb::Status s = xb::Expr::parse(want.expression, table.fields(), key); !s) {
+    if (xb::Status s = xb::Expr::parse(want.expression, table.fields(), key); !s.ok()) {
         faults.add(s.message);
         return;
     }
-    if (xb::Status s = xb::Expr::parse(kTagFilter, table.fields(), filter); !s) {
+    if (xb::Status s = xb::Expr::parse(kTagFilter, table.fields(), filter); !s.ok()) {
         faults.add(s.message);
         return;
     }
@@ -255,7 +256,8 @@ TableCheck CheckTable(const std::string& dir, const TableLayout& layout) {
     if (check.readable) {
         for (const TagLayout& tag : layout.tags) CheckTag(dir, *table, tag, check);
     }
-    engine.closeAll();
+    // Opened read-only: closing writes nothing that could fail the check.
+    (void)engine.closeAll();
     return check;
 }
 

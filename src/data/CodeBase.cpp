@@ -8,7 +8,7 @@
 
 #include "data/Messages.h"
 #include "data/ProgramExit.h"
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "engine/NumberText.h"
 
 namespace {

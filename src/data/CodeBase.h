@@ -6,7 +6,9 @@
 // after a failed open or tag lookup (code4errorCode returns it and clears it). Texts passed in and
 // out are the table's raw Windows-1252 bytes; FieldText/AssignText in dbFiles convert at the
 // program's boundary. code4exit and error4exitTest end the program through EndProgram
-// (ProgramExit.h), so tests can catch it.
+// (ProgramExit.h), so tests can catch it. Calls whose result carries a position or a failure the
+// engine does not keep are [[nodiscard]]; closing everything (code4close, code4initUndoP) is not:
+// a failure there stays pending in the engine like every other.
 #pragma once
 
 #include <string_view>
@@ -51,35 +53,35 @@ bool ShowEngineError(CODE4* cb);
 int code4close(CODE4* cb);
 
 DATA4* d4open(CODE4* cb, const char* name);
-int d4close(DATA4* d);
+[[nodiscard]] int d4close(DATA4* d);
 TAG4* d4tag(DATA4* d, const char* name);
 void d4tagSelect(DATA4* d, TAG4* t);
-int d4top(DATA4* d);
-int d4bottom(DATA4* d);
-int d4skip(DATA4* d, long n);
-int d4seek(DATA4* d, const char* key);
-int d4go(DATA4* d, long recno);
+[[nodiscard]] int d4top(DATA4* d);
+[[nodiscard]] int d4bottom(DATA4* d);
+[[nodiscard]] int d4skip(DATA4* d, long n);
+[[nodiscard]] int d4seek(DATA4* d, const char* key);
+[[nodiscard]] int d4go(DATA4* d, long recno);
 long d4recNo(DATA4* d);
 long d4recCountDo(DATA4* d);
-int d4appendBlank(DATA4* d);
+[[nodiscard]] int d4appendBlank(DATA4* d);
 void d4delete(DATA4* d);
 void d4recall(DATA4* d);
 int d4deleted(DATA4* d);
-int d4pack(DATA4* d);
-int d4zap(DATA4* d, long first, long count);
-int d4refresh(DATA4* d);
+[[nodiscard]] int d4pack(DATA4* d);
+[[nodiscard]] int d4zap(DATA4* d, long first, long count);
+[[nodiscard]] int d4refresh(DATA4* d);
 // d4refresh, then the table's header and every tag's changed pages: once it returns, the record and
 // its keys are in the files (the system's cache of them) and a death of the process loses neither.
-int d4flush(DATA4* d);
+[[nodiscard]] int d4flush(DATA4* d);
 // The entries of the selected tag from the first whose key is not below `from` up to the last
 // whose key, over the length of `through`, is not greater than it: counted on the tag alone, no
 // record read. The table stays on its record and its next skip continues from there. Negative,
 // with the code pending, on a damaged tag.
-long d4tagCount(DATA4* d, const char* from, const char* through);
+[[nodiscard]] long d4tagCount(DATA4* d, const char* from, const char* through);
 FIELD4* d4field(DATA4* d, const char* name);
 // The current record's whole image, deletion byte first: valid while the table stays on it.
 std::string_view d4recordImage(DATA4* d);
-int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
+[[nodiscard]] int i4create(DATA4* d, const char* group, const TAG4INFO* tags);
 
 // The raw text of the field at full width, valid until the next f4str call.
 const char* f4str(FIELD4* f);
@@ -92,7 +94,7 @@ int f4int(FIELD4* f);
 std::string_view f4viewText(std::string_view raw);
 long f4longText(std::string_view raw);
 long f4long(FIELD4* f);
-int f4double2(FIELD4* f, double* out);
+[[nodiscard]] int f4double2(FIELD4* f, double* out);
 // The value in whole cents, as llround of f4double2's value times 100 gives it; the usual text of
 // an amount (blanks, a sign, digits, a point and two decimals) is read without the general parse.
 long long f4cents(FIELD4* f);

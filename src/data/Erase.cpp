@@ -39,10 +39,10 @@ bool Empty(EraseStep step) {
             break;
     }
     const bool emptied = d4zap(table, 1, d4recCountDo(table)) == 0;
-    code4close(cb);
-    // A failed zap leaves the engine's error pending; it must not surface in a later call.
+    const bool closed = code4close(cb) == 0;
+    // A failed zap or close leaves the engine's error pending; it must not surface in a later call.
     code4errorCode(cb, 0);
-    return emptied;
+    return emptied && closed;
 }
 
 }  // namespace

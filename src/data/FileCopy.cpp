@@ -46,16 +46,16 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, CopyFailu
             }
             if (n == 0) return xb::Status::Ok();
             if (xb::Status w = xb::WriteAt(out, buffer.data(), static_cast<size_t>(n), offset, to);
-                !w) {
+                !w.ok()) {
                 error = errno;
                 return w;
             }
             offset += static_cast<uint64_t>(n);
         }
     });
-    if (!s && error == 0) error = errno;
+    if (!s.ok() && error == 0) error = errno;
     ::close(in);
-    if (!s && failure) *failure = {error, s.message};
+    if (!s.ok() && failure) *failure = {error, s.message};
     return s.ok();
 }
 

@@ -15,6 +15,7 @@
 #include "data/DbUtil.h"
 #include "data/DirLock.h"
 #include "data/TableLayouts.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
 
@@ -310,7 +311,7 @@ bool CreateDataSet(const QString& dir, const NewDataSetOptions& options, QString
     engine.settings.safety = false;  // stray index files without their table are replaced
     for (const TableLayout* layout : AllTableLayouts()) {
         const std::string path = xb::ResolvePath(base, layout->fileName);
-        if (xb::Status s = xb::CreateTable(path, layout->fields); !s) return undo(s.message);
+        if (xb::Status s = xb::CreateTable(path, layout->fields); !s.ok()) return undo(s.message);
         for (const std::string& f : FilesOf(base, *layout)) {
             if (std::find(made.begin(), made.end(), f) == made.end()) made.push_back(f);
         }
@@ -320,7 +321,8 @@ bool CreateDataSet(const QString& dir, const NewDataSetOptions& options, QString
         FillTable(*layout, writer, options, books.get());
         if (layout->hasIndex()) {
             const std::vector<TAG4INFO> tags = TagInfoList(*layout);
-            i4create(table, layout->group, tags.data());
+            // Every failure of the creation is left pending in the engine, read next.
+            (void)i4create(table, layout->group, tags.data());
         }
         const int failed = engine.errorCode();
         const std::string why = engine.errorMessage();

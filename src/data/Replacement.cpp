@@ -87,7 +87,7 @@ bool MoveStaged(const std::string& dir, QString* why) {
             return false;
         }
     }
-    if (xb::Status s = xb::SyncDir(dir); !s) {
+    if (xb::Status s = xb::SyncDir(dir); !s.ok()) {
         if (why) *why = QString::fromStdString(s.message);
         return false;
     }
@@ -102,7 +102,7 @@ bool SyncFile(const std::string& path, QString* why) {
     }
     xb::Status s = xb::SyncFd(fd, path);
     ::close(fd);
-    if (!s && why) *why = QString::fromStdString(s.message);
+    if (!s.ok() && why) *why = QString::fromStdString(s.message);
     return s.ok();
 }
 
@@ -116,13 +116,13 @@ bool WriteCommitRecord(const std::string& staging, QString* why) {
     }
     const std::string text = kCommitText;
     xb::Status s = xb::WriteAt(fd, text.data(), text.size(), 0, record);
-    if (s) s = xb::SyncFd(fd, record);
+    if (s.ok()) s = xb::SyncFd(fd, record);
     ::close(fd);
-    if (s)
+    if (s.ok())
         s = xb::ReplaceFile(tmp, record);
     else
         xb::RemoveFile(tmp);
-    if (!s && why) *why = QString::fromStdString(s.message);
+    if (!s.ok() && why) *why = QString::fromStdString(s.message);
     return s.ok();
 }
 

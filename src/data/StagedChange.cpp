@@ -15,6 +15,7 @@
 #include "data/Replacement.h"
 #include "data/TableLayouts.h"
 #include "data/dbFiles.h"
+#include "engine/CodePage.h"
 #include "engine/Files.h"
 
 namespace kvl {
@@ -52,10 +53,10 @@ xb::Status CopyFile(const std::string& from, int to, const std::string& toName) 
     uint64_t size = 0;
     xb::Status s = xb::FileSize(in, size, from);
     std::vector<char> buffer(1 << 20);
-    for (uint64_t at = 0; s && at < size;) {
+    for (uint64_t at = 0; s.ok() && at < size;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - at));
         s = xb::ReadAt(in, buffer.data(), n, at, from);
-        if (s) s = xb::WriteAt(to, buffer.data(), n, at, toName);
+        if (s.ok()) s = xb::WriteAt(to, buffer.data(), n, at, toName);
         at += n;
     }
     ::close(in);
@@ -85,7 +86,7 @@ bool OpenCopy(Staged& table, QString* why) {
                                        [&](int fd, const std::string& tmp) {
                                            return CopyFile(xb::ResolvePath(".", name), fd, tmp);
                                        });
-        !s) {
+        !s.ok()) {
         *why = QString::fromStdString(xb::Cp1252ToUtf8(s.message));
         return false;
     }
@@ -173,7 +174,8 @@ bool ChangeStaged(const std::vector<StagedTable>& which, const std::function<boo
     for (StagedTable t : which) {
         const Kind kind = KindOf(t);
         if (kind.live) {
-            d4close(kind.live);
+            // Its failure stays pending in the engine; the staged copy starts from the file.
+            (void)d4close(kind.live);
             kind.live = nullptr;
         }
         tables.push_back({kind, StagedReplacement::StagedPath(kind.layout.fileName)});

@@ -14,6 +14,7 @@
 #include "data/Replacement.h"
 #include "data/TableLayouts.h"
 #include "data/dbFiles.h"
+#include "engine/CodePage.h"
 #include "engine/Files.h"
 
 namespace kvl {
@@ -32,7 +33,7 @@ QString Text(const std::string& message) {
 
 double Amount(FIELD4* field) {
     double value = 0;
-    f4double2(field, &value);
+    (void)f4double2(field, &value);  // text that is no number reads as 0, as a blank one does
     return value;
 }
 
@@ -93,7 +94,7 @@ class Conversion {
     // A new empty table in the staging area, open through the program's handle.
     DATA4* newTable(const TableLayout& layout) {
         const std::string path = StagedReplacement::StagedPath(layout.fileName);
-        if (xb::Status s = xb::CreateTable(path, layout.fields); !s) {
+        if (xb::Status s = xb::CreateTable(path, layout.fields); !s.ok()) {
             fail(Text(s.message));
             return nullptr;
         }
@@ -166,7 +167,7 @@ class Conversion {
             StoreIncomeRecord();
             SetProgress(20 + static_cast<int>(40 * i / n));
         }
-        d4close(from);
+        (void)d4close(from);  // only read: its close has nothing to lose
         return close(to);
     }
 
@@ -206,7 +207,7 @@ class Conversion {
             StoreExpenseRecord();
             SetProgress(60 + static_cast<int>(40 * i / n));
         }
-        d4close(from);
+        (void)d4close(from);  // only read: its close has nothing to lose
         return close(to);
     }
 
@@ -250,7 +251,11 @@ UpgradeOutcome UpgradeOldData(const QString& directory, QString* why) {
     StagedReplacement replacement;
     bool converted = replacement.begin(&reason);
     if (converted) converted = Conversion(directory).run(reason);
-    code4close(cb);
+    // The converted tables reach their files in the close: one that fails is the conversion's.
+    if (code4close(cb) < 0 && converted) {
+        converted = false;
+        reason = Text(cb->errorMessage());
+    }
     code4errorCode(cb, 0);
     code4autoOpen(cb, autoOpen);
     if (converted) converted = replacement.commit(&reason);
@@ -277,7 +282,8 @@ QString DefaultOldDataDirectory() {
 
 UpgradeOutcome RunUpgrade(const QString& directory, QString* why) {
     const UpgradeOutcome outcome = UpgradeOldData(directory, why);
-    code4close(cb);
+    // The outcome is decided; the rebuild and pack that follow report failures of their own.
+    (void)code4close(cb);
     code4autoOpen(cb, 1);
     RebuildIndexes(false);
     PackAll();

@@ -7,7 +7,9 @@
 #include "data/DbUtil.h"
 #include "data/Messages.h"
 #include "data/TableLayouts.h"
+#include "engine/CodePage.h"
 #include "engine/Files.h"
+#include "engine/NumberText.h"
 
 namespace kvl {
 
@@ -84,6 +86,12 @@ void CheckTag(const TagLayout& tag, TAG4* handle) {
     if (code4errorCode(cb, 0) < 0 || !handle) FailOpen(QString::fromLatin1(tag.failName));
 }
 
+// Puts a table just opened on its first record. A move that fails (a damaged tag) leaves its error
+// pending for the caller's next check: the table itself is open.
+void MoveToFirst(DATA4* table) {
+    (void)d4top(table);
+}
+
 bool OpenAccounts(const TableLayout& layout, DATA4*& table, FIELD4*& number, FIELD4*& description,
                   FIELD4*& flag, TAG4*& tag) {
     table = OpenTable(layout);
@@ -94,7 +102,7 @@ bool OpenAccounts(const TableLayout& layout, DATA4*& table, FIELD4*& number, FIE
     tag = d4tag(table, layout.tags[0].lookupName);
     d4tagSelect(table, tag);
     CheckTag(layout.tags[0], tag);
-    d4top(table);
+    MoveToFirst(table);
     return true;
 }
 
@@ -124,7 +132,7 @@ void AssignDate(FIELD4* field, const QDate& date) {
 
 double FieldDouble(FIELD4* field) {
     double value = 0;
-    f4double2(field, &value);
+    (void)f4double2(field, &value);  // text that is no number reads as 0, as a blank one does
     return value;
 }
 
@@ -161,6 +169,29 @@ void AssignText(FIELD4* field, const QString& text, int maxBytes) {
 
 void AssignBool(FIELD4* field, bool value) {
     f4assign(field, value ? "T" : "F");
+}
+
+void GoToRecord(DATA4* table, long recno) {
+    (void)d4go(table, recno);  // its failure is pending, for the test that follows
+    error4exitTest(cb);
+}
+
+void RefreshRecord(DATA4* table) {
+    (void)d4refresh(table);  // the same
+    error4exitTest(cb);
+}
+
+bool NumberFits(FIELD4* field, double value) {
+    std::string text;
+    xb::FormatNumber(value, field->desc().length, field->desc().decimals, text);
+    return text.find('*') == std::string::npos;
+}
+
+void SelectRecordOrder(DATA4* table) {
+    code4errTagName(cb, 0);
+    TAG4* none = d4tag(table, "");
+    code4errTagName(cb, 1);
+    d4tagSelect(table, none);
 }
 
 int SeekText(DATA4* table, const QString& key) {
@@ -207,7 +238,7 @@ bool OpenFolders() {
     tagFol = d4tag(dbFolders, layout.tags[0].lookupName);
     d4tagSelect(dbFolders, tagFol);
     CheckTag(layout.tags[0], tagFol);
-    d4top(dbFolders);
+    MoveToFirst(dbFolders);
     return true;
 }
 
@@ -243,7 +274,7 @@ bool OpenExpenses() {
     tagEAcc = d4tag(dbExpenses, layout.tags[1].lookupName);
     CheckTag(layout.tags[1], tagEAcc);
     d4tagSelect(dbExpenses, tagEDate);
-    d4top(dbExpenses);
+    MoveToFirst(dbExpenses);
     return true;
 }
 
@@ -256,7 +287,7 @@ bool OpenIncome() {
     tagIncAcc = d4tag(dbIncome, layout.tags[1].lookupName);
     CheckTag(layout.tags[1], tagIncAcc);
     d4tagSelect(dbIncome, tagIncDate);
-    d4top(dbIncome);
+    MoveToFirst(dbIncome);
     return true;
 }
 
@@ -274,7 +305,7 @@ bool OpenSettings() {
     fFontName = d4field(dbSettings, "FontName");
     fFontSize = d4field(dbSettings, "FontSize");
     CheckBound(layout);
-    d4top(dbSettings);
+    MoveToFirst(dbSettings);
     return true;
 }
 
@@ -375,10 +406,12 @@ void StoreSettings() {
 
 void WriteSettings() {
     OpenSettings();
-    if (d4recCountDo(dbSettings) == 0) d4appendBlank(dbSettings);
+    const bool appended = d4recCountDo(dbSettings) != 0 || d4appendBlank(dbSettings) == 0;
     StoreSettings();
-    d4close(dbSettings);
+    const bool closed = d4close(dbSettings) == 0;
     dbSettings = nullptr;
+    // A failed append or close ends the program with its message: settings are not lost in silence.
+    if (!appended || !closed) error4exitTest(cb);
 }
 
 }  // namespace kvl

@@ -165,7 +165,18 @@ QString FieldText(FIELD4* field);
 // The text in Windows-1252, cut to maxBytes (when not negative) and then to the field's width.
 void AssignText(FIELD4* field, const QString& text, int maxBytes = -1);
 void AssignBool(FIELD4* field, bool value);
+// Whether the engine can store value in the numeric field: a number too wide for it would be
+// stored as asterisks, which read back as no amount at all.
+bool NumberFits(FIELD4* field, double value);
+// Selects record-number order on table: the lookup of an empty tag name, with the tag-name error
+// turned off around it, gives "no tag".
+void SelectRecordOrder(DATA4* table);
+// Moves table to a record the caller knows to exist; a failure ends the program (error4exitTest):
+// a record that cannot be reached leaves nothing sound to change or show.
+void GoToRecord(DATA4* table, long recno);
+// Writes a pending change of the current record; a failure ends the program the same way.
+void RefreshRecord(DATA4* table);
 // Seeks a key given as Unicode text (d4seek's results).
-int SeekText(DATA4* table, const QString& key);
+[[nodiscard]] int SeekText(DATA4* table, const QString& key);
 
 }  // namespace kvl

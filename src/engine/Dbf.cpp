@@ -65,7 +65,8 @@ bool ValidName(const std::string& name) {
 DbfFile::DbfFile() = default;
 
 DbfFile::~DbfFile() {
-    if (fd_ >= 0) close();
+    // A destructor has no one to tell of a failed sync; an owner that cares closes first.
+    if (fd_ >= 0) (void)close();
 }
 
 Status DbfFile::fail(int code, const std::string& what) const {
@@ -105,7 +106,7 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
                        bool overwrite) {
     std::vector<FieldDesc> fields = given;
     uint16_t recLen = 0;
-    if (Status s = layout(fields, recLen); !s)
+    if (Status s = layout(fields, recLen); !s.ok())
         return Status::Error(s.code, path + ": " + s.message);
     DbfFile tmp;
     tmp.path_ = path;
@@ -121,7 +122,7 @@ Status DbfFile::create(const std::string& path, const std::vector<FieldDesc>& gi
         path,
         [&](int fd, const std::string&) {
             Status s = WriteAt(fd, image.data(), image.size(), 0, path);
-            return s ? s : Status::Error(e4create, s.message);
+            return s.ok() ? s : Status::Error(e4create, s.message);
         },
         !overwrite);
 }
@@ -162,11 +163,11 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
     f->fd_ = OpenFile(path, (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (f->fd_ < 0) return Status::Error(e4open, path + ": " + std::strerror(errno));
     uint64_t size = 0;
-    if (Status s = FileSize(f->fd_, size, path); !s) return s;
+    if (Status s = FileSize(f->fd_, size, path); !s.ok()) return s;
     if (size < kHeaderSize + kDescSize + 1) return f->fail(e4data, "too short to be a dBASE table");
 
     char h[kHeaderSize];
-    if (Status s = ReadAt(f->fd_, h, kHeaderSize, 0, path); !s) return s;
+    if (Status s = ReadAt(f->fd_, h, kHeaderSize, 0, path); !s.ok()) return s;
     unsigned char version = static_cast<unsigned char>(h[0]);
     // dBASE III and the later dBASE/FoxPro/Clipper variants keep the version in the low 3 bits
     // (or are FoxPro's 0x30 family); anything else is not a table.
@@ -182,7 +183,7 @@ Status DbfFile::open(const std::string& path, bool readOnly, std::unique_ptr<Dbf
     if (f->recLen_ < 2) return f->fail(e4data, "record length is impossible");
 
     f->header_.resize(f->hdrLen_);
-    if (Status s = ReadAt(f->fd_, f->header_.data(), f->hdrLen_, 0, path); !s) return s;
+    if (Status s = ReadAt(f->fd_, f->header_.data(), f->hdrLen_, 0, path); !s.ok()) return s;
     uint32_t offset = 1;
     size_t pos = kHeaderSize;
     bool terminated = false;
@@ -309,7 +310,7 @@ Status DbfFile::fetch(uint32_t recno, const char*& record) {
         singleRecno_ = 0;
         if (Status s = ReadAt(fd_, single_.data(), recLen_,
                               hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
-            !s)
+            !s.ok())
             return s;
         singleRecno_ = recno;
         record = single_.data();
@@ -329,7 +330,7 @@ Status DbfFile::fetch(uint32_t recno, const char*& record) {
     b.count = 0;
     if (Status s = ReadAt(fd_, b.bytes.get(), static_cast<size_t>(n) * recLen_,
                           hdrLen_ + (first - 1) * recLen_, path_);
-        !s)
+        !s.ok())
         return s;
     b.number = number;
     b.count = n;
@@ -346,7 +347,7 @@ Status DbfFile::read(uint32_t recno, char* buf) {
     if (recno < 1 || recno > count_)
         return fail(e4read, "record " + std::to_string(recno) + " does not exist");
     const char* record = nullptr;
-    if (Status s = fetch(recno, record); !s) return s;
+    if (Status s = fetch(recno, record); !s.ok()) return s;
     std::memcpy(buf, record, recLen_);
     return Status::Ok();
 }
@@ -362,7 +363,7 @@ Status DbfFile::readInOrder(uint32_t recno, char* buf) {
         streamCount_ = 0;
         if (Status s = ReadAt(fd_, stream_.data(), stream_.size(),
                               hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
-            !s)
+            !s.ok())
             return s;
         streamFirst_ = recno;
         streamCount_ = n;
@@ -388,7 +389,7 @@ Status DbfFile::write(uint32_t recno, const char* buf) {
         return fail(e4write, "record " + std::to_string(recno) + " does not exist");
     Status s =
         WriteAt(fd_, buf, recLen_, hdrLen_ + static_cast<uint64_t>(recno - 1) * recLen_, path_);
-    if (!s) return s;
+    if (!s.ok()) return s;
     const uint32_t number = (recno - 1) / blockRecords_;
     if (number < slotOf_.size() && slotOf_[number] != 0) {
         Block& b = blocks_[slotOf_[number] - 1];
@@ -414,19 +415,19 @@ Status DbfFile::append(const char* buf, uint32_t& recno) {
         releaseRoom();
         appendImage_.assign(buf, recLen_);
         appendImage_ += kEofByte;
-        if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s) {
+        if (Status s = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at, path_); !s.ok()) {
             // Leave no partial record behind the count (the file may have grown by a part of
             // it). The end-of-file byte stays where it was, so on a full disk putting it back
             // rewrites a byte the file has rather than asking for a new one.
             uint64_t size = 0;
-            if (FileSize(fd_, size, path_) && size > at + 1)
+            if (FileSize(fd_, size, path_).ok() && size > at + 1)
                 (void)::ftruncate(fd_, static_cast<off_t>(at + 1));
             char eof = kEofByte;
             if (size > at) (void)WriteAt(fd_, &eof, 1, at, path_);
             return s;
         }
     }
-    if (Status s = storeCount(count_ + 1); !s) return s;
+    if (Status s = storeCount(count_ + 1); !s.ok()) return s;
     ++count_;
     recno = count_;
     // A cached block that ends just before the new record takes it in.
@@ -451,11 +452,11 @@ bool DbfFile::appendMapped(const char* buf, uint64_t at) {
         const uint64_t start = at / page * page;
         const uint64_t length = std::max(kRoomBytes, (end - start + page - 1) / page * page);
         uint64_t size = 0;
-        if (!FileSize(fd_, size, path_)) return false;
+        if (!FileSize(fd_, size, path_).ok()) return false;
         if (!reserved_) sizeBefore_ = size;
         // Blocks are allocated under the whole window, also where the file already reaches (it
         // may hold holes), so that no store into it can meet a full disk.
-        if (!ReserveSpace(fd_, start, start + length, path_)) return false;
+        if (!ReserveSpace(fd_, start, start + length, path_).ok()) return false;
         if (start + length > size) reserved_ = true;
         void* map = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_,
                            static_cast<off_t>(start));
@@ -503,16 +504,16 @@ Status DbfFile::storeCount(uint32_t count) {
 Status DbfFile::flush() {
     if (fd_ < 0 || readOnly_ || !dirty_) return Status::Ok();
     char h[kHeaderSize];
-    if (Status s = ReadAt(fd_, h, kHeaderSize, 0, path_); !s) return s;
+    if (Status s = ReadAt(fd_, h, kHeaderSize, 0, path_); !s.ok()) return s;
     PutToday(h);
     Put32(h + 4, count_);
-    if (Status s = WriteAt(fd_, h, kHeaderSize, 0, path_); !s) return s;
+    if (Status s = WriteAt(fd_, h, kHeaderSize, 0, path_); !s.ok()) return s;
     dirty_ = false;
     return Status::Ok();
 }
 
 Status DbfFile::sync() {
-    if (Status s = flush(); !s) return s;
+    if (Status s = flush(); !s.ok()) return s;
     if (fd_ < 0 || readOnly_) return Status::Ok();
     return SyncFd(fd_, path_);
 }

@@ -9,7 +9,8 @@ namespace xb {
 Engine::Engine() = default;
 
 Engine::~Engine() {
-    closeAll();
+    // Nobody is left to hear of a failure; a caller that cares calls closeAll first.
+    (void)closeAll();
 }
 
 int Engine::raise(int code, const std::string& message) {
@@ -41,7 +42,7 @@ Table* Engine::open(const std::string& name) {
     t->base_ = base;
     t->path_ = ResolvePath(dir, base + ".dbf");
     t->alias_ = UpperAscii(base);
-    if (Status s = DbfFile::open(t->path_, settings.readOnly, t->dbf_); !s) {
+    if (Status s = DbfFile::open(t->path_, settings.readOnly, t->dbf_); !s.ok()) {
         raise(s.code, s.message);
         return nullptr;
     }
@@ -50,13 +51,15 @@ Table* Engine::open(const std::string& name) {
     t->record_.assign(t->dbf_->recordLength(), ' ');
     t->original_ = t->record_;
     if (settings.autoOpen) {
-        if (Status s = t->openGroup(); !s) {
+        if (Status s = t->openGroup(); !s.ok()) {
             raise(s.code, s.message);
             return nullptr;
         }
     }
+    // A first record that cannot be read leaves its error pending, as every failed move does;
+    // the table is open all the same, and the caller asks the engine.
     if (t->dbf_->recordCount() > 0)
-        t->load(1);
+        (void)t->load(1);
     else
         t->atEof();
     tables_.push_back(std::move(t));

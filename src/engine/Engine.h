@@ -16,16 +16,16 @@
 namespace xb {
 
 struct EngineSettings {
-    bool autoOpen = true;    // open the production group with the table
-    bool safety = true;      // index creation refuses to overwrite existing files
-    int accessMode = 0;      // 0 shared, 1 others may only read (this process writes)
-    bool errTagName = true;  // a failed tag lookup raises e4tagName
-    size_t cachePages = 1024; // NTX pages kept per tag (1 MiB at most)
-    bool readOnly = false;   // open files without write access
+    bool autoOpen = true;      // open the production group with the table
+    bool safety = true;        // index creation refuses to overwrite existing files
+    int accessMode = 0;        // 0 shared, 1 others may only read (this process writes)
+    bool errTagName = true;    // a failed tag lookup raises e4tagName
+    size_t cachePages = 1024;  // NTX pages kept per tag (1 MiB at most)
+    bool readOnly = false;     // open files without write access
 };
 
 class Engine {
-public:
+  public:
     Engine();
     ~Engine();
     Engine(const Engine&) = delete;
@@ -36,9 +36,9 @@ public:
     // Opens a table by name (extension optional, path allowed). nullptr on failure.
     Table* open(const std::string& name);
     // Flushes, syncs and closes one table (its handle becomes invalid).
-    int close(Table* table);
+    [[nodiscard]] int close(Table* table);
     // Closes every open table; returns the first error met, after closing them all.
-    int closeAll();
+    [[nodiscard]] int closeAll();
     const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
 
     int errorCode() const { return error_; }
@@ -48,7 +48,7 @@ public:
     // Records an error as pending and returns its code.
     int raise(int code, const std::string& message);
 
-private:
+  private:
     std::vector<std::unique_ptr<Table>> tables_;
     int error_ = 0;
     std::string message_;

@@ -167,11 +167,15 @@ class Parser {
     }
 
   private:
-    Status fail(size_t at, const std::string& fault) {
+    // Keeps the first fault met; the parse unwinds through false returns and reports it.
+    void note(size_t at, const std::string& fault) {
         if (error_.ok()) {
             error_ = Status::Error(e4expr, "expression \"" + std::string(text_) + "\": " + fault +
                                                " (at column " + std::to_string(at + 1) + ")");
         }
+    }
+    Status fail(size_t at, const std::string& fault) {
+        note(at, fault);
         return error_;
     }
 
@@ -215,9 +219,9 @@ class Parser {
             return true;
         }
         if (pos_ == text_.size()) {
-            fail(openAt, std::string("'(' of ") + what + " is never closed");
+            note(openAt, std::string("'(' of ") + what + " is never closed");
         } else {
-            fail(pos_, std::string("expected ')' to close ") + what + " but found '" +
+            note(pos_, std::string("expected ')' to close ") + what + " but found '" +
                            tokenText(pos_) + "'");
         }
         return false;
@@ -233,12 +237,12 @@ class Parser {
             Operand right;
             if (!parseUnary(right)) return false;
             if (out.type != ExprType::Char) {
-                fail(leftAt, std::string("'+' joins only character values, its left side is ") +
+                note(leftAt, std::string("'+' joins only character values, its left side is ") +
                                  TypeName(out.type));
                 return false;
             }
             if (right.type != ExprType::Char) {
-                fail(rightAt, std::string("'+' joins only character values, its right side is ") +
+                note(rightAt, std::string("'+' joins only character values, its right side is ") +
                                   TypeName(right.type));
                 return false;
             }
@@ -257,19 +261,19 @@ class Parser {
             ~Nesting() { --depth; }
         } nesting(depth_);
         if (depth_ > kMaxNesting) {
-            fail(notAt, "values are nested more than " + std::to_string(kMaxNesting) + " deep");
+            note(notAt, "values are nested more than " + std::to_string(kMaxNesting) + " deep");
             return false;
         }
         if (matchNot()) {
             skipBlanks();
             size_t argAt = pos_;
             if (pos_ == text_.size()) {
-                fail(notAt, ".NOT. has nothing to negate");
+                note(notAt, ".NOT. has nothing to negate");
                 return false;
             }
             if (!parseUnary(out)) return false;
             if (out.type != ExprType::Logical) {
-                fail(argAt, std::string(".NOT. needs a logical value, not a ") +
+                note(argAt, std::string(".NOT. needs a logical value, not a ") +
                                 TypeName(out.type) + " one");
                 return false;
             }
@@ -282,14 +286,14 @@ class Parser {
     bool parsePrimary(Operand& out) {
         skipBlanks();
         if (pos_ == text_.size()) {
-            fail(pos_, "a value is missing at the end");
+            note(pos_, "a value is missing at the end");
             return false;
         }
         char c = text_[pos_];
         if (c == '(') {
             size_t openAt = pos_++;
             if (atChar(')')) {
-                fail(pos_, "empty parentheses");
+                note(pos_, "empty parentheses");
                 return false;
             }
             if (!parseConcat(out)) return false;
@@ -303,15 +307,15 @@ class Parser {
             return parseField(name, nameAt, out);
         }
         if (c == ')') {
-            fail(pos_, "a value is missing before ')'");
+            note(pos_, "a value is missing before ')'");
         } else if (c == '+' || c == ',') {
-            fail(pos_, std::string("a value is missing before '") + c + "'");
+            note(pos_, std::string("a value is missing before '") + c + "'");
         } else if (c == '.') {
-            fail(pos_, "unsupported operator '" + tokenText(pos_) + "'");
+            note(pos_, "unsupported operator '" + tokenText(pos_) + "'");
         } else if (IsDigit(c)) {
-            fail(pos_, "a number is allowed only as a length or decimals of STR()");
+            note(pos_, "a number is allowed only as a length or decimals of STR()");
         } else {
-            fail(pos_, "unexpected '" + tokenText(pos_) + "'");
+            note(pos_, "unexpected '" + tokenText(pos_) + "'");
         }
         return false;
     }
@@ -325,7 +329,7 @@ class Parser {
             }
         }
         if (field == nullptr) {
-            fail(at, "unknown field " + std::string(name));
+            note(at, "unknown field " + std::string(name));
             return false;
         }
         switch (field->type) {
@@ -361,11 +365,11 @@ class Parser {
         size_t end = pos_;
         while (end < text_.size() && IsDigit(text_[end])) ++end;
         if (end == at || (end < text_.size() && (IsIdentChar(text_[end]) || text_[end] == '.'))) {
-            fail(at, std::string("the ") + what + " of STR() must be a whole number");
+            note(at, std::string("the ") + what + " of STR() must be a whole number");
             return false;
         }
         if (end - at > 4) {
-            fail(at, std::string("the ") + what + " of STR() is out of range");
+            note(at, std::string("the ") + what + " of STR() is out of range");
             return false;
         }
         value = 0;
@@ -380,7 +384,7 @@ class Parser {
         if (EqualsNoCase(name, "DELETED")) {
             if (!atChar(')')) {
                 if (pos_ == text_.size()) return expectClose(openAt, "DELETED()");
-                fail(pos_, "DELETED() takes no argument");
+                note(pos_, "DELETED() takes no argument");
                 return false;
             }
             ++pos_;
@@ -392,18 +396,18 @@ class Parser {
             skipBlanks();
             size_t argAt = pos_;
             if (atChar(')')) {
-                fail(pos_, "DTOS() needs a date argument");
+                note(pos_, "DTOS() needs a date argument");
                 return false;
             }
             Operand arg;
             if (!parseConcat(arg)) return false;
             if (arg.type != ExprType::Date) {
-                fail(argAt, std::string("DTOS() needs a date argument, not a ") +
+                note(argAt, std::string("DTOS() needs a date argument, not a ") +
                                 TypeName(arg.type) + " one");
                 return false;
             }
             if (atChar(',')) {
-                fail(pos_, "DTOS() takes one argument");
+                note(pos_, "DTOS() takes one argument");
                 return false;
             }
             if (!expectClose(openAt, "DTOS()")) return false;
@@ -416,13 +420,13 @@ class Parser {
             skipBlanks();
             size_t argAt = pos_;
             if (atChar(')')) {
-                fail(pos_, "STR() needs a numeric argument");
+                note(pos_, "STR() needs a numeric argument");
                 return false;
             }
             Operand arg;
             if (!parseConcat(arg)) return false;
             if (arg.type != ExprType::Numeric) {
-                fail(argAt, std::string("STR() needs a numeric argument, not a ") +
+                note(argAt, std::string("STR() needs a numeric argument, not a ") +
                                 TypeName(arg.type) + " one");
                 return false;
             }
@@ -433,7 +437,7 @@ class Parser {
                 size_t lenAt = (skipBlanks(), pos_);
                 if (!parseIntArg("length", len)) return false;
                 if (len < 1 || len > kStrMaxLen) {
-                    fail(lenAt,
+                    note(lenAt,
                          "the length of STR() must be from 1 to " + std::to_string(kStrMaxLen));
                     return false;
                 }
@@ -442,14 +446,14 @@ class Parser {
                     size_t decAt = (skipBlanks(), pos_);
                     if (!parseIntArg("decimals", dec)) return false;
                     if (dec > 0 && dec + 2 > len) {
-                        fail(decAt, "STR() with " + std::to_string(dec) +
+                        note(decAt, "STR() with " + std::to_string(dec) +
                                         " decimals leaves no room for the number in length " +
                                         std::to_string(len));
                         return false;
                     }
                 }
                 if (atChar(',')) {
-                    fail(pos_, "STR() takes at most three arguments");
+                    note(pos_, "STR() takes at most three arguments");
                     return false;
                 }
             }
@@ -461,7 +465,7 @@ class Parser {
                                     static_cast<uint16_t>(len), f->offset});
             return true;
         }
-        fail(nameAt, "unknown function " + std::string(name) + "()");
+        note(nameAt, "unknown function " + std::string(name) + "()");
         return false;
     }
 

@@ -134,28 +134,6 @@ int RemoveFile(const std::string& path) {
     return rc;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x -= 32;
-        if (y >= 'a' && y <= 'z') y -= 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (auto& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return out;
-}
-
-bool HasExtension(std::string_view name, std::string_view ext) {
-    return name.size() > ext.size() && SameIgnoringCase(name.substr(name.size() - ext.size()), ext);
-}
-
 std::string DirOf(const std::string& path) {
     auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -243,9 +221,9 @@ Status WriteBeside(const std::string& target,
     int fd = OpenFile(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return Status::Error(e4create, target + ": " + std::strerror(errno));
     Status s = write(fd, tmp);
-    if (s) s = SyncFd(fd, target);
-    if (::close(fd) != 0 && s) s = ErrnoStatus(e4write, "cannot close", target);
-    if (!s) {
+    if (s.ok()) s = SyncFd(fd, target);
+    if (::close(fd) != 0 && s.ok()) s = ErrnoStatus(e4write, "cannot close", target);
+    if (!s.ok()) {
         RemoveFile(tmp);
         return s;
     }
@@ -352,89 +330,6 @@ Status SyncFd(int fd, const std::string& path) {
         return ErrnoStatus(e4write, "cannot sync", path);
     if (::fsync(fd) != 0) return ErrnoStatus(e4write, "cannot sync", path);
     return Status::Ok();
-}
-
-namespace {
-// Code points of 0x80..0x9F in Windows-1252; the five undefined bytes keep their C1 code point.
-constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void PutUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-}  // namespace
-
-std::string Cp1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x80)
-            out += static_cast<char>(c);
-        else if (c < 0xA0)
-            PutUtf8(out, kHigh[c - 0x80]);
-        else
-            PutUtf8(out, c);
-    }
-    return out;
-}
-
-std::string Utf8ToCp1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = text[i];
-        uint32_t cp;
-        size_t len;
-        if (c < 0x80) {
-            cp = c, len = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F, len = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F, len = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07, len = 4;
-        } else {
-            out += '?';
-            ++i;
-            continue;
-        }
-        if (i + len > text.size()) {
-            out += '?';
-            break;
-        }
-        bool bad = false;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char cc = text[i + k];
-            if ((cc & 0xC0) != 0x80) bad = true;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        i += bad ? 1 : len;
-        if (bad) {
-            out += '?';
-            continue;
-        }
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += static_cast<char>(cp);
-            continue;
-        }
-        char mapped = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHigh[k] == cp) mapped = static_cast<char>(0x80 + k);
-        out += mapped;
-    }
-    return out;
 }
 
 }  // namespace xb

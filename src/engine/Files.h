@@ -11,15 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Names.h"
 #include "engine/Status.h"
 
 namespace xb {
-
-// ASCII case folding, as xBase names (tables, fields, tags, files) are matched.
-bool SameIgnoringCase(std::string_view a, std::string_view b);
-std::string UpperAscii(std::string_view text);
-// Whether name ends with ext (".dbf") ignoring case.
-bool HasExtension(std::string_view name, std::string_view ext);
 
 // The directory part of path ("." when none) and the file name part.
 std::string DirOf(const std::string& path);
@@ -66,9 +61,9 @@ Status ReserveSpace(int fd, uint64_t offset, uint64_t end, const std::string& pa
 
 // The system calls the engine makes on its files. Each behaves as the system call it is named
 // after (result and errno), except that an installed fault plan can make it fail.
-int OpenFile(const std::string& path, int flags, int mode = 0644);
-int RenameFile(const std::string& from, const std::string& to);
-int LinkFile(const std::string& from, const std::string& to);
+[[nodiscard]] int OpenFile(const std::string& path, int flags, int mode = 0644);
+[[nodiscard]] int RenameFile(const std::string& from, const std::string& to);
+[[nodiscard]] int LinkFile(const std::string& from, const std::string& to);
 int RemoveFile(const std::string& path);
 
 // Deliberate failures, for tests; no plan is installed unless a test installs one. Each limit
@@ -108,10 +103,5 @@ void InstallFaultPlan(const FaultPlan& plan);  // counts start again from zero
 void RemoveFaultPlan();
 bool FaultPlanInstalled();
 FaultCounts FaultCountsSoFar();
-
-// Windows-1252 and UTF-8. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to the same code points (C1)
-// so that any byte survives a round trip; code points that Windows-1252 lacks become '?'.
-std::string Cp1252ToUtf8(std::string_view text);
-std::string Utf8ToCp1252(std::string_view text);
 
 }  // namespace xb

@@ -29,13 +29,14 @@ Status ReadGroup(const std::string& path, std::vector<std::string>& tags) {
     uint64_t size = 0;
     Status s = FileSize(fd, size, path);
     std::string text;
-    if (s && size > kMaxGroupBytes) s = Status::Error(e4index, path + ": group file is too large");
-    if (s) {
+    if (s.ok() && size > kMaxGroupBytes)
+        s = Status::Error(e4index, path + ": group file is too large");
+    if (s.ok()) {
         text.resize(size);
         s = ReadAt(fd, text.data(), text.size(), 0, path);
     }
     ::close(fd);
-    if (!s) return s;
+    if (!s.ok()) return s;
 
     size_t pos = 0;
     bool first = true;

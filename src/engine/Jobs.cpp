@@ -16,7 +16,7 @@ Status RunJobs(const std::vector<std::function<Status()>>& jobs) {
     auto work = [&] {
         for (size_t i = next++; i < jobs.size() && !failed; i = next++) {
             results[i] = jobs[i]();
-            if (!results[i]) failed = true;
+            if (!results[i].ok()) failed = true;
         }
     };
     std::thread helper;
@@ -30,7 +30,7 @@ Status RunJobs(const std::vector<std::function<Status()>>& jobs) {
     work();
     if (helper.joinable()) helper.join();
     for (const Status& s : results)
-        if (!s) return s;
+        if (!s.ok()) return s;
     return Status::Ok();
 }
 

@@ -39,12 +39,12 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
         return Status::Error(e4index, "index file " + path + " is damaged: " + what);
     };
     uint64_t size = 0;
-    if (Status s = FileSize(m.fd, size, path); !s) return s;
+    if (Status s = FileSize(m.fd, size, path); !s.ok()) return s;
     if (size < kPage)
         return bad("it is " + std::to_string(size) + " bytes long, shorter than its header page");
     if (size > kMaxFileEnd + kPage) size = kMaxFileEnd + kPage;
     m.fileEnd = size / kPage * kPage;
-    if (Status s = ReadAt(m.fd, m.hdr, kPage, 0, path); !s) return s;
+    if (Status s = ReadAt(m.fd, m.hdr, kPage, 0, path); !s.ok()) return s;
     const uint8_t* h = m.hdr;
     uint16_t sig = Get16(h + kOffSignature);
     if (!SignatureOk(sig))
@@ -132,13 +132,13 @@ Status NtxIndex::setChangingMark(const std::string& path, bool on) {
                              "cannot open index file " + path + ": " + std::strerror(errno));
     uint8_t sig[2];
     Status s = ReadAt(fd, sig, sizeof sig, 0, path);
-    if (s && !SignatureOk(Get16(sig)))
+    if (s.ok() && !SignatureOk(Get16(sig)))
         s = Status::Error(e4index, "index file " + path +
                                        " is damaged: its signature is not that "
                                        "of an NTX file");
     const uint8_t mark = on ? kChangingMark : 0;
-    if (s) s = WriteAt(fd, &mark, 1, kOffMark, path);
-    if (s) s = SyncFd(fd, path);
+    if (s.ok()) s = WriteAt(fd, &mark, 1, kOffMark, path);
+    if (s.ok()) s = SyncFd(fd, path);
     ::close(fd);
     return s;
 }

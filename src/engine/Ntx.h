@@ -110,20 +110,20 @@ class NtxIndex {
 
     // The cursor. Each returns r4success at an entry, r4eof past the last (next) or when empty,
     // r4bof before the first (prev), or a negative code on a damaged page.
-    int top();
-    int bottom();
-    int next();
-    int prev();
+    [[nodiscard]] int top();
+    [[nodiscard]] int bottom();
+    [[nodiscard]] int next();
+    [[nodiscard]] int prev();
     // Moves to the first entry whose key is not below key, comparing only key.size() bytes
     // (a shorter key is a partial-key seek): r4success when that entry's first key.size() bytes
     // equal key, r4after when it is greater, r4eof when there is none.
-    int seek(std::string_view key);
+    [[nodiscard]] int seek(std::string_view key);
     // Moves to the entry (key, recno) or the first entry after it: r4success when found.
-    int seekEntry(std::string_view key, uint32_t recno);
+    [[nodiscard]] int seekEntry(std::string_view key, uint32_t recno);
     // The entries whose first from.size() bytes are not below from and whose first through.size()
     // bytes are not above through, counted page by page without moving the cursor; a negative
     // code on a damaged page.
-    long count(std::string_view from, std::string_view through);
+    [[nodiscard]] long count(std::string_view from, std::string_view through);
     // The message of the last call that failed, naming the file and the fault.
     const std::string& lastError() const;
     bool positioned() const;       // the cursor stands on an entry

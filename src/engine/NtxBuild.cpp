@@ -77,7 +77,7 @@ struct Builder {
     }
     bool drain() {
         if (out.empty()) return true;
-        if (Status s = WriteAt(fd, out.data(), out.size(), outStart, tmpPath); !s) {
+        if (Status s = WriteAt(fd, out.data(), out.size(), outStart, tmpPath); !s.ok()) {
             error = s;
             return false;
         }

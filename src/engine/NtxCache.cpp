@@ -86,7 +86,7 @@ void NtxIndex::Impl::buildSlotTable() {
 }
 
 int NtxIndex::Impl::writePage(CachedPage* p) {
-    if (Status s = WriteAt(fd, p->d, kPage, p->off, path); !s) {
+    if (Status s = WriteAt(fd, p->d, kPage, p->off, path); !s.ok()) {
         broken = true;
         return failStatus(s);
     }
@@ -121,7 +121,7 @@ int NtxIndex::Impl::writePages(std::vector<CachedPage*>& pages) {
             run.resize(inRun.size() * kPage);
             for (size_t k = 0; k < inRun.size(); ++k)
                 std::memcpy(&run[k * kPage], inRun[k]->d, kPage);
-            if (Status s = WriteAt(fd, run.data(), run.size(), inRun[0]->off, path); !s) {
+            if (Status s = WriteAt(fd, run.data(), run.size(), inRun[0]->off, path); !s.ok()) {
                 broken = true;
                 return failStatus(s);
             }
@@ -205,8 +205,8 @@ int NtxIndex::Impl::load(uint32_t off, CachedPage*& out) {
     // Pages allocated but not yet written lie past the file's end: a run may come up short.
     size_t got = 0;
     Status s = ReadAt(fd, into, run * kPage, off, path, &got);
-    if (s && got < kPage) s = ReadAt(fd, p->d, kPage, off, path);  // the end-of-file error
-    if (!s) {
+    if (s.ok() && got < kPage) s = ReadAt(fd, p->d, kPage, off, path);  // the end-of-file error
+    if (!s.ok()) {
         spare.push_back(p);
         return failStatus(s);
     }
@@ -259,7 +259,7 @@ int NtxIndex::Impl::nextFree(uint32_t off, uint32_t& next) {
     if (CachedPage* hit = map.find(off)) {
         pg = hit->d;
     } else {
-        if (Status s = ReadAt(fd, buf, kPage, off, path); !s) return failStatus(s);
+        if (Status s = ReadAt(fd, buf, kPage, off, path); !s.ok()) return failStatus(s);
         pg = buf;
     }
     uint16_t o = SlotOf(pg, 0);

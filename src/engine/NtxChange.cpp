@@ -7,6 +7,7 @@
 // byte alone or zero it when they rewrite the header, which only drops our warning.
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
 #include <vector>
 
@@ -22,7 +23,7 @@ int NtxIndex::Impl::writeHeader(bool mark) {
     Put32(hdr + kOffRoot, root);
     Put32(hdr + kOffFree, freeHead);
     hdr[kOffMark] = mark ? kChangingMark : 0;
-    if (Status s = WriteAt(fd, hdr, kPage, 0, path); !s) {
+    if (Status s = WriteAt(fd, hdr, kPage, 0, path); !s.ok()) {
         broken = true;
         return failStatus(s);
     }
@@ -34,7 +35,7 @@ int NtxIndex::Impl::markChanging() {
     if (marked) return 0;
     ++version;
     if (int rc = writeHeader(true)) return rc;
-    if (Status s = SyncFd(fd, path); !s) return failStatus(s);
+    if (Status s = SyncFd(fd, path); !s.ok()) return failStatus(s);
     marked = true;
     markedAt = changes;
     return 0;
@@ -55,13 +56,10 @@ int NtxIndex::Impl::beginChange() {
     return 0;
 }
 
-int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
-    struct Step {
-        uint32_t off;
-        int idx;
-    };
-    std::array<Step, kMaxDepth> steps;
-    int n = 0;
+int NtxIndex::Impl::findPath(const uint8_t* key, uint32_t rec, ChangePath& steps, int& n,
+                             int& foundLevel) {
+    n = 0;
+    foundLevel = -1;
     uint32_t off = root;
     for (;;) {
         if (n >= kMaxDepth) return tooDeep();
@@ -69,18 +67,30 @@ int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
         if (int rc = fetch(off, p)) return rc;
         // Appends mostly go past a page's last entry: one comparison finds that.
         const int count = Count(p->d);
-        int i = count > 0 && compareEntry(p->d, count - 1, key, rec) < 0
-                    ? count
-                    : lowerBound(p->d, key, rec);
-        if (i < count && compareEntry(p->d, i, key, rec) == 0)
-            return fail(e4index, "index file " + path + " already holds record " +
-                                     std::to_string(rec) + " under that key");
+        const int i = count > 0 && compareEntry(p->d, count - 1, key, rec) < 0
+                          ? count
+                          : lowerBound(p->d, key, rec);
+        assert(i >= 0 && i <= count);  // a place among the page's entries, or after the last
         steps[n++] = {off, i};
-        uint32_t c = Child(p->d, i);
-        if (c == 0) break;
+        if (i < count && compareEntry(p->d, i, key, rec) == 0) {
+            foundLevel = n - 1;
+            return 0;
+        }
+        const uint32_t c = Child(p->d, i);
+        if (c == 0) return 0;
         off = c;
     }
+}
+
+int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
+    ChangePath steps;
+    int n = 0, foundLevel = -1;
+    if (int rc = findPath(key, rec, steps, n, foundLevel)) return rc;
+    if (foundLevel >= 0)
+        return fail(e4index, "index file " + path + " already holds record " + std::to_string(rec) +
+                                 " under that key");
     if (int rc = beginChange()) return rc;
+    assert(n > 0 && keySize <= kNtxMaxKey);  // the walk ended on a leaf; the key fits the item
 
     std::array<uint8_t, 8 + kNtxMaxKey> item{};
     Put32(item.data(), 0);
@@ -141,28 +151,9 @@ int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
 }
 
 int NtxIndex::Impl::remove(const uint8_t* key, uint32_t rec) {
-    struct Step {
-        uint32_t off;
-        int idx;
-    };
-    std::array<Step, kMaxDepth> steps;
-    int n = 0;
-    uint32_t off = root;
-    int foundLevel = -1;
-    for (;;) {
-        if (n >= kMaxDepth) return tooDeep();
-        CachedPage* p;
-        if (int rc = fetch(off, p)) return rc;
-        int i = lowerBound(p->d, key, rec);
-        steps[n++] = {off, i};
-        if (i < Count(p->d) && compareEntry(p->d, i, key, rec) == 0) {
-            foundLevel = n - 1;
-            break;
-        }
-        uint32_t c = Child(p->d, i);
-        if (c == 0) break;
-        off = c;
-    }
+    ChangePath steps;
+    int n = 0, foundLevel = -1;
+    if (int rc = findPath(key, rec, steps, n, foundLevel)) return rc;
     if (foundLevel < 0)
         return fail(e4index, "index file " + path + " holds no entry for record " +
                                  std::to_string(rec) + " under that key");
@@ -303,7 +294,7 @@ int NtxIndex::Impl::flush(bool durable) {
     const bool wrote = !dirty.empty();
     if (int rc = writePages(dirty)) return rc;
     if (durable && (wrote || marked || headerDirty)) {
-        if (Status s = SyncFd(fd, path); !s) return failStatus(s);
+        if (Status s = SyncFd(fd, path); !s.ok()) return failStatus(s);
     }
     if (marked || headerDirty) {
         // A mark set ahead of a change that never came leaves the file as it was.
@@ -315,7 +306,7 @@ int NtxIndex::Impl::flush(bool durable) {
         }
         if (!broken) marked = false;
         if (durable) {
-            if (Status s = SyncFd(fd, path); !s) return failStatus(s);
+            if (Status s = SyncFd(fd, path); !s.ok()) return failStatus(s);
         }
     }
     if (broken)

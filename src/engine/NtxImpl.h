@@ -252,6 +252,11 @@ struct NtxIndex::Impl {
     int markChanging();
     // Called before every change.
     int beginChange();
+    // The way from the root down to where the entry (key, rec) lies or belongs: each page and the
+    // place of the first entry not below it there, root first, in steps[0..n). The walk stops at
+    // the page that holds the entry (foundLevel is its level) or at a leaf (foundLevel is -1).
+    using ChangePath = std::array<Level, ntx::kMaxDepth>;
+    int findPath(const uint8_t* key, uint32_t rec, ChangePath& steps, int& n, int& foundLevel);
     int insert(const uint8_t* key, uint32_t rec);
     int remove(const uint8_t* key, uint32_t rec);
     // Joins right into left around the parent's separator sep and frees right.

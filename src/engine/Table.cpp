@@ -125,13 +125,13 @@ Status Table::attachTag(const std::string& name, const std::string& tagPath,
                         std::unique_ptr<Tag>& out) {
     auto tag = std::make_unique<Tag>();
     tag->name_ = name;
-    if (Status s = NtxIndex::open(tagPath, dbf_->readOnly(), tag->index_); !s) return s;
+    if (Status s = NtxIndex::open(tagPath, dbf_->readOnly(), tag->index_); !s.ok()) return s;
     tag->index_->setCacheLimit(engine_->settings.cachePages);
     const NtxSpec& spec = tag->index_->spec();
-    if (Status s = Expr::parse(spec.keyExpr, fields(), tag->key_); !s)
+    if (Status s = Expr::parse(spec.keyExpr, fields(), tag->key_); !s.ok())
         return Status::Error(e4index, tagPath + ": key expression: " + s.message);
     if (!spec.forExpr.empty()) {
-        if (Status s = Expr::parse(spec.forExpr, fields(), tag->filter_); !s)
+        if (Status s = Expr::parse(spec.forExpr, fields(), tag->filter_); !s.ok())
             return Status::Error(e4index, tagPath + ": FOR condition: " + s.message);
         if (tag->filter_.type() != ExprType::Logical)
             return Status::Error(e4index, tagPath + ": FOR condition is not logical");
@@ -151,13 +151,13 @@ Status Table::openGroup() {
     std::string groupPath = ResolvePath(dir_, base_ + ".cgp");
     if (!FileExists(groupPath)) return Status::Ok();
     std::vector<std::string> names;
-    if (Status s = ReadGroup(groupPath, names); !s) return s;
+    if (Status s = ReadGroup(groupPath, names); !s.ok()) return s;
     for (const auto& n : names) {
         std::string tagPath = ResolvePath(dir_, n + ".ntx");
         // A listed tag whose file is gone is simply not there; looking it up fails later.
         if (!FileExists(tagPath)) continue;
         std::unique_ptr<Tag> tag;
-        if (Status s = attachTag(n, tagPath, tag); !s) return s;
+        if (Status s = attachTag(n, tagPath, tag); !s.ok()) return s;
         tags_.push_back(std::move(tag));
     }
     return Status::Ok();
@@ -166,7 +166,7 @@ Status Table::openGroup() {
 int Table::load(long recno, bool inOrder) {
     const uint32_t r = static_cast<uint32_t>(recno);
     if (Status s = inOrder ? dbf_->readInOrder(r, record_.data()) : dbf_->read(r, record_.data());
-        !s)
+        !s.ok())
         return fail(s.code, s.message);
     originalStale_ = true;
     recno_ = recno;
@@ -194,10 +194,10 @@ int Table::writeBack() {
         // the tags without a change, so closing clears their marks again.
         for (auto& t : tags_) {
             if (!t->holds(record_.data())) continue;
-            if (Status s = t->index_->prepareChange(); !s) return fail(s.code, s.message);
+            if (Status s = t->index_->prepareChange(); !s.ok()) return fail(s.code, s.message);
         }
         uint32_t got = 0;
-        if (Status s = dbf_->append(record_.data(), got); !s) {
+        if (Status s = dbf_->append(record_.data(), got); !s.ok()) {
             pendingAppend_ = false;
             atEof();
             return fail(s.code, s.message);
@@ -208,14 +208,14 @@ int Table::writeBack() {
             if (!t->holds(record_.data())) continue;
             t->keyOf(record_.data(), keyA_);
             Status s = t->index_->insert(keyA_, static_cast<uint32_t>(recno_));
-            if (!s && first) first = s;
+            if (!s.ok() && first.ok()) first = s;
         }
         pendingAppend_ = false;
         original_ = record_;
         originalStale_ = false;
         changed_ = false;
         tagSynced_ = false;
-        if (!first) return fail(first.code, first.message);
+        if (!first.ok()) return fail(first.code, first.message);
         return r4success;
     }
     if (!changed_ || recno_ < 1 || eof_) return r4success;
@@ -231,10 +231,10 @@ int Table::writeBack() {
         if (had) t.keyOf(original_.data(), keyA_);
         if (has) t.keyOf(record_.data(), keyB_);
         if (had && has && keyA_ == keyB_) continue;
-        if (Status s = t.index_->prepareChange(); !s) return fail(s.code, s.message);
+        if (Status s = t.index_->prepareChange(); !s.ok()) return fail(s.code, s.message);
         moving |= i < 64 ? uint64_t{1} << i : 0;
     }
-    if (Status s = dbf_->write(static_cast<uint32_t>(recno_), record_.data()); !s)
+    if (Status s = dbf_->write(static_cast<uint32_t>(recno_), record_.data()); !s.ok())
         return fail(s.code, s.message);
     original_.swap(record_);  // original_ now holds the written image, record_ the old one
     Status first;
@@ -247,16 +247,16 @@ int Table::writeBack() {
         if (had && has && keyA_ == keyB_) continue;
         if (had) {
             Status s = t.index_->remove(keyA_, static_cast<uint32_t>(recno_));
-            if (!s && first) first = s;
+            if (!s.ok() && first.ok()) first = s;
         }
         if (has) {
             Status s = t.index_->insert(keyB_, static_cast<uint32_t>(recno_));
-            if (!s && first) first = s;
+            if (!s.ok() && first.ok()) first = s;
         }
         if (&t == selected_) tagSynced_ = false;
     }
     record_ = original_;
-    if (!first) return fail(first.code, first.message);
+    if (!first.ok()) return fail(first.code, first.message);
     return r4success;
 }
 
@@ -314,7 +314,8 @@ int Table::skip(long n) {
         if (target > static_cast<long>(dbf_->recordCount())) return atEof();
         if (target < 1) {
             if (dbf_->recordCount() == 0) return atEof();
-            load(1);
+            // A first record that cannot be read is the move's failure, not a quiet r4bof.
+            if (int rc = load(1); rc < 0) return rc;
             bof_ = true;
             return r4bof;
         }
@@ -408,19 +409,19 @@ int Table::refresh() {
 int Table::flush() {
     int rc = writeBack();
     if (rc < 0) return rc;
-    if (Status s = dbf_->flush(); !s) return fail(s.code, s.message);
+    if (Status s = dbf_->flush(); !s.ok()) return fail(s.code, s.message);
     for (auto& t : tags_)
-        if (Status s = t->index_->flush(); !s) return fail(s.code, s.message);
+        if (Status s = t->index_->flush(); !s.ok()) return fail(s.code, s.message);
     return r4success;
 }
 
 int Table::close() {
     int rc = writeBack();
     Status s = dbf_->close();
-    if (rc >= 0 && !s) rc = fail(s.code, s.message);
+    if (rc >= 0 && !s.ok()) rc = fail(s.code, s.message);
     for (auto& t : tags_) {
         Status ts = t->index_->sync();
-        if (rc >= 0 && !ts) rc = fail(ts.code, ts.message);
+        if (rc >= 0 && !ts.ok()) rc = fail(ts.code, ts.message);
     }
     tags_.clear();
     selected_ = nullptr;
@@ -433,7 +434,7 @@ int Table::pack() {
     keep.reserve(dbf_->recordCount());
     std::string rec(dbf_->recordLength(), ' ');
     for (uint32_t r = 1; r <= dbf_->recordCount(); ++r) {
-        if (Status s = dbf_->readInOrder(r, rec.data()); !s) return fail(s.code, s.message);
+        if (Status s = dbf_->readInOrder(r, rec.data()); !s.ok()) return fail(s.code, s.message);
         if (rec[0] != '*') keep.push_back(r);
     }
     return rewrite(keep);
@@ -467,7 +468,7 @@ class RecordPass {
             const uint32_t n = std::min(perBlock_, db_.recordCount() - recno + 1);
             block_.resize(static_cast<size_t>(n) * length_);
             count_ = 0;
-            if (Status s = db_.readRecords(recno, n, block_.data()); !s) return s;
+            if (Status s = db_.readRecords(recno, n, block_.data()); !s.ok()) return s;
             first_ = recno;
             count_ = n;
         }
@@ -495,7 +496,7 @@ Status BuildTag(const DbfFile& db, const Tag& tag, const NtxSpec& spec,
     std::string key;
     for (size_t i = 0; i < total; ++i) {
         const char* record = nullptr;
-        if (Status s = pass.get(keep ? (*keep)[i] : static_cast<uint32_t>(i + 1), record); !s)
+        if (Status s = pass.get(keep ? (*keep)[i] : static_cast<uint32_t>(i + 1), record); !s.ok())
             return s;
         if (!tag.holds(record)) continue;
         tag.keyOf(record, key);
@@ -516,7 +517,7 @@ Status WriteKept(const DbfFile& db, const std::string& tmp, const std::vector<ui
     std::string header = db.headerImage();
     uint32_t n = static_cast<uint32_t>(keep.size());
     for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>((n >> (8 * i)) & 0xFF);
-    if (Status s = WriteAt(fd, header.data(), header.size(), 0, tmp); !s) return abandon(s);
+    if (Status s = WriteAt(fd, header.data(), header.size(), 0, tmp); !s.ok()) return abandon(s);
     const size_t len = db.recordLength();
     const size_t perBlock = std::max<size_t>(1, kCopyBytes / len);
     std::string block;
@@ -525,20 +526,21 @@ Status WriteKept(const DbfFile& db, const std::string& tmp, const std::vector<ui
     RecordPass pass(db);
     for (size_t i = 0; i < keep.size(); ++i) {
         const char* record = nullptr;
-        if (Status s = pass.get(keep[i], record); !s) return abandon(s);
+        if (Status s = pass.get(keep[i], record); !s.ok()) return abandon(s);
         block.append(record, len);
         if (block.size() >= perBlock * len || i + 1 == keep.size()) {
             if (i + 1 == keep.size()) block += '\x1A';
-            if (Status s = WriteAt(fd, block.data(), block.size(), at, tmp); !s) return abandon(s);
+            if (Status s = WriteAt(fd, block.data(), block.size(), at, tmp); !s.ok())
+                return abandon(s);
             at += block.size();
             block.clear();
         }
     }
     if (keep.empty()) {
         char eof = 0x1A;
-        if (Status s = WriteAt(fd, &eof, 1, at, tmp); !s) return abandon(s);
+        if (Status s = WriteAt(fd, &eof, 1, at, tmp); !s.ok()) return abandon(s);
     }
-    if (Status s = SyncFd(fd, tmp); !s) return abandon(s);
+    if (Status s = SyncFd(fd, tmp); !s.ok()) return abandon(s);
     if (::close(fd) != 0) return Status::Error(e4write, tmp + ": " + std::strerror(errno));
     return Status::Ok();
 }
@@ -567,12 +569,12 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
             return BuildTag(*dbf_, *tag, tag->index().spec(), &keep, path);
         });
     }
-    if (Status s = RunJobs(jobs); !s) return giveUp(s);
+    if (Status s = RunJobs(jobs); !s.ok()) return giveUp(s);
     std::unique_ptr<DbfFile> newDbf;
-    if (Status s = DbfFile::open(tmp, false, newDbf); !s) return giveUp(s);
+    if (Status s = DbfFile::open(tmp, false, newDbf); !s.ok()) return giveUp(s);
     std::vector<std::unique_ptr<NtxIndex>> newIndexes(tags_.size());
     for (size_t i = 0; i < tags_.size(); ++i) {
-        if (Status s = NtxIndex::open(tagTmp[i], false, newIndexes[i]); !s) return giveUp(s);
+        if (Status s = NtxIndex::open(tagTmp[i], false, newIndexes[i]); !s.ok()) return giveUp(s);
         newIndexes[i]->setCacheLimit(engine_->settings.cachePages);
     }
 
@@ -585,7 +587,7 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
     };
     for (auto& t : tags_) {
         const bool sound = t->index_->sync().ok();
-        if (Status s = NtxIndex::setChangingMark(t->path(), true); !s) {
+        if (Status s = NtxIndex::setChangingMark(t->path(), true); !s.ok()) {
             putBack();
             return giveUp(s);
         }
@@ -606,7 +608,7 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
     for (size_t i = 0; i < tags_.size(); ++i) {
         const std::string target = tags_[i]->path();
         if (RenameFile(tagTmp[i], target) != 0) {
-            if (done)
+            if (done.ok())
                 done = Status::Error(e4write,
                                      "cannot replace " + target + ": " + std::strerror(errno));
             RemoveFile(tagTmp[i]);
@@ -620,10 +622,10 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
         if (selected_ == tags_[i].get()) selected_ = nullptr;
         tags_.erase(tags_.begin() + static_cast<long>(i));
     }
-    if (Status s = SyncDir(dir_); done && !s) done = s;
+    if (Status s = SyncDir(dir_); done.ok() && !s.ok()) done = s;
     pendingAppend_ = false;
     atEof();
-    if (!done) return fail(done.code, done.message);
+    if (!done.ok()) return fail(done.code, done.message);
     return r4success;
 }
 
@@ -637,10 +639,10 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
     for (const auto& sp : specs) {
         auto tag = std::make_unique<Tag>();
         tag->name_ = sp.name;
-        if (Status s = Expr::parse(sp.keyExpr, fields(), tag->key_); !s)
+        if (Status s = Expr::parse(sp.keyExpr, fields(), tag->key_); !s.ok())
             return fail(s.code, s.message);
         if (!sp.forExpr.empty()) {
-            if (Status s = Expr::parse(sp.forExpr, fields(), tag->filter_); !s)
+            if (Status s = Expr::parse(sp.forExpr, fields(), tag->filter_); !s.ok())
                 return fail(s.code, s.message);
             if (tag->filter_.type() != ExprType::Logical)
                 return fail(e4expr, path_ + ": FOR condition " + sp.forExpr + " is not logical");
@@ -674,7 +676,7 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
         built.push_back(TempPathFor(tagPaths[i]));
         jobs.push_back([&, i] { return BuildTag(*dbf_, *made[i], nspecs[i], nullptr, built[i]); });
     }
-    if (Status s = RunJobs(jobs); !s) {
+    if (Status s = RunJobs(jobs); !s.ok()) {
         for (const auto& p : built) RemoveFile(p);
         return fail(e4create, s.message);
     }
@@ -694,11 +696,11 @@ int Table::createIndex(const std::string& group, const std::vector<TagSpec>& spe
             return fail(e4create, "cannot replace " + tagPaths[i] + ": " + std::strerror(err));
         }
     }
-    if (Status s = SyncDir(dir_); !s) return fail(e4create, s.message);
-    if (Status s = WriteGroup(groupPath, names); !s) return fail(e4create, s.message);
+    if (Status s = SyncDir(dir_); !s.ok()) return fail(e4create, s.message);
+    if (Status s = WriteGroup(groupPath, names); !s.ok()) return fail(e4create, s.message);
     for (size_t i = 0; i < specs.size(); ++i) {
         std::unique_ptr<Tag> tag;
-        if (Status s = attachTag(specs[i].name, tagPaths[i], tag); !s)
+        if (Status s = attachTag(specs[i].name, tagPaths[i], tag); !s.ok())
             return fail(s.code, s.message);
         tags_.push_back(std::move(tag));
     }

@@ -100,28 +100,29 @@ class Table {
     }
     Tag* selected() const { return selected_; }
 
-    int top();
-    int bottom();
-    int skip(long n = 1);
-    int seek(std::string_view key);
-    int go(long recno);
+    [[nodiscard]] int top();
+    [[nodiscard]] int bottom();
+    [[nodiscard]] int skip(long n = 1);
+    [[nodiscard]] int seek(std::string_view key);
+    [[nodiscard]] int go(long recno);
     long recno() const { return recno_; }
     long recCount() const;
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
 
-    int appendBlank();
+    [[nodiscard]] int appendBlank();
     void setDeleted(bool deleted);
     bool deleted() const { return record_[0] == '*'; }
-    int refresh();  // writes a pending change of the current record
-    int flush();    // refresh(), then the header and every tag
-    int pack();     // drops deleted records, rebuilds the open tags; atomic replacement
-    int zap(long first, long count);  // removes records first..first+count-1; atomic replacement
-    int close();  // flush, sync, close; the table object is destroyed by the engine
+    [[nodiscard]] int refresh();  // writes a pending change of the current record
+    [[nodiscard]] int flush();    // refresh(), then the header and every tag
+    [[nodiscard]] int pack();  // drops deleted records, rebuilds the open tags; atomic replacement
+    [[nodiscard]] int zap(long first,
+                          long count);  // removes records first..first+count-1; atomic replacement
+    [[nodiscard]] int close();  // flush, sync, close; the table object is destroyed by the engine
 
     // Writes the group file <dir>/<group>.cgp and one .ntx per tag, built from the records.
     // With safety on, an existing file is not overwritten (e4create).
-    int createIndex(const std::string& group, const std::vector<TagSpec>& tags);
+    [[nodiscard]] int createIndex(const std::string& group, const std::vector<TagSpec>& tags);
 
     // The current record image (deletion byte first) and marking it changed.
     const char* record() const { return record_.data(); }
@@ -133,15 +134,16 @@ class Table {
     explicit Table(Engine* engine);
 
     int fail(int code, const std::string& message);
-    int load(long recno, bool inOrder = false);  // reads a record into the image
-    int writeBack();                    // a pending change (or append) to the tags and the file
-    int position(int rc);               // after a tag move: loads the record under the tag cursor
-    int atEof();                        // the state past the last record
-    int syncTagCursor(bool& onRecord);  // puts the selected tag's cursor on the current record
-    int rewrite(const std::vector<uint32_t>& keep);  // pack and zap
-    Status openGroup();
-    Status attachTag(const std::string& name, const std::string& tagPath,
-                     std::unique_ptr<Tag>& out);
+    [[nodiscard]] int load(long recno, bool inOrder = false);  // reads a record into the image
+    [[nodiscard]] int writeBack();       // a pending change (or append) to the tags and the file
+    [[nodiscard]] int position(int rc);  // after a tag move: loads the record under the tag cursor
+    int atEof();                         // the state past the last record
+    [[nodiscard]] int syncTagCursor(
+        bool& onRecord);  // puts the selected tag's cursor on the current record
+    [[nodiscard]] int rewrite(const std::vector<uint32_t>& keep);  // pack and zap
+    [[nodiscard]] Status openGroup();
+    [[nodiscard]] Status attachTag(const std::string& name, const std::string& tagPath,
+                                   std::unique_ptr<Tag>& out);
 
     Engine* engine_;
     std::string path_, alias_, dir_, base_;

@@ -7,7 +7,7 @@
 #include "data/Maintenance.h"
 #include "data/Messages.h"
 #include "data/WriteRecovery.h"
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "entry/Ledger.h"
 
 namespace kvl {
@@ -41,8 +41,7 @@ bool Landed(const Ledger& ledger, long recno, std::string_view intended, const Q
         code4exit(cb);
     }
     if (recno > d4recCountDo(ledger.entries)) return false;
-    d4go(ledger.entries, recno);
-    error4exitTest(cb);
+    GoToRecord(ledger.entries, recno);
     return d4recordImage(ledger.entries) == intended;
 }
 
@@ -59,8 +58,7 @@ SaveOutcome Store(const Ledger& ledger, void (*store)(), void (*readyForAnother)
     std::string before;
     bool written = true;
     if (change) {
-        d4go(ledger.entries, ledger.selection);
-        error4exitTest(cb);
+        GoToRecord(ledger.entries, ledger.selection);
         before = d4recordImage(ledger.entries);
         store();
     } else {
@@ -110,8 +108,7 @@ bool CheckNoFits(long checkNo) {
 
 bool PrepareExpenseBuffer(int defaultFolder) {
     if (CurrentExpenseRecord != 0) {
-        d4go(dbExpenses, CurrentExpenseRecord);
-        error4exitTest(cb);
+        GoToRecord(dbExpenses, CurrentExpenseRecord);
         LoadExpenseRecord();
         return true;
     }
@@ -128,8 +125,7 @@ bool PrepareExpenseBuffer(int defaultFolder) {
 
 bool PrepareIncomeBuffer(int defaultFolder) {
     if (CurrentIncomeRecord != 0) {
-        d4go(dbIncome, CurrentIncomeRecord);
-        error4exitTest(cb);
+        GoToRecord(dbIncome, CurrentIncomeRecord);
         LoadIncomeRecord();
         return true;
     }
@@ -209,8 +205,7 @@ SaveOutcome SaveIncome(const IncomeFields& fields) {
 }
 
 void DeleteEntry(const Ledger& ledger) {
-    d4go(ledger.entries, ledger.selection);
-    error4exitTest(cb);
+    GoToRecord(ledger.entries, ledger.selection);
     d4delete(ledger.entries);
     error4exitTest(cb);
     ledger.selection = 0;

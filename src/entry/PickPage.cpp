@@ -36,8 +36,7 @@ QList<PickRow> PickPage::FillPage(const Ledger& ledger, int* highlighted) {
     const int end = std::min(TopIndex + kPageRows, listed());
     for (int i = TopIndex; i < end; ++i) {
         const long record = RecordList[static_cast<size_t>(i)];
-        d4go(ledger.entries, record);
-        error4exitTest(cb);
+        GoToRecord(ledger.entries, record);
         if (record == HighlightRecord) *highlighted = static_cast<int>(rows.size());
         rows.append({ledger.rowCells(), record});
     }

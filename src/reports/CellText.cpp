@@ -9,7 +9,7 @@
 
 #include "data/Clock.h"
 #include "data/DbUtil.h"
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "reports/RptUtil.h"
 
 namespace kvl {

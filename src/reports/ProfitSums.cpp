@@ -58,7 +58,7 @@ struct ProfitTable {
             if (std::strncmp(f4str(date), endKey.constData(), 8) > 0) break;
             if (FolderSelected(f4int(folder)) < 0) continue;
             double value = 0;
-            f4double2(amount, &value);
+            (void)f4double2(amount, &value);  // no number reads as 0, as a blank amount does
             *(flags.Flagged(f4int(account)) ? flagged : other) += ToCents(value);
         }
     }

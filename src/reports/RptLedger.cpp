@@ -46,7 +46,7 @@ struct LedgerTable {
     bool Selected() const { return FolderSelected(f4int(folder)) >= 0; }
     long long Cents() const {
         double value = 0;
-        f4double2(amount, &value);
+        (void)f4double2(amount, &value);  // no number reads as 0, as a blank amount does
         return ToCents(value);
     }
     void Skip(Walked& walked) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 
 namespace kvl {
 

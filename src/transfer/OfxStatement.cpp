@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "transfer/StatementValues.h"
 
 namespace kvl {

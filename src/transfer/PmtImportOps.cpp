@@ -11,8 +11,7 @@
 #include "data/Progress.h"
 #include "data/StagedChange.h"
 #include "data/dbFiles.h"
-#include "engine/NumberText.h"
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 
 namespace kvl {
 
@@ -38,19 +37,6 @@ bool InRange(const QDate& date, const QDate& from, const QDate& through) {
     return date.isValid() && date >= from && date <= through;
 }
 
-bool FitsAmount(FIELD4* field, double value) {
-    std::string text;
-    xb::FormatNumber(value, field->desc().length, field->desc().decimals, text);
-    return text.find('*') == std::string::npos;
-}
-
-void SelectRecordOrder(DATA4* table) {
-    code4errTagName(cb, 0);
-    TAG4* none = d4tag(table, "");
-    code4errTagName(cb, 1);
-    d4tagSelect(table, none);
-}
-
 // Opens the payment file read-only, without its group, putting the engine's settings back.
 DATA4* OpenPaymentTable(const QString& path) {
     const int autoOpen = code4autoOpen(cb, 0);
@@ -60,7 +46,7 @@ DATA4* OpenPaymentTable(const QString& path) {
     cb->settings.readOnly = readOnly;
     code4autoOpen(cb, autoOpen);
     if (code4errorCode(cb, 0) < 0) {
-        if (table) d4close(table);
+        if (table) (void)d4close(table);  // read-only, and refused already
         return nullptr;
     }
     return table;
@@ -105,7 +91,7 @@ std::optional<std::vector<Payment>> ReadPaymentFile(const QString& path) {
     if (!amount) missing << QStringLiteral("PAMT");
     if (!invoice) missing << QStringLiteral("IVNO");
     if (!missing.isEmpty()) {
-        d4close(table);
+        (void)d4close(table);  // read-only: its close has nothing to lose
         NotPaymentFile(
             path, QStringLiteral("it has no %1 field.").arg(missing.join(QStringLiteral(", "))));
         return std::nullopt;
@@ -116,14 +102,14 @@ std::optional<std::vector<Payment>> ReadPaymentFile(const QString& path) {
     while (rc == r4success) {
         Payment p;
         p.date = KeyToDate(f4str(date));
-        f4double2(amount, &p.amount);
+        (void)f4double2(amount, &p.amount);  // no number reads as 0, as a blank amount does
         p.invoice = FieldText(invoice).trimmed();
         payments.push_back(std::move(p));
         rc = d4skip(table, 1);
     }
     const std::string error = cb->errorMessage();
     code4errorCode(cb, 0);
-    d4close(table);
+    (void)d4close(table);  // read-only: its close has nothing to lose
     code4errorCode(cb, 0);
     if (rc < 0) {
         NotPaymentFile(path, QStringLiteral("it cannot be read (%1).")
@@ -157,7 +143,7 @@ ImportOutcome ImportPayments(const std::vector<Payment>& payments, const Payment
     k = 0;
     for (const Payment& p : payments) {
         if (InRange(p.date, import.from, import.through)) {
-            if (!FitsAmount(fIncAmt, p.amount)) {
+            if (!NumberFits(fIncAmt, p.amount)) {
                 ShowProgress(false, QString());
                 ShowMessage(MsgKind::Warning,
                             QStringLiteral("The payment on invoice #%1 dated %2 is %3, too large "

@@ -8,7 +8,6 @@
 #include "data/Messages.h"
 #include "data/StagedChange.h"
 #include "data/dbFiles.h"
-#include "engine/NumberText.h"
 
 namespace kvl {
 
@@ -21,14 +20,6 @@ struct Rescaled {
 
 void Warn(const QString& text) {
     ShowMessage(MsgKind::Warning, text);
-}
-
-// Whether the engine can store value in the field: a number too wide for it would be stored as
-// asterisks, which read back as no amount at all.
-bool Fits(FIELD4* field, double value) {
-    std::string text;
-    xb::FormatNumber(value, field->desc().length, field->desc().decimals, text);
-    return text.find('*') == std::string::npos;
 }
 
 QString Money(double value) {
@@ -68,7 +59,7 @@ ChangeResult ApplyRateChange(const RateChange& change, long* changed) {
         if (ExpenseBuffer.date > through) break;
         if (ExpenseBuffer.account == change.account && ExpenseBuffer.date >= from) {
             const double amount = ExpenseBuffer.amount * change.newRate / change.oldRate;
-            if (!Fits(fAmount, amount)) {
+            if (!NumberFits(fAmount, amount)) {
                 Warn(QStringLiteral("The new rate would make the expense of %1 dated %2 (%3) %4, "
                                     "too large for an expense amount.\r\nNo amounts were changed.")
                          .arg(Money(ExpenseBuffer.amount), DateToShortText(ExpenseBuffer.date),

@@ -8,7 +8,7 @@
 
 #include "data/Progress.h"
 #include "data/dbFiles.h"
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 #include "engine/NumberText.h"
 
 namespace kvl {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/Files.h"
+#include "engine/CodePage.h"
 
 namespace kvl {
 

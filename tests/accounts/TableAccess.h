@@ -53,7 +53,7 @@ struct TableAccess {
                     bool deleted = false) {
         const kvl::Chart& chart = kvl::ChartOf(mode);
         chart.openAccounts();
-        d4appendBlank(chart.accounts);
+        (void)d4appendBlank(chart.accounts);
         chart.buffer = {number, description, flag};
         chart.store();
         if (deleted) d4delete(chart.accounts);
@@ -62,7 +62,7 @@ struct TableAccess {
 
     void addFolder(int number, const QString& name, bool deleted = false) {
         kvl::OpenFolders();
-        d4appendBlank(kvl::dbFolders);
+        (void)d4appendBlank(kvl::dbFolders);
         kvl::FolderBuffer = {number, name};
         kvl::StoreFolderRecord();
         if (deleted) d4delete(kvl::dbFolders);
@@ -71,7 +71,7 @@ struct TableAccess {
 
     void addExpense(int account, int folder, bool deleted = false) {
         kvl::OpenExpenses();
-        d4appendBlank(kvl::dbExpenses);
+        (void)d4appendBlank(kvl::dbExpenses);
         kvl::ExpenseBuffer = kvl::ExpenseRecord{};
         kvl::ExpenseBuffer.date = QDate(2026, 6, 1);
         kvl::ExpenseBuffer.account = account;
@@ -85,7 +85,7 @@ struct TableAccess {
 
     void addIncome(int account, int folder, bool deleted = false) {
         kvl::OpenIncome();
-        d4appendBlank(kvl::dbIncome);
+        (void)d4appendBlank(kvl::dbIncome);
         kvl::IncomeBuffer = kvl::IncomeRecord{};
         kvl::IncomeBuffer.date = QDate(2026, 6, 2);
         kvl::IncomeBuffer.account = account;

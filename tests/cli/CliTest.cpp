@@ -10,8 +10,8 @@
 
 #include "common/TempDir.h"
 #include "data/DirLock.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
 #include "engine/Ntx.h"
 
 namespace {
@@ -232,7 +232,7 @@ TEST_F(CliTest, CheckReportsAWrongKeyExpressionAndRepairMendsIt) {
         xb::Table* t = engine.open(file("FOLDER.dbf"));
         ASSERT_NE(t, nullptr);
         ASSERT_EQ(t->createIndex("Folder", {{"FolTag", "FOLNAME", ".NOT. DELETED()"}}), 0);
-        engine.closeAll();
+        (void)engine.closeAll();
     }
     CliRun r = Check();
     EXPECT_EQ(r.code, 1);
@@ -290,7 +290,7 @@ TEST_F(CliTest, PackRemovesDeletedRecords) {
     xb::Table* t = engine.open(file("EXP5.dbf"));
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->recCount(), before - 10);
-    engine.closeAll();
+    (void)engine.closeAll();
     EXPECT_EQ(Check().code, 0);
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/TempDir.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-// kvl-cli archive, dearchive, rate-change, import-payments and import-statement run as a user runs them on a sample
-// data set: what they change, and refusals that exit 2 with the window's message and every file
-// as it was.
+// kvl-cli archive, dearchive, rate-change, import-payments and import-statement run as a user runs
+// them on a sample data set: what they change, and refusals that exit 2 with the window's message
+// and every file as it was.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -37,7 +37,7 @@ class TransferCliTest : public ::testing::Test {
         xb::Table* t = engine.open(dir_.file(std::string("books/") + table));
         QStringList values;
         for (long r = 1; t && r <= t->recCount(); ++r) {
-            t->go(r);
+            (void)t->go(r);
             values << QString::fromStdString(std::string(t->field(field)->raw())).trimmed();
         }
         return values;
@@ -46,7 +46,9 @@ class TransferCliTest : public ::testing::Test {
     void ExpectRefused(const QStringList& args, const QString& message) {
         std::map<QString, QByteArray> before, after;
         for (auto* files : {&before, &after}) {
-            if (files == &after) EXPECT_EQ(Cli(args), 2) << err.toStdString();
+            if (files == &after) {
+                EXPECT_EQ(Cli(args), 2) << err.toStdString();
+            }
             for (const QFileInfo& f : QDir(books()).entryInfoList(QDir::Files)) {
                 QFile file(f.filePath());
                 if (f.fileName() != "kvl.lock" && file.open(QIODevice::ReadOnly))
@@ -132,9 +134,10 @@ TEST_F(TransferCliTest, ImportPaymentsTwiceHoldsEachPaymentOnceAndPacks) {
 }
 
 TEST_F(TransferCliTest, ImportStatementLearnsFromTheSampleAndSkipsWhatItHolds) {
-    Write("s.csv",
-          "Date,Description,Amount,Check\n2027-03-02,QUICK STOP FUEL 0423,-45.10,\n"
-          "2027-03-02,Millbrook Properties,-1450.00,2201\n2027-03-03,Garden center sales,312.40,\n");
+    Write(
+        "s.csv",
+        "Date,Description,Amount,Check\n2027-03-02,QUICK STOP FUEL 0423,-45.10,\n"
+        "2027-03-02,Millbrook Properties,-1450.00,2201\n2027-03-03,Garden center sales,312.40,\n");
     const QStringList args{"import-statement", "s.csv", "-d", books()};
     ASSERT_EQ(Cli(args + QStringList{"--dry-run"}), 0) << err.toStdString();
     EXPECT_EQ(out,

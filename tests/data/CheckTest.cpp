@@ -139,7 +139,7 @@ TEST_F(CheckTest, WrongKeyExpressionIsReportedAndRepaired) {
             t->createIndex("exp5", {{"EDate", "DTOS(EXPDATE) + STR(ACCNO,4)", kvl::kTagFilter},
                                     {"EAcc", "STR(FOLNO,4) + DTOS(EXPDATE)", kvl::kTagFilter}}),
             0);
-        other.closeAll();
+        (void)other.closeAll();
     }
     const kvl::TableCheck check = Check(kvl::ExpenseLayout());
     EXPECT_TRUE(HasFault(check, "tag EAcc: key expression is 'STR(FOLNO,4) + DTOS(EXPDATE)'"))
@@ -157,7 +157,7 @@ TEST_F(CheckTest, MissingFilterIsAFault) {
         xb::Table* t = other.open(file("ACCI.dbf"));
         ASSERT_NE(t, nullptr);
         ASSERT_EQ(t->createIndex("AccI", {{"AccITag", "STR(ACCNO, 4)", ""}}), 0);
-        other.closeAll();
+        (void)other.closeAll();
     }
     EXPECT_TRUE(HasFault(Check(kvl::IncomeAccountLayout()), "tag AccITag: FOR condition is ''"));
     RepairAndRecheck("ACCI");

@@ -90,7 +90,7 @@ inline std::map<std::string, std::vector<std::string>> DataSetRecords(const std:
             continue;
         }
         for (long r = 1; r <= table->recCount(); ++r) {
-            table->go(r);
+            (void)table->go(r);
             rows.emplace_back(table->record(), table->file().recordLength());
         }
     }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/TempDir.h"
+#include "engine/CodePage.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
 
 using namespace xb;
 using kvltest::TempDir;
@@ -69,14 +69,17 @@ TEST(Compat, DbfreadReadsWhatTheEngineWrites) {
     ASSERT_EQ(engine.closeAll(), 0);
 
     std::string out;
-    ASSERT_TRUE(RunPython(dir,
-                          "import dbfread\n"
-                          "t = dbfread.DBF('" + dir.file("INC5.dbf") + "', encoding='cp1252')\n"
-                          "print(len(t.records), len(t.deleted))\n"
-                          "for r in t:\n"
-                          "    print(repr((r['INCACC'], r['INCIMP'], r['INCDATE'], r['INCDESC'], "
-                          "r['INCAMT'])))\n",
-                          out))
+    ASSERT_TRUE(
+        RunPython(dir,
+                  "import dbfread\n"
+                  "t = dbfread.DBF('" +
+                      dir.file("INC5.dbf") +
+                      "', encoding='cp1252')\n"
+                      "print(len(t.records), len(t.deleted))\n"
+                      "for r in t:\n"
+                      "    print(repr((r['INCACC'], r['INCIMP'], r['INCDATE'], r['INCDESC'], "
+                      "r['INCAMT'])))\n",
+                  out))
         << out;
     EXPECT_EQ(out,
               "2 1\n"
@@ -90,7 +93,8 @@ TEST(Compat, EngineReadsAndIndexesWhatPythonDbfWrites) {
     std::string out;
     ASSERT_TRUE(RunPython(dir,
                           "import dbf, datetime\n"
-                          "t = dbf.Table('" + dir.file("acc.dbf") +
+                          "t = dbf.Table('" +
+                              dir.file("acc.dbf") +
                               "', 'ACCNO N(4,0); ACDESC C(30); ACDED L; OPENED D', "
                               "dbf_type='db3', codepage='cp1252')\n"
                               "t.open(dbf.READ_WRITE)\n"
@@ -118,9 +122,9 @@ TEST(Compat, EngineReadsAndIndexesWhatPythonDbfWrites) {
                        std::string(t->field("OPENED")->raw()));
     }
     // STR keys compare as text: "   3" sorts before "  -4", as in every xBase tool.
-    EXPECT_EQ(seen, (std::vector<std::string>{"   3|Café supplies|F|        ",
-                                              "  -4|Adjustment|T|19991231",
-                                              "  17|Rent|T|20200229"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"   3|Café supplies|F|        ",
+                                        "  -4|Adjustment|T|19991231", "  17|Rent|T|20200229"}));
     EXPECT_EQ(t->seek("  17"), r4success);
     EXPECT_EQ(t->field("ACCNO")->integer(), 17);
 }
@@ -132,10 +136,10 @@ TEST(Compat, PerlXBaseReadsTheEnginesIndexPages) {
     TempDir dir;
     std::string probe;
     if (!RunCommand("perl -MXBase::Index -e 1", probe)) GTEST_SKIP() << "libdbd-xbase-perl missing";
-    ASSERT_TRUE(CreateTable(dir.file("EXP5.dbf"), {{"EXPDATE", 'D', 8, 0, 0},
-                                                   {"ACCNO", 'N', 4, 0, 0},
-                                                   {"FOLNO", 'N', 4, 0, 0}})
-                    .ok());
+    ASSERT_TRUE(
+        CreateTable(dir.file("EXP5.dbf"),
+                    {{"EXPDATE", 'D', 8, 0, 0}, {"ACCNO", 'N', 4, 0, 0}, {"FOLNO", 'N', 4, 0, 0}})
+            .ok());
     Engine engine;
     Table* t = engine.open(dir.file("EXP5"));
     ASSERT_NE(t, nullptr);
@@ -185,7 +189,8 @@ TEST(Compat, PerlXBaseReadsTheEnginesIndexPages) {
         "{ print \"$k|$v\\n\" }' ";
     for (int w = 0; w < 2; ++w) {
         std::string out;
-        std::string cmd = std::string(reader) + (w == 0 ? plain + " C" : dir.file("FolTag.ntx") + " N");
+        std::string cmd =
+            std::string(reader) + (w == 0 ? plain + " C" : dir.file("FolTag.ntx") + " N");
         ASSERT_TRUE(RunCommand(cmd, out)) << out;
         std::vector<std::string> lines;
         size_t pos = 0;

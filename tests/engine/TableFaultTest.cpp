@@ -296,7 +296,7 @@ TEST_F(TableFaultTest, PackStoppedAtAnyByteLeavesOneTableAndSoundOrRefusedTags) 
         for (const char* tag : {"TNAME.ntx", "TWHEN.ntx"}) {
             std::unique_ptr<NtxIndex> idx;
             Status s = NtxIndex::open(dir_.file(tag), true, idx);
-            if (!s) {
+            if (!s.ok()) {
                 EXPECT_EQ(s.code, e4index) << tag << ": " << s.message;
                 continue;
             }

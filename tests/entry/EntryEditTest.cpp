@@ -182,7 +182,7 @@ TEST_F(EntryEditTest, DatesInTheCenturyWindowAndTheLocalesOrder) {
         kvl::PrepareIncomeBuffer(2);
         messages.answers = {kvl::MsgAnswer::No};
         ASSERT_EQ(kvl::SaveIncome({c.text, c.amount, {}, {3}, {2}}), SaveOutcome::Closed);
-        d4go(kvl::dbIncome, kvl::CurrentIncomeRecord);
+        (void)d4go(kvl::dbIncome, kvl::CurrentIncomeRecord);
         EXPECT_EQ(QString::fromLatin1(f4str(kvl::fIncDate)), kvl::DateToKey(c.stored)) << c.text;
         EXPECT_DOUBLE_EQ(Incomes().back().amount, 12.34);
     }

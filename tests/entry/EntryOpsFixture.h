@@ -41,15 +41,15 @@ class EntryOpsTest : public DataDirTest {
     // Account n of both charts and folder n for each n; the folders in `deleted` marked deleted.
     static void Charts(const QList<int>& numbers, const QList<int>& deleted = {}) {
         for (int n : numbers) {
-            d4appendBlank(kvl::dbExpenseAccounts);
+            (void)d4appendBlank(kvl::dbExpenseAccounts);
             kvl::ExpenseAccountBuffer = {n, QStringLiteral("Expense %1").arg(n), true};
             kvl::StoreExpenseAccountRecord();
-            d4appendBlank(kvl::dbIncomeAccounts);
+            (void)d4appendBlank(kvl::dbIncomeAccounts);
             kvl::IncomeAccountBuffer = {n, QStringLiteral("Income %1").arg(n), true};
             kvl::StoreIncomeAccountRecord();
         }
         for (int n : numbers + deleted) {
-            d4appendBlank(kvl::dbFolders);
+            (void)d4appendBlank(kvl::dbFolders);
             kvl::FolderBuffer = {n, QStringLiteral("Folder %1").arg(n)};
             kvl::StoreFolderRecord();
             if (deleted.contains(n)) d4delete(kvl::dbFolders);
@@ -59,17 +59,17 @@ class EntryOpsTest : public DataDirTest {
 
     // Returns the record number.
     static long Expense(const QDate& date, int folder, bool archived = false, double amount = 10) {
-        d4appendBlank(kvl::dbExpenses);
+        (void)d4appendBlank(kvl::dbExpenses);
         const long r = d4recNo(kvl::dbExpenses);
         kvl::ExpenseBuffer = {date,   100 + r, 1,       folder, QStringLiteral("Payee %1").arg(r),
                               amount, {},      archived};
         kvl::StoreExpenseRecord();
-        d4refresh(kvl::dbExpenses);
+        (void)d4refresh(kvl::dbExpenses);
         return r;
     }
 
     static long Income(const QDate& date, int folder, bool imported, double amount = 40) {
-        d4appendBlank(kvl::dbIncome);
+        (void)d4appendBlank(kvl::dbIncome);
         const long r = d4recNo(kvl::dbIncome);
         kvl::IncomeBuffer = {1,
                              date,
@@ -79,7 +79,7 @@ class EntryOpsTest : public DataDirTest {
                              imported,
                              /*archived=*/imported};
         kvl::StoreIncomeRecord();
-        d4refresh(kvl::dbIncome);
+        (void)d4refresh(kvl::dbIncome);
         return r;
     }
 
@@ -90,7 +90,7 @@ class EntryOpsTest : public DataDirTest {
         open();
         QList<Record> rows;
         for (long r = 1; r <= d4recCountDo(table); ++r) {
-            d4go(table, r);
+            (void)d4go(table, r);
             load();
             rows << buffer;
         }

@@ -25,7 +25,12 @@ EXPECTED = {
     "entry/EntryU.cpp:3",  # a window includes app
     "entry/EntryU.cpp:4",  # a window includes cli
     "cli/Bad.cpp:2",  # cli includes Qt Widgets
-    "cli/Bad.cpp:4",  # cli includes screen
+    "cli/Bad.cpp:4",  # cli includes the engine's file operations
+    "cli/Bad.cpp:5",  # cli includes screen
+    "screen/Bad.cpp:4",  # screen includes the engine's file operations
+    "accounts/Ops.cpp:7",  # an operation includes the engine's file operations
+    "entry/EntryU.cpp:5",  # a window includes the engine's file operations
+    "app/Main.cpp:4",  # app includes the engine's file operations
 }
 
 

@@ -39,7 +39,7 @@ class TransferTest : public DataDirTest {
         std::vector<long> cents;
         kvl::OpenExpenses();
         for (long r = 1; r <= d4recCountDo(kvl::dbExpenses); ++r) {
-            d4go(kvl::dbExpenses, r);
+            (void)d4go(kvl::dbExpenses, r);
             kvl::LoadExpenseRecord();
             cents.push_back(std::lround(kvl::ExpenseBuffer.amount * 100));
         }
@@ -50,7 +50,7 @@ class TransferTest : public DataDirTest {
         QStringList live;
         kvl::OpenIncome();
         for (long r = 1; r <= d4recCountDo(kvl::dbIncome); ++r) {
-            d4go(kvl::dbIncome, r);
+            (void)d4go(kvl::dbIncome, r);
             kvl::LoadIncomeRecord();
             if (!d4deleted(kvl::dbIncome))
                 live << kvl::IncomeBuffer.description.trimmed() + " " +

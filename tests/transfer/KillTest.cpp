@@ -166,13 +166,13 @@ class TransferKillTest : public kvltest::TransferTest {
         kvl::OpenExpenses();
         kvl::OpenIncome();
         for (long r = 1; r <= d4recCountDo(kvl::dbExpenses); ++r) {
-            d4go(kvl::dbExpenses, r);
+            (void)d4go(kvl::dbExpenses, r);
             kvl::LoadExpenseRecord();
             if (!d4deleted(kvl::dbExpenses))
                 note(kvl::ExpenseBuffer.date, kvl::ExpenseBuffer.archived);
         }
         for (long r = 1; r <= d4recCountDo(kvl::dbIncome); ++r) {
-            d4go(kvl::dbIncome, r);
+            (void)d4go(kvl::dbIncome, r);
             kvl::LoadIncomeRecord();
             if (!d4deleted(kvl::dbIncome) && !kvl::IncomeBuffer.imported)
                 note(kvl::IncomeBuffer.date, kvl::IncomeBuffer.archived);
@@ -209,7 +209,7 @@ class TransferKillTest : public kvltest::TransferTest {
             income ? kvl::OpenIncome() : kvl::OpenExpenses();
             DATA4* table = income ? kvl::dbIncome : kvl::dbExpenses;
             for (long r = income ? 1 : kExpenses + 1; r <= d4recCountDo(table); ++r) {
-                d4go(table, r);
+                (void)d4go(table, r);
                 income ? kvl::LoadIncomeRecord() : kvl::LoadExpenseRecord();
                 const QString text =
                     income ? kvl::IncomeBuffer.description : kvl::ExpenseBuffer.payTo;

@@ -67,7 +67,7 @@ class StatementImportTest : public kvltest::TransferTest {
         kvl::OpenStatementTables();
         for (auto [table, first] : {std::pair{kvl::dbExpenses, 6L}, {kvl::dbIncome, 2L}}) {
             for (long r = first; r <= d4recCountDo(table); ++r) {
-                d4go(table, r);
+                (void)d4go(table, r);
                 const bool income = table == kvl::dbIncome;
                 income ? kvl::LoadIncomeRecord() : kvl::LoadExpenseRecord();
                 const kvl::ExpenseRecord& e = kvl::ExpenseBuffer;

@@ -270,7 +270,7 @@ class FolderEditorTest : public QObject {
         QVERIFY(app.started);
         OpenFolders();
         for (int n = 1; n <= kHighestNumber; ++n) {
-            d4appendBlank(dbFolders);
+            (void)d4appendBlank(dbFolders);
             FolderBuffer = {n, QStringLiteral("F")};
             StoreFolderRecord();
         }

@@ -32,8 +32,9 @@ struct EntryApp : test::AppFixture {
     void data(int n, int expenses = 0) {
         OpenExpenseAccounts(), OpenIncomeAccounts(), OpenFolders(), OpenExpenses();
         for (int i = 1; i <= n; ++i) {
-            d4appendBlank(dbExpenseAccounts), d4appendBlank(dbIncomeAccounts),
-                d4appendBlank(dbFolders);
+            (void)d4appendBlank(dbExpenseAccounts);
+            (void)d4appendBlank(dbIncomeAccounts);
+            (void)d4appendBlank(dbFolders);
             ExpenseAccountBuffer =
                 IncomeAccountBuffer = {i, QStringLiteral("Account %1").arg(i), true};
             StoreExpenseAccountRecord(), StoreIncomeAccountRecord();
@@ -41,7 +42,7 @@ struct EntryApp : test::AppFixture {
             StoreFolderRecord();
         }
         for (int i = 1; i <= expenses; ++i) {
-            d4appendBlank(dbExpenses);
+            (void)d4appendBlank(dbExpenses);
             ExpenseBuffer = {QDate(2026, 1, i), i,  1,    1, QStringLiteral("P%1").arg(i),
                              1.0 * i,           {}, false};
             StoreExpenseRecord();

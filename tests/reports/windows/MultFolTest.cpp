@@ -19,11 +19,11 @@ class MultFolTest : public QObject {
     std::unique_ptr<test::DataSetFixture> books_;
 
     static void AddFolder(int number, const char* name, bool deleted = false) {
-        d4appendBlank(dbFolders);
+        (void)d4appendBlank(dbFolders);
         FolderBuffer = {number, QString::fromLatin1(name)};
         StoreFolderRecord();
         if (deleted) d4delete(dbFolders);
-        d4refresh(dbFolders);
+        (void)d4refresh(dbFolders);
     }
 
     // Shows the dialog, lets act choose, and gives the folders chosen.

@@ -22,7 +22,7 @@ void WritePayments(const QString& path, const QList<QPair<QDate, double>>& payme
     xb::Engine engine;
     xb::Table* t = engine.open(path.toStdString());
     for (int i = 0; i < payments.size(); ++i) {
-        t->appendBlank();
+        (void)t->appendBlank();
         t->field("PDATE")->assign(payments[i].first.toString("yyyyMMdd").toStdString());
         t->field("PAMT")->assignNumber(payments[i].second);
         t->field("IVNO")->assign(std::to_string(501 + i));

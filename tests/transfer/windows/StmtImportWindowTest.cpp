@@ -88,7 +88,7 @@ class StmtImportWindowTest : public QObject {
         const QStringList after = app.records(false);
         QCOMPARE(after.size(), expenses + 1);
         OpenExpenses();
-        d4go(dbExpenses, d4recCountDo(dbExpenses));
+        (void)d4go(dbExpenses, d4recCountDo(dbExpenses));
         LoadExpenseRecord();
         code4close(cb);
         QCOMPARE(ExpenseBuffer.payTo.trimmed(), QStringLiteral("Brand New Shop"));

@@ -36,7 +36,7 @@ class WindowsFixture : public kvl::test::AppFixture {
         DATA4*& table = income ? kvl::dbIncome : kvl::dbExpenses;
         income ? kvl::OpenIncome() : kvl::OpenExpenses();
         for (long r = 1; r <= d4recCountDo(table); ++r) {
-            d4go(table, r);
+            (void)d4go(table, r);
             if (income && !d4deleted(table)) {
                 kvl::LoadIncomeRecord();
                 all << kvl::IncomeBuffer.description.trimmed();

@@ -4,3 +4,4 @@
 #include "accounts/Window.h"
 #include "screen/FormParts.h"
 #include "entry/EntryOps.h"
+#include "engine/Files.h"

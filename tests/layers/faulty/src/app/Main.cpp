@@ -1,3 +1,4 @@
 #include "accounts/Window.h"
 #include "entry/EntryU.h"
 #include "screen/Help.h"
+#include "engine/Files.h"

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
 #include <QApplication>
 #include "accounts/Ops.h"
+#include "engine/Files.h"
 #include "screen/Help.h"

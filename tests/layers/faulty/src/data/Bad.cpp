@@ -2,3 +2,4 @@
 #include <QWidget>
 #include "engine/Table.h"
 #include "screen/MaskEdit.h"
+#include "engine/Files.h"

@@ -2,3 +2,4 @@
 #include "engine/Table.h"
 #include "data/dbFiles.h"
 #include <QString>
+#include "engine/Files.h"

@@ -2,3 +2,4 @@
 #include "accounts/Window.h"
 #include "app/MainU.h"
 #include "cli/Commands.h"
+#include "engine/Files.h"
