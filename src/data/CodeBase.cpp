@@ -134,9 +134,6 @@ int d4appendBlank(DATA4* d) {
 void d4delete(DATA4* d) {
     d->setDeleted(true);
 }
-void d4recall(DATA4* d) {
-    d->setDeleted(false);
-}
 int d4deleted(DATA4* d) {
     return d->deleted() ? 1 : 0;
 }

@@ -65,7 +65,6 @@ long d4recNo(DATA4* d);
 long d4recCountDo(DATA4* d);
 [[nodiscard]] int d4appendBlank(DATA4* d);
 void d4delete(DATA4* d);
-void d4recall(DATA4* d);
 int d4deleted(DATA4* d);
 [[nodiscard]] int d4pack(DATA4* d);
 [[nodiscard]] int d4zap(DATA4* d, long first, long count);
