@@ -1,12 +1,15 @@
 #include "transfer/StatementBooks.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 
 #include "data/Progress.h"
+#include "data/TableWalk.h"
 #include "data/dbFiles.h"
 #include "engine/CodePage.h"
 #include "engine/NumberText.h"
@@ -92,6 +95,73 @@ std::pair<int, int> Learn(const std::unordered_map<long, Usage>& usage) {
     return {account, folder};
 }
 
+// The use of each (payee id, account, folder) met in a walk: an open-addressed table, since the
+// walk looks one up for every record of the books.
+class UsageTable {
+  public:
+    Usage& at(int id, long pair) {
+        if ((used_ + 1) * 2 > slots_.size()) grow();
+        const uint64_t key = Key(id, pair);
+        for (size_t i = Hash(key) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i].key == key) return slots_[i].use;
+            if (slots_[i].key == 0) {
+                ++used_;
+                slots_[i].key = key;
+                return slots_[i].use;
+            }
+        }
+    }
+    // Calls f(id, pair, use) for every entry.
+    template <class F>
+    void each(F f) const {
+        for (const Slot& slot : slots_)
+            if (slot.key != 0)
+                f(static_cast<int>((slot.key >> 32) - 1), static_cast<long>(slot.key & 0xFFFFFFFF),
+                  slot.use);
+    }
+
+  private:
+    struct Slot {
+        uint64_t key = 0;  // 0: empty
+        Usage use;
+    };
+    // Account and folder fit in 32 bits (account * 100000 + folder < 10^9).
+    static uint64_t Key(int id, long pair) {
+        return (static_cast<uint64_t>(id) + 1) << 32 | static_cast<uint64_t>(pair);
+    }
+    static size_t Hash(uint64_t key) {
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20);
+    }
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(64, slots_.size() * 2));
+        old.swap(slots_);
+        used_ = 0;
+        for (const Slot& slot : old) {
+            if (slot.key == 0) continue;
+            for (size_t i = Hash(slot.key) & (slots_.size() - 1);;
+                 i = (i + 1) & (slots_.size() - 1)) {
+                if (slots_[i].key == 0) {
+                    slots_[i] = slot;
+                    ++used_;
+                    break;
+                }
+            }
+        }
+    }
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
+// What one part of a table's walk learns, on the thread that walks it.
+struct Tallies {
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> rawIds;  // payee text: id
+    std::string_view lastRaw;  // the payee of the record before, as a key of rawIds
+    int lastId = -2;           // its id; -2 before the first record
+    UsageTable usage;          // by payee id and (account * 100000 + folder)
+    std::map<std::tuple<int, qint64, int>, long> books;  // date, cents, payee id: records
+    long counted = 0;  // records walked and not yet added to the step
+};
+
 // The lines of one kind and what the walk of its table learns about them.
 class KindMatch {
   public:
@@ -113,40 +183,59 @@ class KindMatch {
 
     long records() const { return d4recCountDo(TableOf(kind_).table); }
 
-    // Walks the table in record order, each record read once from its image, skipping those
-    // marked deleted; step counts the records of every walk, for the progress.
-    void walk(long& step, long total, int& shown) {
+    // Walks the table in record order, each record read once, skipping those marked deleted: two
+    // halves side by side, each learning into its own tallies, added together after. step counts
+    // the records of every walk, for the progress, which only the calling thread shows.
+    void walk(std::atomic<long>& step, long total, int& shown) {
         const Table t = TableOf(kind_);
-        // The step at which the next whole percent is reached.
-        long nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
         const Slice date(t.date), payee(t.payee), amount(t.amount), account(t.account),
             folder(t.folder);
-        d4tagSelect(t.table, nullptr);
-        int rc = d4top(t.table);
-        error4exitTest(cb);
-        while (rc == r4success) {
-            const std::string_view image = d4recordImage(t.table);
-            const int id = image[0] == '*' ? -1 : idOf(payee.of(image));
-            if (id >= 0) {
-                const int day = StoredDateNumber(date.of(image));
-                const long acc = xb::IntegerText(account.of(image));
-                const long fol = xb::IntegerText(folder.of(image));
-                Usage& u = usage_[id][acc * 100000 + fol];
-                ++u.count;
-                u.latest = std::max(u.latest,
-                                    TagPlace{day, t.accountInTagKey ? acc : 0, d4recNo(t.table)});
-                if (day >= first_ && day <= last_)
-                    ++books_[{day, xb::CentsText(amount.of(image)), id}];
-            }
-            rc = d4skip(t.table, 1);
-            error4exitTest(cb);
-            if (++step >= nextShown) {
-                shown = static_cast<int>(step * 100 / std::max(1L, total));
-                SetProgress(shown);
-                nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
-            }
+        constexpr int kParts = 2;
+        constexpr long kTally = 4096;  // records a part counts before adding them to step
+        std::vector<Tallies> parts(kParts);
+        const std::thread::id caller = std::this_thread::get_id();
+        // The step at which the next whole percent is reached.
+        long nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
+        const size_t length = d4recordImage(t.table).size();
+        const int rc =
+            WalkTableParts(t.table, kParts, [&](int which, long first, std::string_view block) {
+                Tallies& part = parts[static_cast<size_t>(which)];
+                long recno = first;
+                for (size_t at = 0; at < block.size(); at += length, ++recno) {
+                    const std::string_view image = block.substr(at, length);
+                    const int id = image[0] == '*' ? -1 : idOf(part, payee.of(image));
+                    if (id >= 0) {
+                        const int day = StoredDateNumber(date.of(image));
+                        const long acc = xb::IntegerText(account.of(image));
+                        const long fol = xb::IntegerText(folder.of(image));
+                        Usage& u = part.usage.at(id, acc * 100000 + fol);
+                        ++u.count;
+                        u.latest =
+                            std::max(u.latest, TagPlace{day, t.accountInTagKey ? acc : 0, recno});
+                        if (day >= first_ && day <= last_)
+                            ++part.books[{day, xb::CentsText(amount.of(image)), id}];
+                    }
+                }
+                part.counted += recno - first;
+                if (part.counted < kTally) return;
+                const long done = step += part.counted;
+                part.counted = 0;
+                if (std::this_thread::get_id() == caller && done >= nextShown) {
+                    shown = static_cast<int>(done * 100 / std::max(1L, total));
+                    SetProgress(shown);
+                    nextShown = (static_cast<long long>(shown) + 1) * total / 100 + 1;
+                }
+            });
+        if (rc < 0) error4exitTest(cb);
+        for (Tallies& part : parts) {
+            step += part.counted;
+            part.usage.each([this](int id, long pair, const Usage& u) {
+                Usage& sum = usage_[static_cast<size_t>(id)][pair];
+                sum.count += u.count;
+                sum.latest = std::max(sum.latest, u.latest);
+            });
+            for (const auto& [key, count] : part.books) books_[key] += count;
         }
-        d4tagSelect(t.table, t.dateTag);
     }
 
     void conclude() {
@@ -167,16 +256,17 @@ class KindMatch {
     }
 
   private:
-    int idOf(std::string_view raw) {
-        if (raw == lastRaw_) return lastId_;
-        auto known = rawIds_.find(raw);
-        if (known == rawIds_.end()) {
+    // The payee id of a stored payee, through the part's own memory of the texts it has met.
+    int idOf(Tallies& part, std::string_view raw) const {
+        if (part.lastId != -2 && raw == part.lastRaw) return part.lastId;
+        auto known = part.rawIds.find(raw);
+        if (known == part.rawIds.end()) {
             const QString text = QString::fromStdString(xb::Cp1252ToUtf8(raw)).trimmed();
             const auto at = ids_.find(PayeeKey(text));
-            known = rawIds_.emplace(std::string(raw), at == ids_.end() ? -1 : at->second).first;
+            known = part.rawIds.emplace(std::string(raw), at == ids_.end() ? -1 : at->second).first;
         }
-        lastRaw_ = known->first;
-        return lastId_ = known->second;
+        part.lastRaw = known->first;
+        return part.lastId = known->second;
     }
 
     LineKind kind_;
@@ -185,9 +275,6 @@ class KindMatch {
     std::vector<QString> keys_;
     std::vector<std::pair<size_t, int>> lineIds_;  // line index, payee id
     int first_ = 0, last_ = 0;                     // the dates of the lines, as numbers
-    std::unordered_map<std::string, int, TextHash, std::equal_to<>> rawIds_;
-    std::string_view lastRaw_;  // the payee of the record before, as a key of rawIds_
-    int lastId_ = -1;
     // By payee id, the use of each account and folder (account * 100000 + folder).
     std::vector<std::unordered_map<long, Usage>> usage_;
     std::map<std::tuple<int, qint64, int>, long> books_;  // date, cents, payee id: records
@@ -206,7 +293,8 @@ std::vector<ImportLine> MatchStatement(const Statement& statement) {
         lines.push_back(std::move(line));
     }
     KindMatch expenses(LineKind::Expense, lines), income(LineKind::Income, lines);
-    long total = 0, step = 0;
+    long total = 0;
+    std::atomic<long> step{0};
     int shown = -1;
     for (KindMatch* kind : {&expenses, &income})
         if (kind->any()) total += kind->records();
