@@ -1,6 +1,8 @@
 #include "transfer/StatementBooks.h"
 
 #include <atomic>
+#include <exception>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "data/TableWalk.h"
 #include "data/dbFiles.h"
 #include "engine/CodePage.h"
+#include "engine/Jobs.h"
 #include "engine/NumberText.h"
 
 namespace kvl {
@@ -283,15 +286,31 @@ class KindMatch {
 }  // namespace
 
 std::vector<ImportLine> MatchStatement(const Statement& statement) {
-    std::vector<ImportLine> lines;
-    lines.reserve(statement.lines.size());
-    for (const StatementLine& s : statement.lines) {
-        ImportLine line;
-        line.place = s.place;
-        line.bankPayee = s.payee;
-        line.line = MapLine(s);
-        lines.push_back(std::move(line));
+    // Each line is mapped on its own, so the two halves of a long statement are mapped side by
+    // side; a failure (out of memory) is thrown again here, on the calling thread.
+    std::vector<ImportLine> lines(statement.lines.size());
+    constexpr size_t kHalves = 2;
+    std::vector<std::exception_ptr> failures(kHalves);
+    std::vector<std::function<xb::Status()>> halves;
+    for (size_t half = 0; half < kHalves; ++half) {
+        halves.push_back([&, half] {
+            try {
+                for (size_t i = lines.size() * half / kHalves;
+                     i < lines.size() * (half + 1) / kHalves; ++i) {
+                    const StatementLine& s = statement.lines[i];
+                    lines[i].place = s.place;
+                    lines[i].bankPayee = s.payee;
+                    lines[i].line = MapLine(s);
+                }
+            } catch (...) {
+                failures[half] = std::current_exception();
+            }
+            return xb::Status::Ok();
+        });
     }
+    (void)xb::RunJobs(halves);  // the jobs report through failures
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
     KindMatch expenses(LineKind::Expense, lines), income(LineKind::Income, lines);
     long total = 0;
     std::atomic<long> step{0};
