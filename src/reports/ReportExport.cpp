@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -186,19 +187,28 @@ class ChunkedExport {
     }
 
     bool run() {
-        std::thread helper([&] { make(false); });
+        // Should this thread leave by an exception, the helper's stop wakes it to end its work,
+        // and the jthread joins it.
+        std::jthread helper([this](std::stop_token stop) {
+            const std::stop_callback wake(stop, [this] { halt(); });
+            make(false);
+        });
         const bool written = make(true);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopped_ = true;
-        }
-        changed_.notify_all();
+        halt();
         helper.join();
         if (failure_) std::rethrow_exception(failure_);
         return written;
     }
 
   private:
+    void halt() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+    }
+
     // Makes chunks (and, on the writing thread, writes them in order) until every chunk is
     // written or the work has stopped. The writer makes a chunk only when the next one to write
     // is not ready.
