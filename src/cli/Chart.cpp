@@ -113,22 +113,10 @@ int RunChartCommand(const ChartOptions& o) {
     const QString output = OutputPath(o.output);
 
     DataSession session;
-    if (!session.open(o.dir, kChart)) return 2;
-    EndUnreadableBooksWithOne();
-    OpenSettings();
-    LoadSettings();
-    code4close(cb);
-    ReportFrom = from;
-    ReportThrough = through;
+    if (!OpenReportBooks(session, o.dir, from, through, kChart)) return 2;
 
     ChartContext ctx;
-    const std::optional<std::vector<int>> live = LiveFolders();
-    if (!live) return 1;
-    if (live->empty()) {
-        ShowMessage(MsgKind::Information, QStringLiteral("Create folders before running reports"));
-        return 1;
-    }
-    if (const int code = ChooseReportFolders(o.folders, *live, &ctx.folders, kChart)) return code;
+    if (const int code = ChooseLiveFolders(o.folders, &ctx.folders, kChart)) return code;
     ChartData data;
     if (RunChart(*kind, ctx, &data) != ReportResult::Presented) return 1;
     const bool written = o.format == "tsv" ? WriteTsv(data, output) : Render(data, o, output);

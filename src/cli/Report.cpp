@@ -160,27 +160,14 @@ int RunReportCommand(const ReportOptions& o) {
 
     const QString output = OutputPath(o.output);
     DataSession session;
-    if (!session.open(o.dir, kCommand)) return 2;
-    EndUnreadableBooksWithOne();
-    OpenSettings();
-    LoadSettings();
-    code4close(cb);
-    ReportFrom = from;
-    ReportThrough = through;
+    if (!OpenReportBooks(session, o.dir, from, through)) return 2;
 
     CliContext ctx;
     ctx.format = o.format;
     ctx.output = output;
     if (gui) ctx.font = ReportFontOfSettings();
     if (kind->periodAndFolders) {
-        const std::optional<std::vector<int>> live = LiveFolders();
-        if (!live) return 1;
-        if (live->empty()) {
-            ShowMessage(MsgKind::Information,
-                        QStringLiteral("Create folders before running reports"));
-            return 1;
-        }
-        if (const int code = ChooseReportFolders(o.folders, *live, &ctx.folders)) return code;
+        if (const int code = ChooseLiveFolders(o.folders, &ctx.folders)) return code;
     }
     if (kind->accountChart != 0) {
         const std::optional<long> record = FindAccount(kind->accountChart, *o.account);

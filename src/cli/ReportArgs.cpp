@@ -7,11 +7,24 @@
 
 #include "cli/Session.h"
 #include "data/DbUtil.h"
+#include "data/Messages.h"
+#include "data/Period.h"
 #include "data/ProgramExit.h"
 #include "data/dbFiles.h"
 #include "reports/MultFolOps.h"
 
 namespace kvl::cli {
+
+namespace {
+
+void EndUnreadableBooksWithOne() {
+    SetExitHandler([](int code) {
+        RunProgramEndCleanups();
+        std::exit(code == 0 ? 0 : 1);
+    });
+}
+
+}  // namespace
 
 void AddPeriodOptions(CLI::App& command, std::string& from, std::string& through,
                       std::string& folders) {
@@ -73,21 +86,30 @@ int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
     return 0;
 }
 
-std::optional<std::vector<int>> LiveFolders() {
+int ChooseLiveFolders(const std::string& given, std::vector<int>* out, const char* command) {
     OpenFolders();
-    std::vector<int> numbers;
-    for (const QString& item : FolderListItems()) numbers.push_back(ItemFolderNumber(item));
+    std::vector<int> live;
+    for (const QString& item : FolderListItems()) live.push_back(ItemFolderNumber(item));
     const bool failed = ShowEngineError(cb);
     code4close(cb);
-    if (failed) return std::nullopt;
-    return numbers;
+    if (failed) return 1;
+    if (live.empty()) {
+        ShowMessage(MsgKind::Information, QStringLiteral("Create folders before running reports"));
+        return 1;
+    }
+    return ChooseReportFolders(given, live, out, command);
 }
 
-void EndUnreadableBooksWithOne() {
-    SetExitHandler([](int code) {
-        RunProgramEndCleanups();
-        std::exit(code == 0 ? 0 : 1);
-    });
+bool OpenReportBooks(DataSession& session, const std::string& dir, const QDate& from,
+                     const QDate& through, const char* command) {
+    if (!session.open(dir, command)) return false;
+    EndUnreadableBooksWithOne();
+    OpenSettings();
+    LoadSettings();
+    code4close(cb);
+    ReportFrom = from;
+    ReportThrough = through;
+    return true;
 }
 
 QString OutputPath(const std::string& given) {

@@ -15,6 +15,8 @@ class App;
 
 namespace kvl::cli {
 
+class DataSession;
+
 inline constexpr char kCommand[] = "report";
 
 // Declares --from, --through and --folders on command.
@@ -33,14 +35,20 @@ bool ReadReportDate(const std::string& text, const char* option, QDate* date,
 int ChooseReportFolders(const std::string& given, const std::vector<int>& live,
                         std::vector<int>* out, const char* command = kCommand);
 
-// The live folders of the data set in the current directory, in number order; none, after the
-// engine's message, when the walk of FOLDER met an engine error.
-std::optional<std::vector<int>> LiveFolders();
+// The folder selection of --folders over the live folders of the data set in the current
+// directory. Returns 0, or the exit code: 1 after the engine's message when the walk of FOLDER met
+// an engine error, or after "Create folders before running reports" when there is none; that of
+// ChooseReportFolders when it refuses.
+int ChooseLiveFolders(const std::string& given, std::vector<int>* out,
+                      const char* command = kCommand);
 
-// From here on, books that cannot be read (a table or tag that does not open, which ends the
-// program after the open routine's message) end the command with exit 1, as a report or chart
-// whose walk meets a damaged tag does, not with the 2 of bad usage.
-void EndUnreadableBooksWithOne();
+// Enters the data set in dir for a report or chart of from..through: its settings loaded, the
+// report period set. From then on books that cannot be read (a table or tag that does not open,
+// which ends the program after the open routine's message) end the command with exit 1, as a
+// report or chart whose walk meets a damaged tag does, not with the 2 of bad usage. False (exit 2)
+// when the data set cannot be entered.
+bool OpenReportBooks(DataSession& session, const std::string& dir, const QDate& from,
+                     const QDate& through, const char* command = kCommand);
 
 // The output file named on the command line, made absolute against the directory the command was
 // started in (a session then enters the data directory). Empty for none.

@@ -1,6 +1,7 @@
 #include "transfer/StatementBooks.h"
 
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <map>
@@ -105,22 +106,20 @@ class UsageTable {
     Usage& at(int id, long pair) {
         if ((used_ + 1) * 2 > slots_.size()) grow();
         const uint64_t key = Key(id, pair);
-        for (size_t i = Hash(key) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
-            if (slots_[i].key == key) return slots_[i].use;
-            if (slots_[i].key == 0) {
-                ++used_;
-                slots_[i].key = key;
-                return slots_[i].use;
-            }
+        Slot& slot = slots_[place(key)];
+        if (slot.key == 0) {
+            slot.key = key;
+            ++used_;
         }
+        return slot.use;
     }
     // Calls f(id, pair, use) for every entry.
     template <class F>
     void each(F f) const {
         for (const Slot& slot : slots_)
             if (slot.key != 0)
-                f(static_cast<int>((slot.key >> 32) - 1), static_cast<long>(slot.key & 0xFFFFFFFF),
-                  slot.use);
+                f(static_cast<int>((slot.key >> 32) - 1),
+                  static_cast<long>(static_cast<int32_t>(slot.key & 0xFFFFFFFF)), slot.use);
     }
 
   private:
@@ -128,28 +127,23 @@ class UsageTable {
         uint64_t key = 0;  // 0: empty
         Usage use;
     };
-    // Account and folder fit in 32 bits (account * 100000 + folder < 10^9).
+    // account * 100000 + folder fits in 32 bits, a sign included (four-digit fields).
     static uint64_t Key(int id, long pair) {
-        return (static_cast<uint64_t>(id) + 1) << 32 | static_cast<uint64_t>(pair);
+        return (static_cast<uint64_t>(id) + 1) << 32 |
+               static_cast<uint32_t>(static_cast<int32_t>(pair));
     }
-    static size_t Hash(uint64_t key) {
-        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20);
+    // The slot holding key, or the empty one where it goes.
+    size_t place(uint64_t key) const {
+        const size_t mask = slots_.size() - 1;
+        size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+        while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
+        return i;
     }
     void grow() {
         std::vector<Slot> old(std::max<size_t>(64, slots_.size() * 2));
         old.swap(slots_);
-        used_ = 0;
-        for (const Slot& slot : old) {
-            if (slot.key == 0) continue;
-            for (size_t i = Hash(slot.key) & (slots_.size() - 1);;
-                 i = (i + 1) & (slots_.size() - 1)) {
-                if (slots_[i].key == 0) {
-                    slots_[i] = slot;
-                    ++used_;
-                    break;
-                }
-            }
-        }
+        for (const Slot& slot : old)
+            if (slot.key != 0) slots_[place(slot.key)] = slot;
     }
     std::vector<Slot> slots_;
     size_t used_ = 0;
@@ -245,7 +239,7 @@ class KindMatch {
         std::vector<std::pair<int, int>> learned(keys_.size());
         for (size_t id = 0; id < keys_.size(); ++id)
             if (!keys_[id].isEmpty()) learned[id] = Learn(usage_[id]);
-        std::map<std::tuple<int, qint64, int>, long> left = books_;
+        std::map<std::tuple<int, qint64, int>, long>& left = books_;  // used up here
         for (const auto& [index, id] : lineIds_) {
             ImportLine& line = lines_[index];
             std::tie(line.learnedAccount, line.learnedFolder) = learned[id];
