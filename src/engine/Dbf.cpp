@@ -270,6 +270,18 @@ size_t DbfFile::claimSlot() {
     }
 }
 
+void DbfFile::prefetch(uint32_t recno) const {
+    if (recno < 1 || recno > count_ || blockRecords_ == 0) return;
+    const uint32_t number = (recno - 1) / blockRecords_;
+    if (number >= slotOf_.size() || slotOf_[number] == 0) return;
+    const Block& b = blocks_[slotOf_[number] - 1];
+    const uint32_t index = (recno - 1) % blockRecords_;
+    if (index >= b.count) return;
+    const uintptr_t from = reinterpret_cast<uintptr_t>(&b.bytes[static_cast<size_t>(index) * recLen_]);
+    for (uintptr_t line = from & ~uintptr_t{63}; line < from + recLen_; line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+}
+
 Status DbfFile::fetch(uint32_t recno, const char*& record) {
     const uint32_t number = (recno - 1) / blockRecords_;
     const uint32_t index = (recno - 1) % blockRecords_;

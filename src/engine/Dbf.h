@@ -86,6 +86,10 @@ class DbfFile {
     Status sync();  // flush(), then fsync
     Status close();
 
+    // Asks the processor to bring recno's bytes closer when its block is cached: a walk through a
+    // tag reads records scattered over the cache, and each read would otherwise wait on memory.
+    void prefetch(uint32_t recno) const;
+
     // Records per cache block (default: as many as fill 32 KiB) and blocks kept at most
     // (default: 16 MiB worth). Drops what is cached.
     void setCache(size_t blockRecords, size_t blocks);

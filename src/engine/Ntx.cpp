@@ -204,6 +204,14 @@ bool NtxIndex::positioned() const {
 uint32_t NtxIndex::recno() const {
     return impl_->curRec;
 }
+uint32_t NtxIndex::recnoAhead(int steps) const {
+    const Impl& m = *impl_;
+    if (m.pos != Impl::Pos::Entry || m.pathStamp != m.changes || m.depth == 0) return 0;
+    const Impl::Level& l = m.trail[m.depth - 1];
+    const Impl::CachedPage* p = m.map.find(l.off);
+    if (!p || ntx::Child(p->d, 0) != 0 || l.idx + steps >= ntx::Count(p->d)) return 0;
+    return ntx::Rec(p->d, l.idx + steps);
+}
 long NtxIndex::count(std::string_view from, std::string_view through) {
     Impl& m = *impl_;
     if (from.size() > m.keySize)

@@ -128,6 +128,9 @@ class NtxIndex {
     const std::string& lastError() const;
     bool positioned() const;       // the cursor stands on an entry
     uint32_t recno() const;        // of the entry under the cursor
+    // The record number of the entry steps after the cursor when it lies in the cursor's cached
+    // leaf, else 0: a hint for reading ahead, never a move.
+    uint32_t recnoAhead(int steps) const;
     std::string_view key() const;  // of the entry under the cursor
 
     // Writes dirty pages and the header and clears the "being changed" mark.

@@ -17,6 +17,10 @@ namespace xb {
 
 namespace {
 
+// How far ahead of a walk through a tag its records are asked for: enough steps to cover the
+// wait on memory, few enough that the record is still cached when the walk gets there.
+constexpr int kPrefetchSteps = 6;
+
 void CopyPadded(char* dst, size_t width, std::string_view text, bool rightAlign) {
     size_t n = std::min(width, text.size());
     if (rightAlign) {
@@ -270,6 +274,8 @@ int Table::position(int rc) {
         int lr = load(r);
         if (lr != r4success) return lr;
         tagSynced_ = true;
+        // A walk reads the entries that follow: their records start on their way now.
+        if (uint32_t ahead = idx.recnoAhead(kPrefetchSteps)) dbf_->prefetch(ahead);
         return rc;
     }
     if (rc == r4eof) return atEof();

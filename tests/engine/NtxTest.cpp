@@ -533,6 +533,33 @@ TEST_F(NtxTest, CursorFindsItsPlaceAfterChanges) {
     EXPECT_EQ(idx->recno(), std::prev(model.end())->second);
 }
 
+// The read-ahead hint never names a record other than the one the walk reaches, and after a change
+// under the cursor it gives none until the cursor has found its place again.
+TEST_F(NtxTest, RecnoAheadNamesTheRecordTheWalkReaches) {
+    const std::string path = file("ahead.ntx");
+    std::vector<Entry> entries;
+    for (unsigned i = 0; i < 2000; ++i) entries.push_back({Key(6, i), 5000 - i});
+    ASSERT_TRUE(Build(path, Spec(6), entries).ok());
+    auto idx = Open(path);
+    ASSERT_TRUE(idx);
+    std::vector<uint32_t> walked;
+    for (int rc = idx->top(); rc == r4success; rc = idx->next()) walked.push_back(idx->recno());
+    ASSERT_EQ(walked.size(), entries.size());
+    size_t hinted = 0;
+    ASSERT_EQ(idx->top(), r4success);
+    for (size_t i = 0; i < walked.size(); ++i, (void)idx->next()) {
+        const uint32_t ahead = idx->recnoAhead(3);
+        if (ahead == 0) continue;
+        ++hinted;
+        ASSERT_LT(i + 3, walked.size());
+        EXPECT_EQ(ahead, walked[i + 3]);
+    }
+    EXPECT_GT(hinted, walked.size() / 2);  // a hint for most steps within a leaf
+    ASSERT_EQ(idx->seek(Key(6, 100)), r4success);
+    ASSERT_TRUE(idx->insert(Key(6, 100), 9999).ok());
+    EXPECT_EQ(idx->recnoAhead(1), 0u);
+}
+
 TEST_F(NtxTest, FreedPagesAreReused) {
     const std::string path = file("free.ntx");
     ASSERT_TRUE(Build(path, Spec(40), {}).ok());
