@@ -101,8 +101,11 @@ class Reader {
   public:
     Reader(const QByteArray& bytes, const CsvOptions& options) : options_(options) {
         QByteArray text = bytes;
-        if (text.startsWith("\xEF\xBB\xBF")) {
-            text.remove(0, 3);
+        const bool bom = text.startsWith("\xEF\xBB\xBF");
+        if (bom) text.remove(0, 3);
+        // Plain ASCII, what most banks write, reads the same in both encodings.
+        ascii_ = std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= 0; });
+        if (bom || ascii_) {
             utf8_ = true;
         } else {
             QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -110,6 +113,9 @@ class Reader {
             utf8_ = !decoder.hasError();
         }
         text_ = text;
+        // Room for a line a line of the file, so that the lines are not moved as they come.
+        statement_.lines.reserve(
+            static_cast<size_t>(std::count(text_.cbegin(), text_.cend(), '\n')) + 1);
         columns_ = options.columns;
         mayBeHeader_ = columns_.has_value();
     }
@@ -157,13 +163,18 @@ class Reader {
     }
 
   private:
+    // The fields of the record being read, one after another in one buffer kept from record to
+    // record.
     static void Field(void* bytes, size_t length, void* self) {
-        static_cast<Reader*>(self)->fields_.emplace_back(static_cast<const char*>(bytes), length);
+        auto* reader = static_cast<Reader*>(self);
+        reader->fields_.push_back({reader->fieldBytes_.size(), length});
+        reader->fieldBytes_.append(static_cast<const char*>(bytes), length);
     }
     static void Record(int, void* self) {
         auto* reader = static_cast<Reader*>(self);
         if (reader->failure_.isEmpty()) reader->take();
         reader->fields_.clear();
+        reader->fieldBytes_.clear();
         reader->startPending_ = true;
     }
 
@@ -186,13 +197,32 @@ class Reader {
 
     static QString Place(int line) { return QStringLiteral("line %1: ").arg(line); }
 
+    std::string_view raw(size_t column) const {
+        if (column >= fields_.size()) return {};
+        return std::string_view(fieldBytes_).substr(fields_[column].first, fields_[column].second);
+    }
+
     QString text(size_t column) const {
-        if (column >= fields_.size()) return QString();
-        const std::string& raw = fields_[column];
+        const std::string_view bytes = raw(column);
         const QString value =
-            utf8_ ? QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()))
-                  : QString::fromStdString(xb::Cp1252ToUtf8(raw));
+            ascii_  ? QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()))
+            : utf8_ ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                    : QString::fromStdString(xb::Cp1252ToUtf8(bytes));
         return value.trimmed();
+    }
+
+    // The field as text for reading a date or a number from it, in buffer, which is kept from
+    // field to field: only the message of a field that cannot be read needs a string of its own.
+    QStringView view(size_t column, QString& buffer) const {
+        if (!ascii_) {
+            buffer = text(column);
+            return buffer;
+        }
+        const std::string_view bytes = raw(column);
+        buffer.resize(static_cast<qsizetype>(bytes.size()));
+        QChar* into = buffer.data();
+        for (size_t i = 0; i < bytes.size(); ++i) into[i] = QLatin1Char(bytes[i]);
+        return QStringView(buffer).trimmed();
     }
 
     void fail(const QString& why) { failure_ = Place(recordLine_) + why; }
@@ -208,12 +238,9 @@ class Reader {
                     "and Payee (or Name or Description); give the columns");
             return;
         }
-        if (std::all_of(fields_.begin(), fields_.end(), [](const std::string& f) {
-                return f.find_first_not_of(" \t") == std::string::npos;
-            }))
-            return;
+        if (fieldBytes_.find_first_not_of(" \t") == std::string::npos) return;
         const CsvColumns& c = *columns_;
-        const QString dateText = text(c.date);
+        const QStringView dateText = view(c.date, dateBuffer_);
         if (mayBeHeader_) {
             mayBeHeader_ = false;
             if (!std::any_of(dateText.begin(), dateText.end(), IsDigit)) return;
@@ -232,9 +259,9 @@ class Reader {
         if (!date) {
             fail(ambiguous ? QStringLiteral("the date '%1' may be month/day or day/month; choose "
                                             "MM/DD/YYYY or DD/MM/YYYY as the date format")
-                                 .arg(dateText)
+                                 .arg(text(c.date))
                            : QStringLiteral("the date '%1' cannot be read as %2")
-                                 .arg(dateText, options_.dateFormat == CsvDateFormat::Automatic
+                                 .arg(text(c.date), options_.dateFormat == CsvDateFormat::Automatic
                                                     ? QStringLiteral("YYYY-MM-DD or DD.MM.YYYY")
                                                     : CsvDateFormatName(options_.dateFormat)));
             return;
@@ -249,12 +276,12 @@ class Reader {
 
     // One amount field: nothing for an empty one, a failure for one that cannot be read.
     bool readAmount(int column, std::optional<qint64>& cents) {
-        const QString value = text(column);
-        if (value.isEmpty()) return true;
-        cents = ReadStatementAmount(value, options_.decimalComma);
+        const QStringView digits = view(column, amountBuffer_);
+        if (digits.isEmpty()) return true;
+        cents = ReadStatementAmount(digits, options_.decimalComma);
         if (!cents) {
             fail(QStringLiteral("the amount '%1' cannot be read%2")
-                     .arg(value, options_.decimalComma
+                     .arg(text(column), options_.decimalComma
                                      ? QString()
                                      : QStringLiteral(" (with a decimal comma, say so)")));
             return false;
@@ -262,7 +289,7 @@ class Reader {
         if (*cents > kLargestCents || *cents < -kLargestCents) {
             fail(QStringLiteral("the amount '%1' is larger than 999999.99, the most an amount "
                                 "holds")
-                     .arg(value));
+                     .arg(text(column)));
             return false;
         }
         return true;
@@ -303,7 +330,10 @@ class Reader {
     QByteArray text_;
     bool utf8_ = true;
     std::optional<CsvColumns> columns_;
-    std::vector<std::string> fields_;
+    bool ascii_ = false;
+    std::vector<std::pair<size_t, size_t>> fields_;  // where each field lies in fieldBytes_
+    std::string fieldBytes_;
+    QString dateBuffer_, amountBuffer_;
     int line_ = 0;
     int recordLine_ = 1;
     bool startPending_ = true;

@@ -1,5 +1,8 @@
 #include "transfer/StatementLines.h"
 
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "engine/CodePage.h"
@@ -8,10 +11,11 @@ namespace kvl {
 
 namespace {
 
-bool NumberWord(QStringView word) {
+template <class Char>
+bool NumberWord(const Char* word, qsizetype length) {
     bool digit = false;
-    for (const QChar c : word) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t u = static_cast<char16_t>(word[i]);
         if (u >= u'0' && u <= u'9') {
             digit = true;
         } else if (u != u'x' && u != u'*' && u != u'#' && u != u'/' && u != u'.' && u != u'-' &&
@@ -20,6 +24,51 @@ bool NumberWord(QStringView word) {
         }
     }
     return digit;
+}
+
+bool NumberWord(QStringView word) {
+    return NumberWord(word.utf16(), word.size());
+}
+
+bool IsAscii(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// Blank as QChar::isSpace has it, for a character below 0x80.
+bool AsciiSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// PayeeKey of a text in plain ASCII, what nearly every bank writes: case folding is the ASCII
+// lower case there, and the words are found without building a string for each.
+QString AsciiPayeeKey(const QString& payee) {
+    const qsizetype n = payee.size();
+    const char16_t* text = reinterpret_cast<const char16_t*>(payee.utf16());
+    // Each holds at most the text's characters: the words and one blank between two.
+    QVarLengthArray<char, 64> key(n), all(n);
+    qsizetype keyLength = 0, allLength = 0;
+    for (qsizetype at = 0; at < n;) {
+        while (at < n && AsciiSpace(text[at])) ++at;
+        qsizetype end = at;
+        while (end < n && !AsciiSpace(text[end])) ++end;
+        if (end == at) break;
+        if (allLength > 0) all[allLength++] = ' ';
+        char* word = all.data() + allLength;
+        for (qsizetype i = at; i < end; ++i)
+            all[allLength++] = static_cast<char>(
+                text[i] >= u'A' && text[i] <= u'Z' ? text[i] + (u'a' - u'A') : text[i]);
+        const qsizetype length = end - at;
+        if (!NumberWord(word, length)) {
+            if (keyLength > 0) key[keyLength++] = ' ';
+            std::memcpy(key.data() + keyLength, word, static_cast<size_t>(length));
+            keyLength += length;
+        }
+        at = end;
+    }
+    return keyLength > 0 ? QString::fromLatin1(key.data(), keyLength)
+                         : QString::fromLatin1(all.data(), allLength);
 }
 
 }  // namespace
@@ -31,6 +80,23 @@ QString LinePlace(Statement::Format format, int place) {
 }
 
 QString StoredText(const QString& text) {
+    // Plain ASCII, what nearly every bank writes, is its own Windows-1252 form: the field's text
+    // is a part of the bank's, shared when it is the whole.
+    if (IsAscii(text)) {
+        const char16_t* t = reinterpret_cast<const char16_t*>(text.utf16());
+        const auto blank = [](char16_t c) { return c <= u' ' || c == 0x7F; };  // once cleaned
+        qsizetype from = 0, to = text.size();
+        while (from < to && blank(t[from])) ++from;
+        to = std::min(to, from + kStatementTextWidth);
+        while (to > from && blank(t[to - 1])) --to;
+        if (from == 0 && to == text.size() &&
+            std::none_of(t, t + to, [](char16_t c) { return c < u' ' || c == 0x7F; }))
+            return text;
+        QString clean = text.mid(from, to - from);
+        for (QChar& c : clean)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+        return clean;
+    }
     QString clean = text;
     bool ascii = true;
     for (QChar& c : clean) {
@@ -47,6 +113,7 @@ QString StoredText(const QString& text) {
 }
 
 QString PayeeKey(const QString& storedPayee) {
+    if (IsAscii(storedPayee)) return AsciiPayeeKey(storedPayee);
     const QString folded = storedPayee.toCaseFolded();
     QString key, all;
     key.reserve(folded.size());

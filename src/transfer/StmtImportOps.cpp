@@ -80,15 +80,16 @@ std::optional<Statement> ReadStatementFile(const QString& path, const QString& s
         if (notCsv) why = kNeither;
     }
     if (!statement) return refuse(why);
+    const int windowStart = CenturyWindowStart();
     for (const StatementLine& line : statement->lines) {
         // A stored date is moved into the century window; one outside it would change.
-        if (WindowYear(line.date) != line.date) {
+        if (const int year = line.date.year(); year < windowStart || year >= windowStart + 100) {
             return refuse(
                 QStringLiteral("%1: the date %2 lies outside the years %3 to %4 in "
                                "which dates are kept")
                     .arg(LinePlace(statement->format, line.place), line.date.toString(Qt::ISODate))
-                    .arg(CenturyWindowStart())
-                    .arg(CenturyWindowStart() + 99));
+                    .arg(windowStart)
+                    .arg(windowStart + 99));
         }
     }
     return statement;

@@ -118,6 +118,11 @@ TEST(StatementLinesTest, StoredTextAndPayeeComparison) {
     EXPECT_EQ(kvl::PayeeKey("POS 01/05 SHELL OIL 5541"), "pos shell oil");
     EXPECT_NE(kvl::PayeeKey("7-Eleven 12"), kvl::PayeeKey("Eleven"));
     EXPECT_EQ(kvl::PayeeKey("12345 2026-01-05"), "12345 2026-01-05");
+    // Plain ASCII and the general way agree (a no-break space is a blank, and not ASCII).
+    EXPECT_EQ(kvl::PayeeKey("Shell\tOIL\v5541 "), kvl::PayeeKey(QStringLiteral("SHELL OIL\u00a05541")));
+    EXPECT_EQ(kvl::PayeeKey(QStringLiteral("CAF\u00c9 M\u00dcLLER 12")), QStringLiteral("caf\u00e9 m\u00fcller"));
+    EXPECT_EQ(kvl::StoredText(" \x01Shell\x7f Oil \n"), "Shell  Oil");
+    EXPECT_EQ(kvl::StoredText(QString(29, QLatin1Char('a')) + " b"), QString(29, QLatin1Char('a')));
 
     const kvl::MappedLine debit = kvl::MapLine({3, QDate(2026, 1, 2), "Shell", "m", 12, -4510});
     EXPECT_TRUE(debit.kind == kvl::LineKind::Expense && debit.cents == 4510 && debit.checkNo == 12);
