@@ -143,6 +143,9 @@ int d4pack(DATA4* d) {
 int d4zap(DATA4* d, long first, long count) {
     return d->zap(first, count);
 }
+void d4gatherKeys(DATA4* d) {
+    d->gatherKeys();
+}
 int d4refresh(DATA4* d) {
     return d->refresh();
 }
@@ -154,6 +157,7 @@ long d4tagCount(DATA4* d, const char* from, const char* through) {
     TAG4* tag = d->selected();
     if (!tag) return 0;
     if (const int rc = d->refresh(); rc < 0) return rc;
+    if (const int rc = d->settleKeys(); rc < 0) return rc;
     const long count = tag->index().count(from ? from : "", through ? through : "");
     if (count < 0) d->engine().raise(static_cast<int>(count), tag->index().lastError());
     return count;

@@ -64,6 +64,9 @@ void d4tagSelect(DATA4* d, TAG4* t);
 long d4recNo(DATA4* d);
 long d4recCountDo(DATA4* d);
 [[nodiscard]] int d4appendBlank(DATA4* d);
+// Until the table next moves, flushes or closes, the keys of the records appended are gathered and
+// then put into each tag in key order, the tags side by side: for a long run of appends.
+void d4gatherKeys(DATA4* d);
 void d4delete(DATA4* d);
 int d4deleted(DATA4* d);
 [[nodiscard]] int d4pack(DATA4* d);

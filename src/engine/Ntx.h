@@ -44,6 +44,11 @@ struct NtxSpec {
     bool descending = false;
 };
 
+class NtxEntries;
+struct SortedNtxEntries;
+Status SortNtxEntries(NtxEntries& entries, SortedNtxEntries& sorted, std::vector<uint32_t>& order,
+                      const std::function<Status(uint32_t)>& twice);
+
 // The entries of an index being built, gathered one record at a time and put in order by the
 // build. A key of up to 12 bytes is held with its record number in 16 bytes whose order is the
 // entries' order, so that the sort compares two integers; longer keys are held as given.
@@ -58,6 +63,8 @@ class NtxEntries {
 
   private:
     friend class NtxIndex;
+    friend Status SortNtxEntries(NtxEntries&, SortedNtxEntries&, std::vector<uint32_t>&,
+                                 const std::function<Status(uint32_t)>&);
     struct Packed {
         uint64_t high, low;  // key bytes, then the record number, big-endian, then zeros
         bool operator<(const Packed& o) const {
@@ -107,6 +114,10 @@ class NtxIndex {
     // Changes. key is exactly spec().keySize bytes.
     Status insert(std::string_view key, uint32_t recno);
     Status remove(std::string_view key, uint32_t recno);  // e4index when the entry is absent
+    // Inserts gathered entries (of spec().keySize bytes), sorting them in place: in key order
+    // each goes into the leaf the one before went to, or the next, and the pages they change are
+    // near one another. The first failure stops it, as a failed insert() does.
+    Status insertAll(NtxEntries& entries);
 
     // The cursor. Each returns r4success at an entry, r4eof past the last (next) or when empty,
     // r4bof before the first (prev), or a negative code on a damaged page.

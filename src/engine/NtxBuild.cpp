@@ -4,6 +4,7 @@
 // beside its target and renamed over it.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -12,10 +13,19 @@
 #include "engine/Files.h"
 #include "engine/Ntx.h"
 #include "engine/NtxFormat.h"
+#include "engine/NtxImpl.h"
 
 namespace xb {
 
 using namespace ntx;
+
+// The sorted entries as the builder reads them: packed, or keys and record numbers in an order.
+struct SortedNtxEntries {
+    const uint8_t* packed = nullptr;  // 16 bytes an entry: key, record number big-endian
+    const uint8_t* keys = nullptr;
+    const uint32_t* recnos = nullptr;
+    const uint32_t* order = nullptr;
+};
 
 namespace {
 
@@ -29,18 +39,10 @@ void StoreBig(uint8_t* p, uint64_t v) {
     for (int i = 7; i >= 0; --i, v >>= 8) p[i] = static_cast<uint8_t>(v);
 }
 
-// The sorted entries as the builder reads them: packed, or keys and record numbers in an order.
-struct SortedEntries {
-    const uint8_t* packed = nullptr;  // 16 bytes an entry: key, record number big-endian
-    const uint8_t* keys = nullptr;
-    const uint32_t* recnos = nullptr;
-    const uint32_t* order = nullptr;
-};
-
 struct Builder {
     int fd;
     const std::string& tmpPath;
-    SortedEntries entries;
+    SortedNtxEntries entries;
     uint16_t keySize, itemSize, maxItems;
     std::vector<uint64_t> cap;  // entries a subtree of height h+1 can hold at most
     std::vector<uint8_t> out;   // pages waiting to be written
@@ -123,6 +125,53 @@ struct Builder {
 
 }  // namespace
 
+// Puts the entries in order (packed ones in place, as bytes again: key, then the record number
+// big-endian) and gives them as sorted; a record given twice under one key is refused through
+// twice.
+Status SortNtxEntries(NtxEntries& entries, SortedNtxEntries& sorted, std::vector<uint32_t>& order,
+                   const std::function<Status(uint32_t)>& twice) {
+    const uint16_t ks = entries.keySize();
+    const size_t n = entries.size();
+    if (entries.packed()) {
+        auto& v = entries.packed_;
+        std::sort(v.begin(), v.end());
+        for (size_t i = 1; i < n; ++i)
+            if (v[i] == v[i - 1]) {
+                uint8_t bytes[16];
+                StoreBig(bytes, v[i].high);
+                StoreBig(bytes + 8, v[i].low);
+                return twice(static_cast<uint32_t>(bytes[ks]) << 24 | bytes[ks + 1] << 16 |
+                             bytes[ks + 2] << 8 | bytes[ks + 3]);
+            }
+        // The words back to bytes in place: the builder copies keys from them.
+        static_assert(sizeof(NtxEntries::Packed) == 16);
+        for (auto& p : v) {
+            uint8_t bytes[16];
+            StoreBig(bytes, p.high);
+            StoreBig(bytes + 8, p.low);
+            std::memcpy(&p, bytes, 16);
+        }
+        sorted.packed = reinterpret_cast<const uint8_t*>(v.data());
+    } else {
+        const uint8_t* kb = reinterpret_cast<const uint8_t*>(entries.keys_.data());
+        const std::vector<uint32_t>& recnos = entries.recnos_;
+        order.resize(n);
+        std::iota(order.begin(), order.end(), 0u);
+        auto less = [&](uint32_t a, uint32_t b) {
+            int c =
+                std::memcmp(kb + static_cast<size_t>(a) * ks, kb + static_cast<size_t>(b) * ks, ks);
+            if (c) return c < 0;
+            return recnos[a] < recnos[b];
+        };
+        std::sort(order.begin(), order.end(), less);
+        for (size_t i = 1; i < n; ++i)
+            if (!less(order[i - 1], order[i])) return twice(recnos[order[i]]);
+        sorted = {nullptr, kb, recnos.data(), order.data()};
+    }
+
+    return Status::Ok();
+}
+
 void NtxEntries::reserve(size_t count) {
     if (packed()) {
         packed_.reserve(count);
@@ -142,6 +191,41 @@ void NtxEntries::add(const char* key, uint32_t recno) {
     std::memcpy(bytes, key, keySize_);
     for (int i = 0; i < 4; ++i) bytes[keySize_ + i] = static_cast<uint8_t>(recno >> (24 - 8 * i));
     packed_.push_back({LoadBig(bytes), LoadBig(bytes + 8)});
+}
+
+Status NtxIndex::insertAll(NtxEntries& entries) {
+    Impl& m = *impl_;
+    if (entries.keySize() != m.keySize)
+        return Status::Error(e4parm, "index file " + m.path + " takes keys of " +
+                                         std::to_string(m.keySize) + " bytes, not " +
+                                         std::to_string(entries.keySize()));
+    SortedNtxEntries sorted;
+    std::vector<uint32_t> order;
+    auto twice = [&](uint32_t recno) {
+        return Status::Error(e4index, "index file " + m.path + " is given record " +
+                                          std::to_string(recno) + " twice under the same key");
+    };
+    if (Status s = SortNtxEntries(entries, sorted, order, twice); !s.ok()) {
+        m.broken = true;
+        return s;
+    }
+    const uint16_t ks = m.keySize;
+    for (size_t e = 0; e < entries.size(); ++e) {
+        const uint8_t* key;
+        uint32_t recno;
+        if (sorted.packed) {
+            key = sorted.packed + 16 * e;
+            recno = static_cast<uint32_t>(key[ks]) << 24 | key[ks + 1] << 16 | key[ks + 2] << 8 |
+                    key[ks + 3];
+        } else {
+            key = sorted.keys + static_cast<size_t>(sorted.order[e]) * ks;
+            recno = sorted.recnos[sorted.order[e]];
+        }
+        // The records are in the table already: a tag that misses one of their keys must be
+        // rebuilt, so it keeps its "being changed" mark.
+        if (int rc = m.insert(key, recno, true)) return m.status(m.broke(rc));
+    }
+    return Status::Ok();
 }
 
 Status NtxIndex::build(const std::string& path, const NtxSpec& spec, std::string_view keys,
@@ -186,45 +270,9 @@ Status NtxIndex::build(const std::string& path, const NtxSpec& spec, NtxEntries&
         return parm("record " + std::to_string(recno) + " is given twice under the same key");
     };
 
-    SortedEntries sorted;
+    SortedNtxEntries sorted;
     std::vector<uint32_t> order;
-    std::vector<uint8_t> packedBytes;
-    if (entries.packed()) {
-        auto& v = entries.packed_;
-        std::sort(v.begin(), v.end());
-        for (size_t i = 1; i < n; ++i)
-            if (v[i] == v[i - 1]) {
-                uint8_t bytes[16];
-                StoreBig(bytes, v[i].high);
-                StoreBig(bytes + 8, v[i].low);
-                return twice(static_cast<uint32_t>(bytes[ks]) << 24 | bytes[ks + 1] << 16 |
-                             bytes[ks + 2] << 8 | bytes[ks + 3]);
-            }
-        // The words back to bytes in place: the builder copies keys from them.
-        static_assert(sizeof(NtxEntries::Packed) == 16);
-        for (auto& p : v) {
-            uint8_t bytes[16];
-            StoreBig(bytes, p.high);
-            StoreBig(bytes + 8, p.low);
-            std::memcpy(&p, bytes, 16);
-        }
-        sorted.packed = reinterpret_cast<const uint8_t*>(v.data());
-    } else {
-        const uint8_t* kb = reinterpret_cast<const uint8_t*>(entries.keys_.data());
-        const std::vector<uint32_t>& recnos = entries.recnos_;
-        order.resize(n);
-        std::iota(order.begin(), order.end(), 0u);
-        auto less = [&](uint32_t a, uint32_t b) {
-            int c =
-                std::memcmp(kb + static_cast<size_t>(a) * ks, kb + static_cast<size_t>(b) * ks, ks);
-            if (c) return c < 0;
-            return recnos[a] < recnos[b];
-        };
-        std::sort(order.begin(), order.end(), less);
-        for (size_t i = 1; i < n; ++i)
-            if (!less(order[i - 1], order[i])) return twice(recnos[order[i]]);
-        sorted = {nullptr, kb, recnos.data(), order.data()};
-    }
+    if (Status s = SortNtxEntries(entries, sorted, order, twice); !s.ok()) return s;
 
     const uint16_t maxItems = MaxItemsFor(ks);
     const uint16_t itemSize = static_cast<uint16_t>(ks + 8);

@@ -82,10 +82,59 @@ int NtxIndex::Impl::findPath(const uint8_t* key, uint32_t rec, ChangePath& steps
     }
 }
 
-int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
+bool NtxIndex::Impl::fromFinger(const uint8_t* key, uint32_t rec, ChangePath& steps, int& n) {
+    if (finger.shape != reshapes) return false;
+    // The order of a bounding item against (key, rec), as compareEntry gives it.
+    const auto order = [&](const std::array<uint8_t, 8 + kNtxMaxKey>& item) {
+        if (const int c = CompareKeys(item.data() + 8, key, keySize)) return c;
+        const uint32_t r = Get32(item.data() + 4);
+        return r < rec ? -1 : r > rec ? 1 : 0;
+    };
+    if ((finger.hasLow && order(finger.low) >= 0) || (finger.hasHigh && order(finger.high) <= 0))
+        return false;
+    steps = finger.steps;
+    n = finger.n;
+    return true;
+}
+
+void NtxIndex::Impl::takeFinger(const ChangePath& steps, int n) {
+    finger.shape = UINT64_MAX;
+    finger.hasLow = finger.hasHigh = false;
+    // The nearest separator on each side, from the deepest page above the leaf that has one.
+    for (int level = n - 2; level >= 0; --level) {
+        CachedPage* p;
+        if (fetch(steps[level].off, p) != 0) return;
+        const int i = steps[level].idx;
+        if (!finger.hasHigh && i < Count(p->d)) {
+            std::memcpy(finger.high.data(), Item(p->d, i), itemSize);
+            finger.hasHigh = true;
+        }
+        if (!finger.hasLow && i > 0) {
+            std::memcpy(finger.low.data(), Item(p->d, i - 1), itemSize);
+            finger.hasLow = true;
+        }
+    }
+    finger.steps = steps;
+    finger.n = n;
+    finger.shape = reshapes;
+}
+
+int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec, bool inOrder) {
     ChangePath steps;
     int n = 0, foundLevel = -1;
-    if (int rc = findPath(key, rec, steps, n, foundLevel)) return rc;
+    if (inOrder && fromFinger(key, rec, steps, n)) {
+        CachedPage* leaf;
+        if (int rc = fetch(steps[n - 1].off, leaf)) return rc;
+        const int count = Count(leaf->d);
+        const int i = count > 0 && compareEntry(leaf->d, count - 1, key, rec) < 0
+                          ? count
+                          : lowerBound(leaf->d, key, rec);
+        steps[n - 1].idx = i;
+        if (i < count && compareEntry(leaf->d, i, key, rec) == 0) foundLevel = n - 1;
+    } else {
+        if (int rc = findPath(key, rec, steps, n, foundLevel)) return rc;
+        if (inOrder && foundLevel < 0) takeFinger(steps, n);
+    }
     if (foundLevel >= 0)
         return fail(e4index, "index file " + path + " already holds record " + std::to_string(rec) +
                                  " under that key");
@@ -112,6 +161,7 @@ int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
         }
         // Split: lay the max+1 entries and the rightmost child out in order, keep the lower
         // half here, move the upper half to a new page and pass the middle entry up.
+        ++reshapes;
         CachedPage* r;
         if (int rc = allocPage(r)) return broke(rc);
         Pin rpin(r);
@@ -151,6 +201,7 @@ int NtxIndex::Impl::insert(const uint8_t* key, uint32_t rec) {
 }
 
 int NtxIndex::Impl::remove(const uint8_t* key, uint32_t rec) {
+    ++reshapes;
     ChangePath steps;
     int n = 0, foundLevel = -1;
     if (int rc = findPath(key, rec, steps, n, foundLevel)) return rc;

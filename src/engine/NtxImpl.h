@@ -257,8 +257,24 @@ struct NtxIndex::Impl {
     // the page that holds the entry (foundLevel is its level) or at a leaf (foundLevel is -1).
     using ChangePath = std::array<Level, ntx::kMaxDepth>;
     int findPath(const uint8_t* key, uint32_t rec, ChangePath& steps, int& n, int& foundLevel);
-    int insert(const uint8_t* key, uint32_t rec);
+    // inOrder: the key follows the one inserted before in key order (a run of gathered keys), so
+    // the leaf that one went to is tried before a descent from the root.
+    int insert(const uint8_t* key, uint32_t rec, bool inOrder = false);
     int remove(const uint8_t* key, uint32_t rec);
+    // The leaf the last insertion in key order went to, the path to it and the entries of the
+    // pages above that bound it: a key strictly between the bounds belongs in that leaf. Valid
+    // while reshapes has not moved since.
+    struct Finger {
+        uint64_t shape = UINT64_MAX;
+        ChangePath steps{};
+        int n = 0;
+        bool hasLow = false, hasHigh = false;
+        std::array<uint8_t, 8 + kNtxMaxKey> low{}, high{};  // items: child, record, key
+    } finger;
+    uint64_t reshapes = 0;  // splits, new roots and removals, which move entries between pages
+    // Fills steps down to key's leaf from the finger when the key lies within its bounds.
+    bool fromFinger(const uint8_t* key, uint32_t rec, ChangePath& steps, int& n);
+    void takeFinger(const ChangePath& steps, int n);
     // Joins right into left around the parent's separator sep and frees right.
     void merge(CachedPage* left, CachedPage* parent, int sep, CachedPage* right);
     int flush(bool durable);

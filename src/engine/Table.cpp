@@ -208,10 +208,15 @@ int Table::writeBack() {
         }
         // The record is in the table now: every tag takes its key even when one of them fails.
         Status first;
-        for (auto& t : tags_) {
-            if (!t->holds(record_.data())) continue;
-            t->keyOf(record_.data(), keyA_);
-            Status s = t->index_->insert(keyA_, static_cast<uint32_t>(recno_));
+        for (size_t i = 0; i < tags_.size(); ++i) {
+            Tag& t = *tags_[i];
+            if (!t.holds(record_.data())) continue;
+            t.keyOf(record_.data(), keyA_);
+            if (gathering_) {
+                gathered_[i].add(keyA_.data(), static_cast<uint32_t>(recno_));
+                continue;
+            }
+            Status s = t.index_->insert(keyA_, static_cast<uint32_t>(recno_));
             if (!s.ok() && first.ok()) first = s;
         }
         pendingAppend_ = false;
@@ -225,6 +230,8 @@ int Table::writeBack() {
     if (!changed_ || recno_ < 1 || eof_) return r4success;
     changed_ = false;
     if (record_ == original_) return r4success;
+    // An entry that moves is found in a tag that holds every key.
+    if (int rc = settleKeys(); rc < 0) return rc;
     // As for an append: the tags whose entry moves are marked first, then the record is written,
     // then the entries move, in every such tag even when one of them fails.
     uint64_t moving = 0;
@@ -264,6 +271,35 @@ int Table::writeBack() {
     return r4success;
 }
 
+int Table::writeBackAll() {
+    // The records gathered are in the file whether or not the last one could be written.
+    const int rc = writeBack();
+    const int settled = settleKeys();
+    return rc < 0 ? rc : settled;
+}
+
+void Table::gatherKeys() {
+    if (gathering_) return;
+    gathered_.clear();
+    for (const auto& t : tags_) gathered_.emplace_back(t->index_->spec().keySize);
+    gathering_ = true;
+}
+
+int Table::settleKeys() {
+    if (!gathering_) return r4success;
+    gathering_ = false;
+    std::vector<std::function<Status()>> jobs;
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        if (gathered_[i].size() == 0) continue;
+        jobs.push_back([this, i] { return tags_[i]->index_->insertAll(gathered_[i]); });
+    }
+    const Status s = RunJobs(jobs);
+    gathered_.clear();
+    tagSynced_ = false;
+    if (!s.ok()) return fail(s.code, s.message);
+    return r4success;
+}
+
 int Table::position(int rc) {
     if (rc == r4success || rc == r4after) {
         NtxIndex& idx = selected_->index();
@@ -284,7 +320,7 @@ int Table::position(int rc) {
 }
 
 int Table::top() {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     bof_ = false;
     if (selected_) return position(selected_->index().top());
     if (dbf_->recordCount() == 0) return atEof();
@@ -292,7 +328,7 @@ int Table::top() {
 }
 
 int Table::bottom() {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (selected_) return position(selected_->index().bottom());
     if (dbf_->recordCount() == 0) return atEof();
     return load(static_cast<long>(dbf_->recordCount()));
@@ -313,7 +349,7 @@ int Table::syncTagCursor(bool& onRecord) {
 }
 
 int Table::skip(long n) {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (!selected_) {
         long target = recno_ + n;
         if (eof_ && n < 0) target = static_cast<long>(dbf_->recordCount()) + 1 + n;
@@ -369,7 +405,7 @@ int Table::skip(long n) {
 }
 
 int Table::seek(std::string_view key) {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (!selected_) return fail(e4info, path_ + ": seek needs a selected tag");
     const NtxSpec& spec = selected_->index().spec();
     std::string k;
@@ -382,7 +418,7 @@ int Table::seek(std::string_view key) {
 }
 
 int Table::go(long recno) {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (recno < 1 || recno > static_cast<long>(dbf_->recordCount()))
         return fail(e4parm, path_ + ": record " + std::to_string(recno) + " does not exist");
     tagSynced_ = false;
@@ -413,7 +449,7 @@ int Table::refresh() {
 }
 
 int Table::flush() {
-    int rc = writeBack();
+    int rc = writeBackAll();
     if (rc < 0) return rc;
     if (Status s = dbf_->flush(); !s.ok()) return fail(s.code, s.message);
     for (auto& t : tags_)
@@ -422,7 +458,7 @@ int Table::flush() {
 }
 
 int Table::close() {
-    int rc = writeBack();
+    int rc = writeBackAll();
     Status s = dbf_->close();
     if (rc >= 0 && !s.ok()) rc = fail(s.code, s.message);
     for (auto& t : tags_) {
@@ -435,7 +471,7 @@ int Table::close() {
 }
 
 int Table::pack() {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     std::vector<uint32_t> keep;
     keep.reserve(dbf_->recordCount());
     std::string rec(dbf_->recordLength(), ' ');
@@ -447,7 +483,7 @@ int Table::pack() {
 }
 
 int Table::zap(long first, long count) {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (first < 1 || count < 0) return fail(e4parm, path_ + ": bad range to remove");
     std::vector<uint32_t> keep;
     long last = first + count - 1;
@@ -636,7 +672,7 @@ int Table::rewrite(const std::vector<uint32_t>& keep) {
 }
 
 int Table::createIndex(const std::string& group, const std::vector<TagSpec>& specs) {
-    if (int rc = writeBack(); rc < 0) return rc;
+    if (int rc = writeBackAll(); rc < 0) return rc;
     if (specs.empty()) return fail(e4parm, path_ + ": no tags to create");
     std::string groupPath = ResolvePath(dir_, group + ".cgp");
     std::vector<std::unique_ptr<Tag>> made;

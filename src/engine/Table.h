@@ -111,6 +111,13 @@ class Table {
     bool bof() const { return bof_; }
 
     [[nodiscard]] int appendBlank();
+    // From now until the table next moves, flushes or closes (or settleKeys() is called), the
+    // keys of the records appended are gathered instead of inserted one by one; then each tag
+    // takes its keys in key order, the tags side by side. For a long run of appends with nothing
+    // read in between: the tags are marked as being changed before the first record reaches the
+    // file, as for any append, so a death in between leaves them refused and rebuilt.
+    void gatherKeys();
+    [[nodiscard]] int settleKeys();
     void setDeleted(bool deleted);
     bool deleted() const { return record_[0] == '*'; }
     [[nodiscard]] int refresh();  // writes a pending change of the current record
@@ -136,6 +143,7 @@ class Table {
     int fail(int code, const std::string& message);
     [[nodiscard]] int load(long recno, bool inOrder = false);  // reads a record into the image
     [[nodiscard]] int writeBack();       // a pending change (or append) to the tags and the file
+    [[nodiscard]] int writeBackAll();    // writeBack(), then the keys gathered
     [[nodiscard]] int position(int rc);  // after a tag move: loads the record under the tag cursor
     int atEof();                         // the state past the last record
     [[nodiscard]] int syncTagCursor(
@@ -161,6 +169,8 @@ class Table {
     bool tagSynced_ = false;      // the selected tag's cursor stands on the current record
     bool eof_ = true, bof_ = true;
     std::string keyA_, keyB_;  // scratch for tag maintenance: no allocation per record
+    bool gathering_ = false;
+    std::vector<NtxEntries> gathered_;  // by tag, while gathering
 };
 
 // Inline: a report reads a few fields of every record.

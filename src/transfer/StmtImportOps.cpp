@@ -229,6 +229,9 @@ StatementOutcome ImportStatement(const std::vector<ImportLine>& lines, Statement
         [&] {
             long step = 0;
             int percentShown = -1;
+            // Nothing is read between the appends: each tag takes the keys in order at the close.
+            for (const StagedTable table : tables)
+                d4gatherKeys(table == StagedTable::Expenses ? dbExpenses : dbIncome);
             for (const size_t index : order) {
                 const ImportLine& line = lines[index];
                 const MappedLine& m = line.line;

@@ -373,6 +373,99 @@ TEST_F(TableTest, TagsBuiltSideBySideEqualTagsBuiltInTurn) {
     EXPECT_NE(sideBySide[0], sideBySide[tags.size()]);  // the pack dropped records
 }
 
+// Keys gathered over a run of appends reach each tag as keys inserted one by one do, through a
+// move, records the FOR condition leaves out and a change of an older record in the run.
+TEST_F(TableTest, GatheredKeysGiveTheTagsOfKeysInsertedOneByOne) {
+    engine.settings.cachePages = 16;  // pages leave the cache while the keys go in
+    std::vector<std::vector<std::pair<long, std::string>>> walks[2];
+    long live = 0;
+    for (const bool gather : {false, true}) {
+        TempDir own;
+        ASSERT_TRUE(CreateTable(own.file("EXP5.dbf"), ExpenseFields()).ok());
+        Table* t = engine.open(own.file("EXP5"));
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(t->createIndex("exp5", kExpenseTags), r4success);
+        std::mt19937 rng(11);
+        live = 0;
+        auto add = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(t->appendBlank(), r4success);
+                t->field("EXPDATE")->assign("2026" + std::to_string(10 + rng() % 3) + "1" +
+                                            std::to_string(rng() % 10));
+                t->field("ACCNO")->assignNumber(1 + static_cast<int>(rng() % 60));
+                t->field("FOLNO")->assignNumber(static_cast<int>(rng() % 12));
+                t->setDeleted(i % 97 == 0);
+                live += i % 97 != 0;
+            }
+        };
+        const auto inTag = [&] { return t->tag("EAcc")->index().count("", "\xff"); };
+        add(1500);
+        if (gather) t->gatherKeys();
+        add(1200);
+        ASSERT_EQ(t->refresh(), r4success);
+        if (gather) EXPECT_LT(inTag(), live);  // gathered, not yet in the tag
+        t->select(t->tag("EAcc"));
+        ASSERT_EQ(t->seek("  60"), t->seek("  60"));  // a move puts the keys in first
+        EXPECT_EQ(inTag(), live);
+        if (gather) t->gatherKeys();
+        add(1000);
+        ASSERT_EQ(t->go(2000), r4success);  // an older record changes its keys
+        t->field("ACCNO")->assignNumber(61);
+        if (gather) t->gatherKeys();
+        add(1300);
+        ASSERT_EQ(t->close(), r4success) << engine.errorMessage();
+        t = engine.open(own.file("EXP5"));
+        ASSERT_NE(t, nullptr) << engine.errorMessage();
+        for (Tag* tag : t->tags()) {
+            std::vector<std::string> problems;
+            EXPECT_TRUE(tag->index().verify([](std::string_view, uint32_t) {}, problems))
+                << problems.front();
+            walks[gather].push_back(Walk(t, tag));
+        }
+        ASSERT_EQ(t->close(), r4success);
+    }
+    ASSERT_EQ(walks[0].size(), kExpenseTags.size());
+    EXPECT_EQ(static_cast<long>(walks[0][0].size()), live);
+    EXPECT_TRUE(walks[0] == walks[1]);
+}
+
+// A run of gathered keys cut short by a failed write leaves the tags refused, never missing keys
+// in silence.
+TEST_F(TableTest, GatheredKeysCutShortLeaveTheTagsRefused) {
+    engine.settings.cachePages = 8;
+    Table* t = Create();
+    ASSERT_EQ(t->createIndex("exp5", kExpenseTags), r4success);
+    for (int i = 0; i < 400; ++i) Add(t, "20260101", 1 + i % 40, 1, 1.0);
+    ASSERT_EQ(engine.closeAll(), 0);
+    const std::string files[] = {"EXP5.dbf", "EDate.ntx", "EAcc.ntx", "FolTag.ntx"};
+    std::map<std::string, std::string> before;
+    for (const std::string& f : files) before[f] = Slurp(dir.file(f));
+    for (const int64_t cut : {int64_t{0}, int64_t{1024}, int64_t{20000}, int64_t{1} << 30}) {
+        SCOPED_TRACE("writes cut after " + std::to_string(cut) + " bytes");
+        for (const auto& [name, bytes] : before) Spit(dir.file(name), bytes);
+        t = engine.open(path());
+        ASSERT_NE(t, nullptr) << engine.errorMessage();
+        t->gatherKeys();
+        for (int i = 0; i < 600; ++i) Add(t, "20251231", 41 - i % 40, 2, 2.0);
+        FaultPlan plan;
+        plan.writeBytes = cut;
+        InstallFaultPlan(plan);
+        const int rc = t->close();
+        RemoveFaultPlan();
+        engine.takeError();
+        t = engine.open(path());
+        if (t == nullptr) {
+            EXPECT_LT(rc, 0);
+            EXPECT_NE(engine.errorMessage().find("being changed"), std::string::npos)
+                << engine.errorMessage();
+            engine.takeError();
+            continue;
+        }
+        for (Tag* tag : t->tags()) EXPECT_EQ(Walk(t, tag).size(), 1000u) << tag->name();
+        ASSERT_EQ(t->close(), r4success);
+    }
+}
+
 TEST_F(TableTest, GroupOpensListedTagsThatExist) {
     Table* t = Create();
     ASSERT_EQ(t->createIndex("exp5", kExpenseTags), r4success);
