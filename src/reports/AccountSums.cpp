@@ -60,10 +60,10 @@ AccountTotals AccountSumWalk::Sum(int account) {
         const char* date = f4str(recordDate_);
         if (std::memcmp(date, start_.data(), 8) < 0 || !CellText::isDay(date)) continue;
         const bool prior = std::memcmp(date, from_.data(), 8) < 0;
-        if (!prior && std::memcmp(date, through_.data(), 8) > 0) continue;
-        double amount = 0;
-        (void)f4double2(recordAmount_, &amount);  // no number reads as 0, as a blank amount does
-        (prior ? t.prior : t.period) += ToCents(amount);
+        // The tag orders an account's records by their stored dates: none after this one counts.
+        if (!prior && std::memcmp(date, through_.data(), 8) > 0) break;
+        // No number reads as 0, as a blank amount does.
+        (prior ? t.prior : t.period) += f4cents(recordAmount_);
     }
     return t;
 }
