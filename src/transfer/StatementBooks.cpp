@@ -149,13 +149,33 @@ class UsageTable {
     size_t used_ = 0;
 };
 
+// A record of the books as the duplicate check compares it: its date, amount and payee.
+struct BookEntry {
+    int day;
+    int id;
+    qint64 cents;
+    bool operator==(const BookEntry&) const = default;
+};
+
+struct BookEntryHash {
+    size_t operator()(const BookEntry& e) const {
+        const uint64_t a = static_cast<uint64_t>(static_cast<uint32_t>(e.day)) << 32 |
+                           static_cast<uint32_t>(e.id);
+        return static_cast<size_t>((a ^ static_cast<uint64_t>(e.cents) * 0xC2B2AE3D27D4EB4Full) *
+                                   0x9E3779B97F4A7C15ull >> 16);
+    }
+};
+
+// How many records of the books each date, amount and payee has.
+using BookCounts = std::unordered_map<BookEntry, long, BookEntryHash>;
+
 // What one part of a table's walk learns, on the thread that walks it.
 struct Tallies {
     std::unordered_map<std::string, int, TextHash, std::equal_to<>> rawIds;  // payee text: id
     std::string_view lastRaw;  // the payee of the record before, as a key of rawIds
     int lastId = -2;           // its id; -2 before the first record
     UsageTable usage;          // by payee id and (account * 100000 + folder)
-    std::map<std::tuple<int, qint64, int>, long> books;  // date, cents, payee id: records
+    BookCounts books;
     long counted = 0;  // records walked and not yet added to the step
 };
 
@@ -210,7 +230,7 @@ class KindMatch {
                         u.latest =
                             std::max(u.latest, TagPlace{day, t.accountInTagKey ? acc : 0, recno});
                         if (day >= first_ && day <= last_)
-                            ++part.books[{day, xb::CentsText(amount.of(image)), id}];
+                            ++part.books[{day, id, xb::CentsText(amount.of(image))}];
                     }
                 }
                 part.counted += recno - first;
@@ -239,13 +259,13 @@ class KindMatch {
         std::vector<std::pair<int, int>> learned(keys_.size());
         for (size_t id = 0; id < keys_.size(); ++id)
             if (!keys_[id].isEmpty()) learned[id] = Learn(usage_[id]);
-        std::map<std::tuple<int, qint64, int>, long>& left = books_;  // used up here
+        BookCounts& left = books_;  // used up here
         for (const auto& [index, id] : lineIds_) {
             ImportLine& line = lines_[index];
             std::tie(line.learnedAccount, line.learnedFolder) = learned[id];
-            long& equal = left[{DateNumber(line.line.date), line.line.cents, id}];
-            if (equal > 0) {
-                --equal;
+            const auto equal = left.find({DateNumber(line.line.date), id, line.line.cents});
+            if (equal != left.end() && equal->second > 0) {
+                --equal->second;
                 line.duplicate = true;
                 line.ticked = false;
             }
@@ -274,7 +294,7 @@ class KindMatch {
     int first_ = 0, last_ = 0;                     // the dates of the lines, as numbers
     // By payee id, the use of each account and folder (account * 100000 + folder).
     std::vector<std::unordered_map<long, Usage>> usage_;
-    std::map<std::tuple<int, qint64, int>, long> books_;  // date, cents, payee id: records
+    BookCounts books_;
 };
 
 }  // namespace
