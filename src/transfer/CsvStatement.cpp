@@ -6,10 +6,17 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <future>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/CodePage.h"
+#include "engine/Jobs.h"
 
 namespace kvl {
 
@@ -96,48 +103,86 @@ char Separator(const QByteArray& bytes) {
     return semicolons > commas ? ';' : ',';
 }
 
-// The records of the file, each handed on with the line it starts on as libcsv completes it.
+// The file's text as the readers take it: without a byte order mark, with its encoding known.
+struct CsvText {
+    QByteArray bytes;
+    bool ascii = false;  // plain ASCII, which reads the same in both encodings
+    bool utf8 = true;    // else Windows-1252
+};
+
+// Whether no byte has its high bit set, a word at a time.
+bool IsAscii(const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    const size_t n = static_cast<size_t>(bytes.size());
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        high |= word;
+    }
+    for (; i < n; ++i) high |= static_cast<unsigned char>(p[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+CsvText Prepare(const QByteArray& bytes) {
+    CsvText text{bytes};
+    const bool bom = text.bytes.startsWith("\xEF\xBB\xBF");
+    if (bom) text.bytes.remove(0, 3);
+    text.ascii = IsAscii(text.bytes);
+    if (!bom && !text.ascii) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString unused = decoder(text.bytes);
+        text.utf8 = !decoder.hasError();
+    }
+    return text;
+}
+
+// The records of a stretch of the file, each handed on with the line it starts on as libcsv
+// completes it. A stretch other than the first starts at the beginning of a record, and takes its
+// columns from the first stretch's header when the options do not give them.
 class Reader {
   public:
-    Reader(const QByteArray& bytes, const CsvOptions& options) : options_(options) {
-        QByteArray text = bytes;
-        const bool bom = text.startsWith("\xEF\xBB\xBF");
-        if (bom) text.remove(0, 3);
-        // Plain ASCII, what most banks write, reads the same in both encodings.
-        ascii_ = std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= 0; });
-        if (bom || ascii_) {
-            utf8_ = true;
-        } else {
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString unused = decoder(text);
-            utf8_ = !decoder.hasError();
-        }
-        text_ = text;
+    // A later stretch waits for the header's columns; the first one tells them.
+    using AwaitColumns = std::function<std::optional<CsvColumns>()>;
+    using TellColumns = std::function<void(const std::optional<CsvColumns>&)>;
+
+    // The whole file.
+    Reader(const CsvText& text, const CsvOptions& options)
+        : Reader(text, options, 0, text.bytes.size(), 0, true) {}
+    Reader(const CsvText& text, const CsvOptions& options, qsizetype begin, qsizetype end,
+           int linesBefore, bool first, AwaitColumns awaitColumns = {},
+           TellColumns tellColumns = {})
+        : options_(options),
+          text_(text.bytes),
+          ascii_(text.ascii),
+          utf8_(text.utf8),
+          begin_(begin),
+          end_(end),
+          awaitColumns_(std::move(awaitColumns)),
+          tellColumns_(std::move(tellColumns)) {
         // Room for a line a line of the file, so that the lines are not moved as they come.
         statement_.lines.reserve(
-            static_cast<size_t>(std::count(text_.cbegin(), text_.cend(), '\n')) + 1);
+            static_cast<size_t>(std::count(text_.cbegin() + begin, text_.cbegin() + end, '\n')) +
+            1);
         columns_ = options.columns;
-        mayBeHeader_ = columns_.has_value();
+        mayBeHeader_ = columns_.has_value() && first;
+        line_ = linesBefore;
     }
 
-    std::optional<Statement> read(QString* why, bool* notCsv) {
-        const char separator = Separator(text_);
-        if (notCsv) *notCsv = separator == 0;
-        if (separator == 0) {
-            *why = QStringLiteral("no line holds a tab, \";\" or \",\" between columns");
-            return std::nullopt;
-        }
+    // Reads the stretch; false with the reason in failure().
+    bool read(char separator) {
         csv_parser parser;
         if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
-            *why = QStringLiteral("out of memory");
-            return std::nullopt;
+            failure_ = QStringLiteral("out of memory");
+            return false;
         }
         csv_set_delim(&parser, static_cast<unsigned char>(separator));
         // Blanks around unquoted fields are dropped here, not by libcsv, which would take the tab
         // for a blank.
         csv_set_space_func(&parser, [](unsigned char) { return 0; });
-        qsizetype at = 0;
-        while (at < text_.size() && failure_.isEmpty()) {
+        qsizetype at = begin_;
+        while (at < end_ && failure_.isEmpty() && !abandoned_) {
             const qsizetype end = LineEnd(at);
             ++line_;
             if (startPending_ && !Blank(at, end)) {
@@ -149,18 +194,17 @@ class Reader {
                 failure_ = Place(recordLine_) + QStringLiteral("a quote is out of place");
             at = end;
         }
-        if (failure_.isEmpty() && csv_fini(&parser, Field, Record, this) != 0)
+        if (failure_.isEmpty() && !abandoned_ && csv_fini(&parser, Field, Record, this) != 0)
             failure_ = Place(recordLine_) + QStringLiteral("a quoted field is never closed");
         csv_free(&parser);
-        if (failure_.isEmpty() && statement_.lines.empty())
-            failure_ = columns_ ? QStringLiteral("it holds no statement lines")
-                                : QStringLiteral("it holds no lines");
-        if (!failure_.isEmpty()) {
-            *why = failure_;
-            return std::nullopt;
-        }
-        return std::move(statement_);
+        return failure_.isEmpty() && !abandoned_;
     }
+
+    const QString& failure() const { return failure_; }
+    const std::optional<CsvColumns>& columns() const { return columns_; }
+    // Whether a header or a record other than a blank one was met.
+    bool tookRecord() const { return tookRecord_; }
+    Statement& statement() { return statement_; }
 
   private:
     // The fields of the record being read, one after another in one buffer kept from record to
@@ -181,12 +225,11 @@ class Reader {
     // Where the line that starts at from ends, its break included: LF, CR LF, or a CR alone (as
     // old Macintosh programs write), so that every record is named by the line it is on.
     qsizetype LineEnd(qsizetype from) const {
-        for (qsizetype i = from; i < text_.size(); ++i) {
+        for (qsizetype i = from; i < end_; ++i) {
             if (text_[i] == '\n') return i + 1;
-            if (text_[i] == '\r')
-                return i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+            if (text_[i] == '\r') return i + 1 < end_ && text_[i + 1] == '\n' ? i + 2 : i + 1;
         }
-        return text_.size();
+        return end_;
     }
 
     bool Blank(qsizetype from, qsizetype to) const {
@@ -228,10 +271,19 @@ class Reader {
     void fail(const QString& why) { failure_ = Place(recordLine_) + why; }
 
     void take() {
+        if (!columns_ && awaitColumns_) {
+            columns_ = awaitColumns_();
+            if (!columns_) {
+                abandoned_ = true;
+                return;
+            }
+        }
         if (!columns_) {
+            tookRecord_ = true;
             QStringList header;
             for (size_t i = 0; i < fields_.size(); ++i) header << text(i);
             columns_ = HeaderColumns(header);
+            if (tellColumns_) tellColumns_(columns_);
             if (!columns_)
                 failure_ = QStringLiteral(
                     "its first line does not name the columns Date, Amount (or Debit and Credit) "
@@ -239,6 +291,7 @@ class Reader {
             return;
         }
         if (fieldBytes_.find_first_not_of(" \t") == std::string::npos) return;
+        tookRecord_ = true;
         const CsvColumns& c = *columns_;
         const QStringView dateText = view(c.date, dateBuffer_);
         if (mayBeHeader_) {
@@ -327,10 +380,14 @@ class Reader {
     }
 
     const CsvOptions& options_;
-    QByteArray text_;
-    bool utf8_ = true;
+    const QByteArray& text_;
+    bool ascii_, utf8_;
+    qsizetype begin_, end_;
+    AwaitColumns awaitColumns_;
+    TellColumns tellColumns_;
+    bool abandoned_ = false;   // the columns never came: the stretch is not read
+    bool tookRecord_ = false;
     std::optional<CsvColumns> columns_;
-    bool ascii_ = false;
     std::vector<std::pair<size_t, size_t>> fields_;  // where each field lies in fieldBytes_
     std::string fieldBytes_;
     QString dateBuffer_, amountBuffer_;
@@ -342,6 +399,68 @@ class Reader {
     QString failure_;
     Statement statement_;
 };
+
+// A long file is read in two stretches side by side, split at the first line break after its
+// middle that lies outside quotes (an even number of quotes before it). Nothing when the file is
+// short or has no such break, and when either stretch meets anything but records it reads (a
+// failure, no record at all in the first): the file is then read whole, which gives the same
+// lines or the same message, since the lines a stretch starts on are counted as the whole read
+// counts them.
+std::optional<Statement> ReadInHalves(const CsvText& text, const CsvOptions& options,
+                                      char separator) {
+    constexpr qsizetype kHalvesFrom = 1 << 20;
+    const QByteArray& b = text.bytes;
+    const qsizetype n = b.size();
+    if (n < kHalvesFrom) return std::nullopt;
+    qsizetype quotes = std::count(b.cbegin(), b.cbegin() + n / 2, '"');
+    qsizetype split = -1;
+    for (qsizetype i = n / 2; i < n - 1 && split < 0; ++i) {
+        if (b[i] == '"') ++quotes;
+        if (b[i] == '\n' && quotes % 2 == 0) split = i + 1;
+    }
+    if (split < 0) return std::nullopt;
+    // Lines end at LF, CR LF or a CR alone.
+    int linesBefore = static_cast<int>(std::count(b.cbegin(), b.cbegin() + split, '\n'));
+    if (std::memchr(b.constData(), '\r', static_cast<size_t>(split)))
+        for (qsizetype i = 0; i < split; ++i) linesBefore += b[i] == '\r' && b[i + 1] != '\n';
+
+    std::promise<std::optional<CsvColumns>> header;
+    std::shared_future<std::optional<CsvColumns>> columns = header.get_future().share();
+    bool told = false;
+    const auto tell = [&](const std::optional<CsvColumns>& c) {
+        if (told) return;
+        told = true;
+        header.set_value(c);
+    };
+    Reader first(text, options, 0, split, 0, true, {}, tell);
+    Reader second(text, options, split, n, linesBefore, false,
+                  options.columns ? Reader::AwaitColumns{}
+                                  : Reader::AwaitColumns([columns] { return columns.get(); }));
+    bool read[2] = {false, false};
+    std::exception_ptr failures[2];
+    const auto job = [&](int which, Reader& reader) {
+        return [&, which] {
+            try {
+                read[which] = reader.read(separator);
+            } catch (...) {
+                failures[which] = std::current_exception();
+            }
+            // A first stretch without a header lets the second one go.
+            if (which == 0) tell(std::nullopt);
+            return xb::Status::Ok();
+        };
+    };
+    (void)xb::RunJobs({job(0, first), job(1, second)});  // the jobs report through read[]
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+    if (!read[0] || !read[1] || !first.tookRecord()) return std::nullopt;
+    Statement statement = std::move(first.statement());
+    std::vector<StatementLine>& more = second.statement().lines;
+    if (statement.lines.empty() && more.empty()) return std::nullopt;
+    statement.lines.reserve(statement.lines.size() + more.size());
+    std::move(more.begin(), more.end(), std::back_inserter(statement.lines));
+    return statement;
+}
 
 }  // namespace
 
@@ -379,9 +498,28 @@ std::optional<CsvColumns> ParseCsvColumns(const QString& text, QString* why) {
 
 std::optional<Statement> ReadCsvStatement(const QByteArray& bytes, const CsvOptions& options,
                                           QString* why, bool* notCsv) {
-    Reader reader(bytes, options);
-    std::optional<Statement> statement = reader.read(why, notCsv);
-    if (statement) statement->format = Statement::Format::Csv;
+    const CsvText text = Prepare(bytes);
+    const char separator = Separator(text.bytes);
+    if (notCsv) *notCsv = separator == 0;
+    if (separator == 0) {
+        *why = QStringLiteral("no line holds a tab, \";\" or \",\" between columns");
+        return std::nullopt;
+    }
+    std::optional<Statement> statement = ReadInHalves(text, options, separator);
+    if (!statement) {
+        Reader reader(text, options);
+        if (!reader.read(separator)) {
+            *why = reader.failure();
+            return std::nullopt;
+        }
+        if (reader.statement().lines.empty()) {
+            *why = reader.columns() ? QStringLiteral("it holds no statement lines")
+                                    : QStringLiteral("it holds no lines");
+            return std::nullopt;
+        }
+        statement = std::move(reader.statement());
+    }
+    statement->format = Statement::Format::Csv;
     return statement;
 }
 

@@ -109,6 +109,46 @@ TEST(StatementValuesTest, AmountsAndDatesAsBanksWriteThem) {
     EXPECT_FALSE(kvl::ReadCheckNumber(u"123456789"));
 }
 
+// A long file is read in two stretches side by side: every record, the line it starts on and the
+// first failure come out as from one reading, whichever record the middle of the file falls in.
+TEST(StatementCsvTest, ALongFileReadsAsOneReading) {
+    for (const bool header : {true, false}) {
+        QByteArray csv = header ? "Date,Payee,Amount,Memo\r\n" : "";
+        QStringList expected;
+        int line = header ? 2 : 1;
+        for (int i = 0; i < 40000; ++i) {
+            if (i % 1000 == 999) {
+                csv += "\r\n";  // a blank line
+                ++line;
+            }
+            // Every record holds a line break inside quotes.
+            csv += QStringLiteral("2026-03-%1,\"P %2\",-1.%3,\"memo\nmore\"\r\n")
+                       .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                       .arg(i)
+                       .arg(i % 100, 2, 10, QLatin1Char('0'))
+                       .toLatin1();
+            expected << QStringLiteral("2026-03-%1|P %2|-1%3|memo\nmore|0@%4")
+                            .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                            .arg(i)
+                            .arg(i % 100, 2, 10, QLatin1Char('0'))
+                            .arg(line);
+            line += 2;
+        }
+        ASSERT_GT(csv.size(), 1 << 20);
+        const CsvOptions options = header ? CsvOptions{} : Columns("date=1,payee=2,amount=3,memo=4");
+        EXPECT_TRUE(Read(csv, options) == expected.join(QLatin1Char('\n')));
+        // A bad amount late in the file and one early: the message names the first.
+        QByteArray bad = csv;
+        bad.replace("\"P 30000\",-1.00", "\"P 30000\",-1.x0");
+        EXPECT_EQ(Read(bad, options), QStringLiteral("! line %1: the amount '-1.x0' cannot be read "
+                                                     "(with a decimal comma, say so)")
+                                          .arg(expected[30000].section(QLatin1Char('@'), 1)));
+        bad.replace("\"P 20\",-1.20", "\"P 20\",-1.x0");
+        EXPECT_TRUE(Read(bad, options).startsWith(
+            QStringLiteral("! line %1: ").arg(expected[20].section(QLatin1Char('@'), 1))));
+    }
+}
+
 TEST(StatementLinesTest, StoredTextAndPayeeComparison) {
     EXPECT_EQ(kvl::StoredText(QStringLiteral(" Caf\u00e9\tM\u00fcller \u4e2d\u20ac ")),
               QStringLiteral("Caf\u00e9 M\u00fcller ?\u20ac"));
