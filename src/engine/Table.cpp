@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <new>
 
 #include "engine/Engine.h"
 #include "engine/Files.h"
@@ -20,6 +21,13 @@ namespace {
 // How far ahead of a walk through a tag its records are asked for: enough steps to cover the
 // wait on memory, few enough that the record is still cached when the walk gets there.
 constexpr int kPrefetchSteps = 6;
+
+// A run of appends gathers its keys from this many on (fewer, as an entry window makes them, go
+// in one by one), and puts them in once a tag holds the most: memory stays bounded.
+constexpr long kGatherAfter = 64;
+constexpr size_t kGatherMost = size_t{1} << 16;
+// Fewer keys than this go in on the calling thread: a second thread would cost more than it saves.
+constexpr size_t kGatherAlone = 4096;
 
 void CopyPadded(char* dst, size_t width, std::string_view text, bool rightAlign) {
     size_t n = std::min(width, text.size());
@@ -208,12 +216,14 @@ int Table::writeBack() {
         }
         // The record is in the table now: every tag takes its key even when one of them fails.
         Status first;
+        bool full = false;
         for (size_t i = 0; i < tags_.size(); ++i) {
             Tag& t = *tags_[i];
             if (!t.holds(record_.data())) continue;
             t.keyOf(record_.data(), keyA_);
             if (gathering_) {
                 gathered_[i].add(keyA_.data(), static_cast<uint32_t>(recno_));
+                if (gathered_[i].size() >= kGatherMost) full = true;
                 continue;
             }
             Status s = t.index_->insert(keyA_, static_cast<uint32_t>(recno_));
@@ -225,6 +235,12 @@ int Table::writeBack() {
         changed_ = false;
         tagSynced_ = false;
         if (!first.ok()) return fail(first.code, first.message);
+        if (full) {
+            const long run = appendRun_;
+            if (int rc = settleKeys(); rc < 0) return rc;
+            appendRun_ = run;
+            gatherKeys();
+        }
         return r4success;
     }
     if (!changed_ || recno_ < 1 || eof_) return r4success;
@@ -286,14 +302,38 @@ void Table::gatherKeys() {
 }
 
 int Table::settleKeys() {
+    appendRun_ = 0;
     if (!gathering_) return r4success;
     gathering_ = false;
+    // Every tag takes its keys even when another fails: a tag left without them would lose its
+    // mark at the close. A tag that fails keeps its mark (insertAll).
+    std::vector<Status> results(tags_.size());
     std::vector<std::function<Status()>> jobs;
+    size_t keys = 0;
     for (size_t i = 0; i < tags_.size(); ++i) {
         if (gathered_[i].size() == 0) continue;
-        jobs.push_back([this, i] { return tags_[i]->index_->insertAll(gathered_[i]); });
+        keys += gathered_[i].size();
+        jobs.push_back([this, i, &results] {
+            try {
+                results[i] = tags_[i]->index_->insertAll(gathered_[i]);
+            } catch (const std::bad_alloc&) {
+                results[i] = Status::Error(e4info, "not enough memory for the keys of " +
+                                                         tags_[i]->path() + "; rebuild it");
+            }
+            return Status::Ok();
+        });
     }
-    const Status s = RunJobs(jobs);
+    if (keys < kGatherAlone) {
+        for (const auto& job : jobs) (void)job();
+    } else {
+        (void)RunJobs(jobs);  // the jobs report through results
+    }
+    Status s;
+    for (const Status& r : results)
+        if (!r.ok()) {
+            s = r;
+            break;
+        }
     gathered_.clear();
     tagSynced_ = false;
     if (!s.ok()) return fail(s.code, s.message);
@@ -436,6 +476,7 @@ int Table::appendBlank() {
     recno_ = static_cast<long>(dbf_->recordCount()) + 1;
     eof_ = bof_ = false;
     tagSynced_ = false;
+    if (!gathering_ && ++appendRun_ >= kGatherAfter) gatherKeys();
     return r4success;
 }
 

@@ -115,7 +115,8 @@ class Table {
     // keys of the records appended are gathered instead of inserted one by one; then each tag
     // takes its keys in key order, the tags side by side. For a long run of appends with nothing
     // read in between: the tags are marked as being changed before the first record reaches the
-    // file, as for any append, so a death in between leaves them refused and rebuilt.
+    // file, as for any append, so a death in between leaves them refused and rebuilt. A run of
+    // appends gathers by itself from its 64th record on, and the keys go in every 65,536 records.
     void gatherKeys();
     [[nodiscard]] int settleKeys();
     void setDeleted(bool deleted);
@@ -171,6 +172,7 @@ class Table {
     std::string keyA_, keyB_;  // scratch for tag maintenance: no allocation per record
     bool gathering_ = false;
     std::vector<NtxEntries> gathered_;  // by tag, while gathering
+    long appendRun_ = 0;                // appends since anything else
 };
 
 // Inline: a report reads a few fields of every record.
