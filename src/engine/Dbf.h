@@ -101,6 +101,7 @@ class DbfFile {
     // previous one, nullptr with the record alone in single_).
     Status fetch(uint32_t recno, const char*& record);
     size_t claimSlot();
+    void releaseBlocks();  // the cache's blocks, to be used again by the next table opened
     Status storeCount(uint32_t count);  // the record count field of the file's header
     // Stores a record and the end-of-file byte at offset at through the mapped room past the end
     // of the records; false when no room can be mapped there (the caller then writes).
