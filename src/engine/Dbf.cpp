@@ -8,8 +8,8 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
-#include <cstring>
 #include <cstddef>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -327,7 +327,8 @@ void DbfFile::prefetch(uint32_t recno) const {
     const Block& b = blocks_[slotOf_[number] - 1];
     const uint32_t index = (recno - 1) % blockRecords_;
     if (index >= b.count) return;
-    const uintptr_t from = reinterpret_cast<uintptr_t>(&b.bytes[static_cast<size_t>(index) * recLen_]);
+    const uintptr_t from =
+        reinterpret_cast<uintptr_t>(&b.bytes[static_cast<size_t>(index) * recLen_]);
     for (uintptr_t line = from & ~uintptr_t{63}; line < from + recLen_; line += 64)
         __builtin_prefetch(reinterpret_cast<const void*>(line));
 }

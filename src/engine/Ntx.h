@@ -137,8 +137,8 @@ class NtxIndex {
     [[nodiscard]] long count(std::string_view from, std::string_view through);
     // The message of the last call that failed, naming the file and the fault.
     const std::string& lastError() const;
-    bool positioned() const;       // the cursor stands on an entry
-    uint32_t recno() const;        // of the entry under the cursor
+    bool positioned() const;  // the cursor stands on an entry
+    uint32_t recno() const;   // of the entry under the cursor
     // The record number of the entry steps after the cursor when it lies in the cursor's cached
     // leaf, else 0: a hint for reading ahead, never a move.
     uint32_t recnoAhead(int steps) const;

@@ -129,7 +129,7 @@ struct Builder {
 // big-endian) and gives them as sorted; a record given twice under one key is refused through
 // twice.
 Status SortNtxEntries(NtxEntries& entries, SortedNtxEntries& sorted, std::vector<uint32_t>& order,
-                   const std::function<Status(uint32_t)>& twice) {
+                      const std::function<Status(uint32_t)>& twice) {
     const uint16_t ks = entries.keySize();
     const size_t n = entries.size();
     if (entries.packed()) {

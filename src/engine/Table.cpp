@@ -318,7 +318,7 @@ int Table::settleKeys() {
                 results[i] = tags_[i]->index_->insertAll(gathered_[i]);
             } catch (const std::bad_alloc&) {
                 results[i] = Status::Error(e4info, "not enough memory for the keys of " +
-                                                         tags_[i]->path() + "; rebuild it");
+                                                       tags_[i]->path() + "; rebuild it");
             }
             return Status::Ok();
         });

@@ -315,8 +315,8 @@ class Reader {
                                  .arg(text(c.date))
                            : QStringLiteral("the date '%1' cannot be read as %2")
                                  .arg(text(c.date), options_.dateFormat == CsvDateFormat::Automatic
-                                                    ? QStringLiteral("YYYY-MM-DD or DD.MM.YYYY")
-                                                    : CsvDateFormatName(options_.dateFormat)));
+                                                        ? QStringLiteral("YYYY-MM-DD or DD.MM.YYYY")
+                                                        : CsvDateFormatName(options_.dateFormat)));
             return;
         }
         line.date = *date;
@@ -335,8 +335,8 @@ class Reader {
         if (!cents) {
             fail(QStringLiteral("the amount '%1' cannot be read%2")
                      .arg(text(column), options_.decimalComma
-                                     ? QString()
-                                     : QStringLiteral(" (with a decimal comma, say so)")));
+                                            ? QString()
+                                            : QStringLiteral(" (with a decimal comma, say so)")));
             return false;
         }
         if (*cents > kLargestCents || *cents < -kLargestCents) {
@@ -385,7 +385,7 @@ class Reader {
     qsizetype begin_, end_;
     AwaitColumns awaitColumns_;
     TellColumns tellColumns_;
-    bool abandoned_ = false;   // the columns never came: the stretch is not read
+    bool abandoned_ = false;  // the columns never came: the stretch is not read
     bool tookRecord_ = false;
     std::optional<CsvColumns> columns_;
     std::vector<std::pair<size_t, size_t>> fields_;  // where each field lies in fieldBytes_

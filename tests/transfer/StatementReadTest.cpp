@@ -135,7 +135,8 @@ TEST(StatementCsvTest, ALongFileReadsAsOneReading) {
             line += 2;
         }
         ASSERT_GT(csv.size(), 1 << 20);
-        const CsvOptions options = header ? CsvOptions{} : Columns("date=1,payee=2,amount=3,memo=4");
+        const CsvOptions options =
+            header ? CsvOptions{} : Columns("date=1,payee=2,amount=3,memo=4");
         EXPECT_TRUE(Read(csv, options) == expected.join(QLatin1Char('\n')));
         // A bad amount late in the file and one early: the message names the first.
         QByteArray bad = csv;
@@ -144,8 +145,10 @@ TEST(StatementCsvTest, ALongFileReadsAsOneReading) {
                                                      "(with a decimal comma, say so)")
                                           .arg(expected[30000].section(QLatin1Char('@'), 1)));
         bad.replace("\"P 20\",-1.20", "\"P 20\",-1.x0");
-        EXPECT_TRUE(Read(bad, options).startsWith(
-            QStringLiteral("! line %1: ").arg(expected[20].section(QLatin1Char('@'), 1))));
+        EXPECT_TRUE(
+            Read(bad, options)
+                .startsWith(
+                    QStringLiteral("! line %1: ").arg(expected[20].section(QLatin1Char('@'), 1))));
     }
 }
 
@@ -159,8 +162,10 @@ TEST(StatementLinesTest, StoredTextAndPayeeComparison) {
     EXPECT_NE(kvl::PayeeKey("7-Eleven 12"), kvl::PayeeKey("Eleven"));
     EXPECT_EQ(kvl::PayeeKey("12345 2026-01-05"), "12345 2026-01-05");
     // Plain ASCII and the general way agree (a no-break space is a blank, and not ASCII).
-    EXPECT_EQ(kvl::PayeeKey("Shell\tOIL\v5541 "), kvl::PayeeKey(QStringLiteral("SHELL OIL\u00a05541")));
-    EXPECT_EQ(kvl::PayeeKey(QStringLiteral("CAF\u00c9 M\u00dcLLER 12")), QStringLiteral("caf\u00e9 m\u00fcller"));
+    EXPECT_EQ(kvl::PayeeKey("Shell\tOIL\v5541 "),
+              kvl::PayeeKey(QStringLiteral("SHELL OIL\u00a05541")));
+    EXPECT_EQ(kvl::PayeeKey(QStringLiteral("CAF\u00c9 M\u00dcLLER 12")),
+              QStringLiteral("caf\u00e9 m\u00fcller"));
     EXPECT_EQ(kvl::StoredText(" \x01Shell\x7f Oil \n"), "Shell  Oil");
     EXPECT_EQ(kvl::StoredText(QString(29, QLatin1Char('a')) + " b"), QString(29, QLatin1Char('a')));
 
