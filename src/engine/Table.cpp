@@ -94,7 +94,11 @@ void Field::assignNumber(double value) {
 
 Table::Table(Engine* engine) : engine_(engine) {}
 
-Table::~Table() = default;
+Table::~Table() {
+    // The engine closes a table before it goes; should one go unclosed, its records' keys still
+    // reach the tags, which would otherwise be flushed without them.
+    if (gathering_) (void)settleKeys();
+}
 
 int Table::fail(int code, const std::string& message) {
     return engine_->raise(code, message);
