@@ -74,6 +74,12 @@ class BlockPool {
                 held_ -= bytes;
                 return block;
             }
+            // A block of another table's size gives way to the new one: the pool and the caches
+            // together hold no more than the caches would.
+            if (!free_.empty()) {
+                held_ -= free_.back().first;
+                free_.pop_back();
+            }
         }
         return std::unique_ptr<char[]>(new char[bytes]);
     }
