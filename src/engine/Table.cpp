@@ -332,15 +332,10 @@ int Table::settleKeys() {
     } else {
         (void)RunJobs(jobs);  // the jobs report through results
     }
-    Status s;
-    for (const Status& r : results)
-        if (!r.ok()) {
-            s = r;
-            break;
-        }
     gathered_.clear();
     tagSynced_ = false;
-    if (!s.ok()) return fail(s.code, s.message);
+    for (const Status& s : results)
+        if (!s.ok()) return fail(s.code, s.message);
     return r4success;
 }
 

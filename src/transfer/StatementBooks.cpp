@@ -161,9 +161,9 @@ struct BookEntryHash {
     size_t operator()(const BookEntry& e) const {
         const uint64_t a =
             static_cast<uint64_t>(static_cast<uint32_t>(e.day)) << 32 | static_cast<uint32_t>(e.id);
-        return static_cast<size_t>((a ^ static_cast<uint64_t>(e.cents) * 0xC2B2AE3D27D4EB4Full) *
-                                       0x9E3779B97F4A7C15ull >>
-                                   16);
+        const uint64_t mixed =
+            (a ^ static_cast<uint64_t>(e.cents) * 0xC2B2AE3D27D4EB4Full) * 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>(mixed >> 16);
     }
 };
 
