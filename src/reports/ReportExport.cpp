@@ -101,20 +101,30 @@ class Lines {
     void clear() { used_ = 0; }
     // Appends the row's line, with its line end when asked.
     void append(const ReportGrid& grid, int row, bool lineEnd) {
-        cells_.resize(static_cast<std::size_t>(grid.columns()));
+        const auto columns = static_cast<std::size_t>(grid.columns());
+        cells_.resize(columns);
+        stops_.resize(columns);
         grid.rowUtf8(row, cells_.data());
         // A cell adds its text (up to three bytes for each byte of it when its bytes are not
         // UTF-8 as they should be), a tab or the padding before its column (two digits, written
         // a word at a time).
-        std::size_t most = 2 + 8;
-        for (const QByteArrayView& cell : cells_)
-            most += 3 * static_cast<std::size_t>(cell.size()) + 100;
+        std::size_t most = 2 + 8 + 100 * columns;
+        for (const QByteArrayView& cell : cells_) most += 3 * static_cast<std::size_t>(cell.size());
         if (bytes_.size() - used_ < most) bytes_.resize(std::max(2 * bytes_.size(), used_ + most));
         char* const start = bytes_.data() + used_;
         char* p = start;
         int length = 0;
-        for (int c = 0; c + 1 < grid.columns(); ++c)
-            p = appendCell(p, start, length, cells_[static_cast<std::size_t>(c)]);
+        for (std::size_t c = 0; c + 1 < columns; ++c) {
+            const QByteArrayView cell = cells_[c];
+            if (cell.isEmpty()) continue;
+            // A column's cells nearly always share one stop: it is read once for the column.
+            Stop& stop = stops_[c];
+            if (cell.size() >= 3 && std::memcmp(cell.data(), stop.bytes, 3) == 0)
+                p = appendText(p, start, length, stop, cell.data() + 3,
+                               static_cast<std::size_t>(cell.size()) - 3);
+            else
+                p = appendCell(p, start, length, cell, stop);
+        }
         if (lineEnd) {
             *p++ = '\r';
             *p++ = '\n';
@@ -123,10 +133,18 @@ class Lines {
     }
 
   private:
+    // A cell's kind and column as its first three bytes give them, when those are ASCII.
+    struct Stop {
+        char bytes[3] = {0, 0, 0};  // none: no cell begins with a NUL byte
+        char kind = 0;
+        int column = 0;
+    };
+
     // Appends the text of one cell at p, the line having begun at lineStart and holding `length`
-    // characters so far; returns the end.
-    char* appendCell(char* p, const char* lineStart, int& length, QByteArrayView cell) {
-        if (cell.isEmpty()) return p;
+    // characters so far; returns the end. The cell's stop is remembered for its column when its
+    // first three bytes are ASCII.
+    char* appendCell(char* p, const char* lineStart, int& length, QByteArrayView cell,
+                     Stop& remembered) {
         const char kind = cell.at(0);
         if (kind != 'L' && kind != 'R' && kind != 'C') return p;
         const char* bytes = cell.data();
@@ -135,43 +153,53 @@ class Lines {
         bool asciiPrefix = true;
         for (std::size_t i = 0; i < prefix; ++i)
             asciiPrefix = asciiPrefix && static_cast<unsigned char>(bytes[i]) < 0x80;
-
-        QByteArray slowText;  // the text of a cell whose stop is not plain ASCII
-        const char* text = bytes + prefix;
-        std::size_t textSize = size - prefix;
-        int textLength;
-        int column = 0;
-        if (asciiPrefix) {
-            textLength = CharCount(text, textSize);
-            if (format_ == ExportFormat::AsciiText) column = CellColumn(bytes, size);
-        } else {
+        if (!asciiPrefix) {
             const QString whole = QString::fromUtf8(cell);
             const QStringView rest = QStringView(whole).mid(std::min<qsizetype>(3, whole.size()));
-            textLength = CharCount(rest);
-            slowText = rest.toUtf8();
-            text = slowText.constData();
-            textSize = static_cast<std::size_t>(slowText.size());
-            if (format_ == ExportFormat::AsciiText) column = CellColumn(whole);
+            const QByteArray text = rest.toUtf8();
+            const Stop stop{{}, kind, format_ == ExportFormat::AsciiText ? CellColumn(whole) : 0};
+            return place(p, lineStart, length, stop, CharCount(rest), text.constData(),
+                         static_cast<std::size_t>(text.size()));
         }
+        Stop stop{{}, kind, format_ == ExportFormat::AsciiText ? CellColumn(bytes, size) : 0};
+        if (prefix == 3) {
+            std::memcpy(stop.bytes, bytes, 3);
+            remembered = stop;
+        }
+        return appendText(p, lineStart, length, stop, bytes + prefix, size - prefix);
+    }
+
+    // Appends a cell's text after its stop.
+    char* appendText(char* p, const char* lineStart, int& length, const Stop& stop,
+                     const char* text, std::size_t size) {
+        if (stop.kind == 0) return p;
+        return place(p, lineStart, length, stop, CharCount(text, size), text, size);
+    }
+
+    // Pads (or, tab-delimited, separates) up to where the stop puts a text of textLength
+    // characters, then copies its bytes.
+    char* place(char* p, const char* lineStart, int& length, const Stop& stop, int textLength,
+                const char* text, std::size_t size) {
         if (format_ == ExportFormat::TabDelimited) {
             if (p > lineStart) *p++ = '\t';
         } else {
-            int target = column;
-            if (kind == 'R') target = column - textLength;
-            if (kind == 'C') target = column - textLength / 2;
+            int target = stop.column;
+            if (stop.kind == 'R') target = stop.column - textLength;
+            if (stop.kind == 'C') target = stop.column - textLength / 2;
             if (length < target) {
                 p = Blanks(p, static_cast<std::size_t>(target - length));
                 length = target;
             }
         }
         length += textLength;
-        return Put(p, text, textSize);
+        return Put(p, text, size);
     }
 
     ExportFormat format_;
     std::vector<char> bytes_;
     std::size_t used_ = 0;
     std::vector<QByteArrayView> cells_;
+    std::vector<Stop> stops_;  // by column
 };
 
 // A large report's lines are made in chunks of rows by this thread and one more, and written in

@@ -101,6 +101,20 @@ TEST(ReportExport, PlacesCountCharactersAndOddStopsReadAsTheirNumberOrZero) {
     EXPECT_EQ(ExportLine(grid, 3, ExportFormat::AsciiText), QString(9, QLatin1Char(' ')));
 }
 
+// Each row's cells are placed by their own stops, though a column's stop is read once while it
+// stays the same.
+TEST(ReportExport, AColumnsStopMayChangeFromRowToRow) {
+    kvl::ReportGrid grid;
+    grid.reset(40, 2);
+    for (const char* cell : {"L05ab", "R05ab", "L05cd", "EJECT", "R05xyz", "C10abcd", "L5", "L05"})
+        Row(grid, {QString::fromLatin1(cell)});
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(kvl::WriteReportText(grid, out, ExportFormat::AsciiText));
+    EXPECT_EQ(out.data(), QByteArray("     ab\r\n   ab\r\n     cd\r\n\r\n  xyz\r\n        abcd\r\n"
+                                     "     \r\n     \r\n"));
+}
+
 // A report of more than 16,384 rows is made in chunks by two threads and written in order: the
 // text is every row's line in row order, in both formats, and a device that refuses a write stops
 // it with false.
