@@ -244,8 +244,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     });
 
     long long total = 0;
-    long walked = 0;
-    int shown = -1;
+    ProgressSteps walked(ctx, progressTotal, true);
     RecordBatch filling;
     // Hands the filled batch on and starts another; false once the writer has stopped.
     auto send = [&] {
@@ -264,10 +263,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
             total += cents;
             if (filling.cents.size() == kBatchRecords && !send()) break;
         }
-        ++walked;
-        const int position =
-            progressTotal > walked ? static_cast<int>(walked * 100 / progressTotal) : 100;
-        if (position != shown) ctx.SetProgress(shown = position);
+        walked.step();
     }
     if (!filling.cents.empty()) send();
     batches.close();

@@ -12,23 +12,6 @@ namespace kvl {
 
 namespace {
 
-// Walked records over both tables, driving the progress bar (set only when its position moves).
-class Walked {
-  public:
-    Walked(ReportContext& ctx, long total) : ctx_(ctx), total_(total) {}
-    void Count() {
-        ++done_;
-        const int position = total_ > 0 ? static_cast<int>(done_ * 100 / total_) : 0;
-        if (position != shown_) ctx_.SetProgress(shown_ = position);
-    }
-
-  private:
-    ReportContext& ctx_;
-    long total_;
-    long done_ = 0;
-    int shown_ = -1;
-};
-
 // One table walked in date order: income (credits) or expenses (debits).
 struct LedgerTable {
     LedgerTable(DATA4* table, FIELD4* date, FIELD4* folder, FIELD4* amount, FIELD4* text)
@@ -49,16 +32,16 @@ struct LedgerTable {
         (void)f4double2(amount, &value);  // no number reads as 0, as a blank amount does
         return ToCents(value);
     }
-    void Skip(Walked& walked) {
+    void Skip(ProgressSteps& walked) {
         rc = d4skip(table, 1);
-        walked.Count();
+        walked.step();
     }
     void TakeNextDate() { next = AtEnd() ? ReportThrough.addDays(1) : KeyToDate(f4str(date)); }
 
     // Sums the records dated before From (compared as stored text) into prior years and the
     // fiscal year, then passes the records of unselected folders up to the first selected one.
     void SumBeforePeriod(const QByteArray& fromKey, const QByteArray& fyStartKey, long long* prior,
-                         long long* year, Walked& walked) {
+                         long long* year, ProgressSteps& walked) {
         for (rc = d4top(table); !AtEnd();) {
             const char* key = f4str(date);
             if (std::strncmp(key, fromKey.constData(), 8) >= 0) break;
@@ -102,7 +85,7 @@ ReportResult BuildGeneralLedger(ReportContext& ctx) {
 
     d4tagSelect(dbIncome, tagIncDate);
     d4tagSelect(dbExpenses, tagEDate);
-    Walked walked(ctx, d4recCountDo(dbIncome) + d4recCountDo(dbExpenses));
+    ProgressSteps walked(ctx, d4recCountDo(dbIncome) + d4recCountDo(dbExpenses), false);
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
 
     LedgerTable income{dbIncome, fIncDate, fIncFolNo, fIncAmt, fIncDesc};

@@ -284,6 +284,19 @@ void OpenSectionOnPage() {
     }
 }
 
+void ProgressSteps::move() {
+    int position;
+    if (total_ > done_) {
+        position = static_cast<int>(done_ * 100 / total_);
+        // The first count whose quotient passes this one's.
+        next_ = ((static_cast<long>(position) + 1) * total_ + 99) / 100;
+    } else {
+        position = fullAtTotal_ ? 100 : total_ > 0 ? static_cast<int>(done_ * 100 / total_) : 0;
+        next_ = done_ + 1;
+    }
+    if (position != shown_) ctx_.SetProgress(shown_ = position);
+}
+
 bool ReportWalkFailed() {
     return cb && cb->errorCode() < 0;
 }

@@ -113,6 +113,28 @@ void MarkTotalRow();
 // column headers.
 void OpenSectionOnPage();
 
+// The progress of a walk over a known number of records: the bar is at done × 100 / total and is
+// set only when that moves. Below the total the next position is worked out ahead, so a step
+// makes no division. At or past the total the bar shows 100 when fullAtTotal, else the same
+// quotient (0 for a total of 0 or less).
+class ProgressSteps {
+  public:
+    ProgressSteps(ReportContext& ctx, long total, bool fullAtTotal)
+        : ctx_(ctx), total_(total), fullAtTotal_(fullAtTotal) {}
+    void step() {
+        if (++done_ >= next_) move();
+    }
+
+  private:
+    void move();
+    ReportContext& ctx_;
+    long total_;
+    bool fullAtTotal_;
+    long done_ = 0;
+    long next_ = 0;  // the count at which the position is next worked out
+    int shown_ = -1;
+};
+
 // Whether a step of the report's walks met an engine error. The engine keeps the error pending,
 // and every walk of a builder ends at a negative code, so the report is checked once, before it is
 // shown: a report that missed records is never shown, and RunReport shows the engine's message.

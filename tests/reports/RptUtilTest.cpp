@@ -180,4 +180,36 @@ TEST_F(RptUtilTest, AmountsAreThirteenWideWithTheLocaleSeparatorsAndSummedInCent
     EXPECT_EQ(FormatCents(123456), QStringLiteral("     1.234,56"));
 }
 
+// The bar moves exactly as the quotient of each step would move it, below, at and past the total,
+// for totals that are not multiples of 100 and totals under 100.
+TEST(ProgressStepsTest, TheBarMovesWhereEveryStepsQuotientWould) {
+    struct Positions : ReportContext {
+        long done = 0;
+        std::vector<std::pair<long, int>> set;  // at which step, which position
+        int LinesPerPage() override { return 60; }
+        std::vector<int> ChooseFolders() override { return {}; }
+        long ChooseAccount(char) override { return -1; }
+        void Present(const ReportGrid&) override {}
+        void SetProgress(int position) override { set.emplace_back(done, position); }
+    };
+    for (const bool fullAtTotal : {false, true}) {
+        for (const long total : {0L, 1L, 3L, 7L, 99L, 100L, 101L, 12345L}) {
+            Positions ctx;
+            ProgressSteps steps(ctx, total, fullAtTotal);
+            std::vector<std::pair<long, int>> expected;
+            for (long done = 1; done <= total + 3; ++done) {
+                ctx.done = done;
+                steps.step();
+                const int position = total > done  ? static_cast<int>(done * 100 / total)
+                                     : fullAtTotal ? 100
+                                     : total > 0   ? static_cast<int>(done * 100 / total)
+                                                   : 0;
+                if (expected.empty() || expected.back().second != position)
+                    expected.emplace_back(done, position);
+            }
+            EXPECT_EQ(ctx.set, expected) << "total " << total << ", full " << fullAtTotal;
+        }
+    }
+}
+
 }  // namespace
