@@ -1,7 +1,6 @@
 #include "engine/Table.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,9 +21,6 @@ namespace {
 // How far ahead of a walk through a tag its records are asked for: enough steps to cover the
 // wait on memory, few enough that the record is still cached when the walk gets there.
 constexpr int kPrefetchSteps = 6;
-
-// Tag files from this size on are opened side by side (see openGroup).
-constexpr off_t kLargeTagFile = 1024 * 1024;
 
 // A run of appends gathers its keys from this many on (fewer, as an entry window makes them, go
 // in one by one), and puts them in once a tag holds the most: memory stays bounded.
@@ -172,29 +168,14 @@ Status Table::openGroup() {
     if (!FileExists(groupPath)) return Status::Ok();
     std::vector<std::string> names;
     if (Status s = ReadGroup(groupPath, names); !s.ok()) return s;
-    std::vector<std::pair<std::string, std::string>> found;  // name, path
-    size_t large = 0;
     for (const auto& n : names) {
         std::string tagPath = ResolvePath(dir_, n + ".ntx");
         // A listed tag whose file is gone is simply not there; looking it up fails later.
-        struct stat st;
-        if (::stat(tagPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (st.st_size >= kLargeTagFile) ++large;
-        found.emplace_back(n, std::move(tagPath));
+        if (!FileExists(tagPath)) continue;
+        std::unique_ptr<Tag> tag;
+        if (Status s = attachTag(n, tagPath, tag); !s.ok()) return s;
+        tags_.push_back(std::move(tag));
     }
-    std::vector<std::unique_ptr<Tag>> opened(found.size());
-    std::vector<std::function<Status()>> jobs;
-    for (size_t i = 0; i < found.size(); ++i)
-        jobs.push_back([&, i] { return attachTag(found[i].first, found[i].second, opened[i]); });
-    // Opening a tag reads every branch page of its tree: those of a large table's tags are read
-    // side by side. A small tag opens sooner than a thread starts.
-    if (large >= 2) {
-        if (Status s = RunJobs(jobs); !s.ok()) return s;
-    } else {
-        for (const auto& job : jobs)
-            if (Status s = job(); !s.ok()) return s;
-    }
-    for (auto& tag : opened) tags_.push_back(std::move(tag));
     return Status::Ok();
 }
 

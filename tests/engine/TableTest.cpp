@@ -589,39 +589,4 @@ TEST_F(TableTest, DamagedIndexFailsTheOpen) {
     EXPECT_EQ(engine.takeError(), e4index);
 }
 
-// A table's large tags are opened side by side: they open as they would in turn, and of two
-// damaged tags the one listed first is the one told.
-TEST_F(TableTest, LargeTagsOpenSideBySideAndTheFirstDamageIsTold) {
-    Table* t = Create();
-    const std::vector<TagSpec> wide = {{"Wide1", "PAYTO + EMEMO", ""},
-                                       {"Wide2", "EMEMO + PAYTO", ""}};
-    ASSERT_EQ(t->createIndex("exp5", wide), r4success);
-    constexpr long kRecords = 20000;
-    for (long i = 0; i < kRecords; ++i) {
-        ASSERT_EQ(t->appendBlank(), r4success);
-        t->field("PAYTO")->assign(("Payee " + std::to_string(i * 7919 % kRecords)).c_str());
-        t->field("EMEMO")->assign(("Memo " + std::to_string(i)).c_str());
-    }
-    ASSERT_EQ(engine.closeAll(), 0);
-    for (const char* name : {"Wide1.ntx", "Wide2.ntx"})
-        ASSERT_GE(std::filesystem::file_size(dir.file(name)), 1024u * 1024u) << name;
-
-    t = engine.open(path());
-    ASSERT_NE(t, nullptr) << engine.errorMessage();
-    ASSERT_EQ(t->tags().size(), 2u);
-    EXPECT_EQ(Walk(t, t->tag("Wide1")).size(), static_cast<size_t>(kRecords));
-    EXPECT_EQ(Walk(t, t->tag("Wide2")).size(), static_cast<size_t>(kRecords));
-    ASSERT_EQ(engine.closeAll(), 0);
-
-    const std::string first = Slurp(dir.file("Wide1.ntx")), second = Slurp(dir.file("Wide2.ntx"));
-    Spit(dir.file("Wide2.ntx"), second.substr(0, second.size() / 2));
-    EXPECT_EQ(engine.open(path()), nullptr);
-    EXPECT_NE(engine.errorMessage().find("Wide2.ntx"), std::string::npos) << engine.errorMessage();
-    EXPECT_EQ(engine.takeError(), e4index);
-    Spit(dir.file("Wide1.ntx"), first.substr(0, first.size() / 2));
-    EXPECT_EQ(engine.open(path()), nullptr);
-    EXPECT_NE(engine.errorMessage().find("Wide1.ntx"), std::string::npos) << engine.errorMessage();
-    EXPECT_EQ(engine.takeError(), e4index);
-}
-
 }  // namespace
