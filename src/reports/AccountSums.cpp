@@ -12,7 +12,8 @@
 
 namespace kvl {
 
-AccountSumWalk::AccountSumWalk(ReportContext& ctx, char chart) : ctx_(ctx) {
+AccountSumWalk::AccountSumWalk(ReportContext& ctx, char chart)
+    : progress_(ctx, 2 * d4recCountDo(chart == 'I' ? dbIncomeAccounts : dbExpenseAccounts), false) {
     const bool income = chart == 'I';
     accounts_ = income ? dbIncomeAccounts : dbExpenseAccounts;
     accountNo_ = income ? fIAccNo : fAccNo;
@@ -28,7 +29,6 @@ AccountSumWalk::AccountSumWalk(ReportContext& ctx, char chart) : ctx_(ctx) {
     through_ = DateToKey(ReportThrough).toStdString();
     d4tagSelect(records_, income ? tagIncAcc : tagEAcc);
     d4tagSelect(accounts_, income ? tagAccI : tagAcc);
-    progressTotal_ = 2 * d4recCountDo(accounts_);
 }
 
 void AccountSumWalk::Pass(bool flagged, const Visit& visit) {
@@ -38,10 +38,7 @@ void AccountSumWalk::Pass(bool flagged, const Visit& visit) {
             const QString description = FieldText(accountDesc_);
             visit(number, description, Sum(number));
         }
-        ++walked_;
-        const int position =
-            progressTotal_ > 0 ? static_cast<int>(walked_ * 100 / progressTotal_) : 0;
-        if (position != shown_) ctx_.SetProgress(shown_ = position);
+        progress_.step();
     }
 }
 

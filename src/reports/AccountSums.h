@@ -11,6 +11,7 @@
 #include <string>
 
 #include "data/CodeBase.h"
+#include "reports/RptUtil.h"
 
 namespace kvl {
 
@@ -42,16 +43,13 @@ class AccountSumWalk {
   private:
     AccountTotals Sum(int account);
 
-    ReportContext& ctx_;
     // The chart's account table, and its records by account number, then date.
     DATA4* accounts_;
     FIELD4 *accountNo_, *accountDesc_, *taxFlag_;
     DATA4* records_;
     FIELD4 *recordAccount_, *recordDate_, *recordFolder_, *recordAmount_;
     std::string start_, from_, through_;  // as stored: CCYYMMDD
-    long progressTotal_ = 0;
-    long walked_ = 0;
-    int shown_ = -1;
+    ProgressSteps progress_;              // over both passes
 };
 
 }  // namespace kvl
