@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -102,6 +103,21 @@ CellText::CellText()
     if (dateTemplate_.size() < 16) dateTemplate_.resize(16, ' ');
 }
 
+namespace {
+
+// "000" to "999", three characters each: an amount's groups are made three digits at a time.
+constexpr auto kTriples = [] {
+    std::array<char, 3000> t{};
+    for (int i = 0; i < 1000; ++i) {
+        t[3 * i] = static_cast<char>('0' + i / 100);
+        t[3 * i + 1] = static_cast<char>('0' + i / 10 % 10);
+        t[3 * i + 2] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}();
+
+}  // namespace
+
 char* CellText::amount(char* out, long long cents) const {
     // Made from the right: two decimals, the point, the whole part in groups of three, the sign.
     char made[kAmountRoom];
@@ -113,22 +129,22 @@ char* CellText::amount(char* out, long long cents) const {
     };
     unsigned long long v = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
                                      : static_cast<unsigned long long>(cents);
-    const auto digit = [&] {
+    p -= 2;
+    std::memcpy(p, kTriples.data() + 3 * (v % 100) + 1, 2);
+    characters += 2;
+    v /= 100;
+    put(decimal_);
+    for (; v >= 1000; v /= 1000) {
+        p -= 3;
+        std::memcpy(p, kTriples.data() + 3 * (v % 1000), 3);
+        characters += 3;
+        put(thousands_);
+    }
+    do {
         *--p = static_cast<char>('0' + v % 10);
         ++characters;
         v /= 10;
-    };
-    digit();
-    digit();
-    put(decimal_);
-    for (int group = 0;; ++group) {
-        if (group == 3) {
-            put(thousands_);
-            group = 0;
-        }
-        digit();
-        if (v == 0) break;
-    }
+    } while (v != 0);
     if (cents < 0) {
         *--p = '-';
         ++characters;
@@ -208,6 +224,17 @@ char* CellText::date(char* out, std::string_view stored) const {
 
 char* CellText::number(char* out, long value) {
     return std::to_chars(out, out + kNumberRoom, value).ptr;
+}
+
+char* CellText::plainNumber(char* out, std::string_view field) {
+    const std::size_t n = field.size();
+    std::size_t i = 0;
+    while (i < n && field[i] == ' ') ++i;
+    while (i + 1 < n && field[i] == '0') ++i;
+    if (i == n || n - i > 9) return nullptr;
+    for (std::size_t k = i; k < n; ++k)
+        if (field[k] < '0' || field[k] > '9') return nullptr;
+    return Put(out, field.data() + i, n - i);
 }
 
 char* CellText::text(char* out, std::string_view field) {

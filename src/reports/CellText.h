@@ -23,6 +23,9 @@ class CellText {
     // A stored date (CCYYMMDD, blank for none) in the report date format; nothing for no date.
     char* date(char* out, std::string_view stored) const;
     static char* number(char* out, long value);
+    // A numeric field's text as number writes its value when the field is blanks and then one to
+    // nine digits (leading zeros dropped); nullptr, with nothing written, for any other field.
+    static char* plainNumber(char* out, std::string_view field);
     // Whether a stored date names a real day, as a valid KeyToDate of it would.
     static bool isDay(std::string_view stored);
     // A field's Windows-1252 bytes as its text, all of it or trimmed.
@@ -42,7 +45,7 @@ class CellText {
         std::size_t at, from, length;  // in the template, in the stored CCYYMMDD text
     };
     std::string decimal_, thousands_;  // UTF-8, one character each
-    std::string dateTemplate_;  // at least 16 bytes, the date's dateLength_ of them first
+    std::string dateTemplate_;         // at least 16 bytes, the date's dateLength_ of them first
     std::size_t dateLength_ = 0;
     std::vector<DateCopy> dateCopies_;
 };

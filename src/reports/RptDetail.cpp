@@ -87,7 +87,14 @@ struct RowSource {
     std::string_view text(const char* image, int field) const {
         return f4viewText(raw(image, field));
     }
-    long number(const char* image, int field) const { return f4longText(raw(image, field)); }
+    // A numeric field's cell, written at out: its digits as stored when they are plain, else its
+    // value, as a long or cut to an int as the column takes it.
+    template <typename Value>
+    char* number(char* out, const char* image, int field) const {
+        const std::string_view text = raw(image, field);
+        if (char* end = CellText::plainNumber(out, text)) return end;
+        return CellText::number(out, static_cast<Value>(f4longText(text)));
+    }
 };
 
 // The records of the period pass from the walk, on the builder's thread, to the row writer on a
@@ -130,8 +137,8 @@ void WriteExpenseRow(const RowSource& source, const char* image, long long cents
     RowOut row(source.stops, text.dateRoom() + 2 * CellText::kNumberRoom +
                                  CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), date));
-    row.end(CellText::number(row.at(1), source.number(image, 1)));
-    row.end(CellText::number(row.at(2), static_cast<int>(source.number(image, 2))));
+    row.end(source.number<long>(row.at(1), image, 1));
+    row.end(source.number<int>(row.at(2), image, 2));
     row.end(CellText::trimmed(row.at(3), payTo));
     row.end(text.amount(row.at(4), cents));
     row.place();
@@ -151,7 +158,7 @@ void WriteIncomeRow(const RowSource& source, const char* image, long long cents)
     RowOut row(source.stops, text.dateRoom() + CellText::kNumberRoom +
                                  CellText::textRoom(description.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), source.text(image, 0)));
-    row.end(CellText::number(row.at(1), static_cast<int>(source.number(image, 1))));
+    row.end(source.number<int>(row.at(1), image, 1));
     row.end(CellText::text(row.at(2), description));
     row.end(text.amount(row.at(3), cents));
     row.place();

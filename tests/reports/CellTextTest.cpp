@@ -12,6 +12,7 @@
 #include "common/QStringPrint.h"
 #include "data/Clock.h"
 #include "data/DbUtil.h"
+#include "engine/NumberText.h"
 #include "reports/CellText.h"
 #include "reports/ReportGrid.h"
 #include "reports/RptUtil.h"
@@ -36,8 +37,8 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
         ReportWidth = 67, CellsPerRow = 6;
         BeginReport(kLinesWithoutPrinter);
         const CellText text;
-        for (const long long cents : {0LL, 5LL, -5LL, 99LL, 100LL, -123456LL, 99999999LL,
-                                      100000000LL, -1234567890123LL, 99999999999999LL})
+        for (const long long cents : {0LL, 5LL, -5LL, 99LL, 100LL, 99999LL, -100000LL, -123456LL,
+                                      99999999LL, 100000000LL, -1234567890123LL, 99999999999999LL})
             EXPECT_EQ(
                 Made(CellText::kAmountRoom, [&](char* out) { return text.amount(out, cents); }),
                 "R50" + FormatCents(cents))
@@ -68,6 +69,20 @@ TEST(CellText, GivesTheTextsOfTheGeneralRoutinesInEveryLocale) {
     EXPECT_EQ(
         Made(CellText::kNumberRoom, [](char* out) { return CellText::number(out, LONG_MIN); }),
         "R50" + QString::number(LONG_MIN));
+}
+
+TEST(CellText, APlainNumberFieldGivesTheTextOfItsValueAndNoOtherFieldIsTaken) {
+    for (const std::string field : {"   12", " 0012", "    0", "0000", "123456789", "7"}) {
+        const QString value = QString::number(xb::IntegerText(field));
+        EXPECT_EQ(Made(CellText::kNumberRoom,
+                       [&](char* out) { return CellText::plainNumber(out, field); }),
+                  "R50" + value)
+            << field;
+    }
+    char out[CellText::kNumberRoom];
+    for (const std::string field :
+         {"", "     ", "  -12", " 1 2", "12  ", "+5", "1234567890", "1.5"})
+        EXPECT_EQ(CellText::plainNumber(out, field), nullptr) << field;
 }
 
 TEST(CellText, ADayIsRealExactlyWhenQDateSaysSo) {
