@@ -154,13 +154,16 @@ int d4flush(DATA4* d) {
 }
 
 long d4tagCount(DATA4* d, const char* from, const char* through) {
-    TAG4* tag = d->selected();
-    if (!tag) return 0;
-    if (const int rc = d->refresh(); rc < 0) return rc;
-    if (const int rc = d->settleKeys(); rc < 0) return rc;
-    const long count = tag->index().count(from ? from : "", through ? through : "");
-    if (count < 0) d->engine().raise(static_cast<int>(count), tag->index().lastError());
-    return count;
+    return d->countTag(from ? from : "", through ? through : "");
+}
+
+long d4tagRecords(DATA4* d, const char* from, const char* through, std::vector<uint32_t>& recnos) {
+    recnos.clear();
+    return d->countTag(from ? from : "", through ? through : "", &recnos);
+}
+
+void d4prefetch(DATA4* d, long recno) {
+    d->prefetch(recno);
 }
 
 std::string_view d4recordImage(DATA4* d) {

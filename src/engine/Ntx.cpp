@@ -212,7 +212,8 @@ uint32_t NtxIndex::recnoAhead(int steps) const {
     if (!p || ntx::Child(p->d, 0) != 0 || l.idx + steps >= ntx::Count(p->d)) return 0;
     return ntx::Rec(p->d, l.idx + steps);
 }
-long NtxIndex::count(std::string_view from, std::string_view through) {
+long NtxIndex::count(std::string_view from, std::string_view through,
+                     std::vector<uint32_t>* recnos) {
     Impl& m = *impl_;
     if (from.size() > m.keySize)
         return m.fail(e4parm, "a seek key of " + std::to_string(from.size()) +
@@ -220,9 +221,9 @@ long NtxIndex::count(std::string_view from, std::string_view through) {
     through = through.substr(0, m.keySize);
     Impl::Range range{reinterpret_cast<const uint8_t*>(from.data()), from.size(),
                       reinterpret_cast<const uint8_t*>(through.data()), through.size(),
-                      m.fileEnd / ntx::kPage};
+                      m.fileEnd / ntx::kPage, recnos};
     long total = 0;
-    if (int rc = m.countRange(m.root, range, false, false, 0, total)) return rc;
+    if (int rc = m.countRange(m.root, range, nullptr, nullptr, false, false, 0, total)) return rc;
     return total;
 }
 

@@ -133,8 +133,9 @@ class NtxIndex {
     [[nodiscard]] int seekEntry(std::string_view key, uint32_t recno);
     // The entries whose first from.size() bytes are not below from and whose first through.size()
     // bytes are not above through, counted page by page without moving the cursor; a negative
-    // code on a damaged page.
-    [[nodiscard]] long count(std::string_view from, std::string_view through);
+    // code on a damaged page. With recnos, their record numbers are appended to it in key order.
+    [[nodiscard]] long count(std::string_view from, std::string_view through,
+                             std::vector<uint32_t>* recnos = nullptr);
     // The message of the last call that failed, naming the file and the fault.
     const std::string& lastError() const;
     bool positioned() const;  // the cursor stands on an entry

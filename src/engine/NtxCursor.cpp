@@ -211,25 +211,43 @@ int NtxIndex::Impl::stepBackward() {
     return settleBackward();
 }
 
-int NtxIndex::Impl::countRange(uint32_t off, Range& range, bool above, bool below, int level,
+int NtxIndex::Impl::countRange(uint32_t off, Range& range, const uint8_t* low,
+                               const uint8_t* high, bool above, bool below, int level,
                                long& total) {
     if (level >= kMaxDepth) return tooDeep();
     if (range.pagesLeft-- == 0) return fault("a page is reached twice from the root");
     CachedPage* p;
     if (int rc = fetch(off, p)) return rc;
     const int n = Count(p->d);
+    // The checks a walk makes on entering a page: the count stands in for a walk of the range.
+    if (level > 0) {
+        if (n == 0) return fault("page " + Num(off) + " holds no entries");
+        if ((low && compareEntry(p->d, 0, low + 8, Get32(low + 4)) <= 0) ||
+            (high && compareEntry(p->d, n - 1, high + 8, Get32(high + 4)) >= 0))
+            return fault("page " + Num(off) +
+                         " holds entries outside the range that the pages above it give it");
+    }
     const int lo = above ? 0 : lowerBoundPrefix(p->d, range.from, range.fromLen);
     const int hi = below ? n : upperBoundPrefix(p->d, range.through, range.throughLen);
     if (hi < lo) return 0;  // the range is empty
     total += hi - lo;
-    if (Child(p->d, 0) == 0) return 0;
-    // The children between lo and hi: the page may leave the cache while they are counted.
-    uint32_t children[kPage / 2];
-    for (int i = lo; i <= hi; ++i) children[i - lo] = Child(p->d, i);
-    for (int i = lo; i <= hi; ++i)
-        if (int rc = countRange(children[i - lo], range, above || i > lo, below || i < hi,
+    if (Child(p->d, 0) == 0) {
+        if (range.recnos)
+            for (int i = lo; i < hi; ++i) range.recnos->push_back(Rec(p->d, i));
+        return 0;
+    }
+    // The children between lo and hi, each within the entries on either side of it, and those
+    // entries in key order: a copy, since the page may leave the cache while the children are
+    // counted.
+    uint8_t page[kPage];
+    std::memcpy(page, p->d, kPage);
+    for (int i = lo; i <= hi; ++i) {
+        if (int rc = countRange(Child(page, i), range, i > 0 ? Item(page, i - 1) : low,
+                                i < n ? Item(page, i) : high, above || i > lo, below || i < hi,
                                 level + 1, total))
             return rc;
+        if (range.recnos && i < hi) range.recnos->push_back(Rec(page, i));
+    }
     return 0;
 }
 

@@ -243,8 +243,12 @@ struct NtxIndex::Impl {
         const uint8_t* through;
         size_t throughLen;
         uint64_t pagesLeft;
+        std::vector<uint32_t>* recnos;  // or nullptr: the entries' record numbers, in key order
     };
-    int countRange(uint32_t off, Range& range, bool above, bool below, int level, long& total);
+    // Counts the entries of the subtree at off that lie in the range; low and high (items, or
+    // nullptr for none) are the entries of the pages above that bound it, as a walk checks them.
+    int countRange(uint32_t off, Range& range, const uint8_t* low, const uint8_t* high, bool above,
+                   bool below, int level, long& total);
 
     // ---- changes (NtxChange.cpp) -------------------------------------------------------------
     int writeHeader(bool mark);

@@ -484,6 +484,22 @@ void Table::setDeleted(bool deleted) {
     mutableRecord()[0] = deleted ? '*' : ' ';
 }
 
+long Table::countTag(std::string_view from, std::string_view through,
+                     std::vector<uint32_t>* recnos) {
+    if (!selected_) return 0;
+    if (int rc = writeBackAll(); rc < 0) return rc;
+    NtxIndex& idx = selected_->index();
+    const size_t first = recnos ? recnos->size() : 0;
+    const long count = idx.count(from, through, recnos);
+    if (count < 0) return fail(static_cast<int>(count), idx.lastError());
+    if (recnos)
+        for (size_t i = first; i < recnos->size(); ++i)
+            if (const uint32_t r = (*recnos)[i]; r < 1 || r > dbf_->recordCount())
+                return fail(e4index, selected_->path() + ": entry for record " +
+                                         std::to_string(r) + " which the table does not hold");
+    return count;
+}
+
 int Table::refresh() {
     return writeBack();
 }

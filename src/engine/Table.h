@@ -107,6 +107,17 @@ class Table {
     [[nodiscard]] int go(long recno);
     long recno() const { return recno_; }
     long recCount() const;
+    // The selected tag's entries from the first whose key is not below `from` to the last whose
+    // key, over the length of `through`, is not above it, counted on the tag's pages without a
+    // move (0 with no tag selected). With recnos, their record numbers are appended to it in the
+    // tag's order, each one a record of the table (else e4index): a walk of the range can then go
+    // to them in turn instead of reading the tag's pages a second time. Negative on failure.
+    [[nodiscard]] long countTag(std::string_view from, std::string_view through,
+                                std::vector<uint32_t>* recnos = nullptr);
+    // Asks the processor for the record's bytes when they are cached, ahead of a go() to it.
+    void prefetch(long recno) const {
+        if (recno > 0) dbf_->prefetch(static_cast<uint32_t>(recno));
+    }
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
 

@@ -57,6 +57,11 @@ class BoundedQueue {
         items_.clear();
         changed_.notify_all();
     }
+    // How many items wait to be popped.
+    std::size_t waiting() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return items_.size();
+    }
     void giveBack(T&& item) {
         std::lock_guard<std::mutex> lock(mutex_);
         spare_.push_back(std::move(item));

@@ -1,12 +1,14 @@
 #include "reports/RptDetail.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "data/DbUtil.h"
 #include "data/Messages.h"
@@ -20,6 +22,7 @@
 namespace kvl {
 
 std::function<void()> DetailRowWriterHook;
+std::size_t DetailMakeRowsAt = 4;
 
 namespace {
 
@@ -30,14 +33,65 @@ struct Account {
     QString name;  // trimmed
 };
 
-// The cells of one row written straight into the grid, each its column's stop and then its
-// value: a detail writes a row for every record of the period.
+// Where a record's rows go: straight into the grid, on the row writer's thread, or into a batch,
+// made ahead by the walk and placed by the row writer (MadeRows). A sink gives room for a row's
+// cells (begin), takes their lengths once they are written (end), and starts a record's second
+// row (newLine).
+struct GridRows {
+    char* begin(std::size_t room) { return Grid.beginRow(room); }
+    void end(const std::uint16_t* lengths, int count) { Grid.endRow(LastRow(), lengths, count); }
+    void newLine() { NewLine(); }
+};
+
+constexpr int kMostColumns = 8;
+
+// A row made ahead, before its cells' bytes.
+struct MadeRow {
+    std::uint32_t bytes;  // of the cells, after this header
+    std::uint16_t count;  // of the lengths
+    bool second;          // the record's second row, on the line after its first
+    std::uint16_t lengths[kMostColumns];
+};
+
+// Rows made on the walk's thread into a batch's buffer, each a MadeRow and its cells' bytes.
+class MadeRows {
+  public:
+    MadeRows(std::string& bytes, std::size_t& used) : bytes_(bytes), used_(used) {}
+    char* begin(std::size_t room) {
+        const std::size_t need = used_ + sizeof(MadeRow) + room;
+        if (bytes_.size() < need) bytes_.resize(std::max(need, 2 * bytes_.size()));
+        return bytes_.data() + used_ + sizeof(MadeRow);
+    }
+    void end(const std::uint16_t* lengths, int count) {
+        MadeRow row{0, static_cast<std::uint16_t>(count), second_, {}};
+        for (int c = 0; c < count; ++c) {
+            row.lengths[c] = lengths[c];
+            row.bytes += lengths[c];
+        }
+        std::memcpy(bytes_.data() + used_, &row, sizeof row);
+        used_ += sizeof row + row.bytes;
+        second_ = false;
+    }
+    void newLine() { second_ = true; }
+
+  private:
+    std::string& bytes_;
+    std::size_t& used_;
+    bool second_ = false;
+};
+
+// The cells of one row, each its column's stop and then its value, written in place: a detail
+// writes a row for every record of the period.
+template <typename Sink>
 class RowOut {
   public:
     static constexpr std::size_t kStop = 3;  // "L00": alignment and column
 
-    RowOut(const std::vector<std::string>& stops, std::size_t valueRoom)
-        : stops_(stops), end_(Grid.beginRow(StopsRoom(stops) + valueRoom)) {}
+    RowOut(Sink& sink, const std::vector<std::string>& stops, int columns, std::size_t valueRoom)
+        : sink_(sink),
+          stops_(stops),
+          columns_(std::min(columns, kMostColumns)),
+          end_(sink.begin(StopsRoom(stops) + valueRoom)) {}
     // Starts the cell of the column (columns in increasing order; those skipped stay empty) with
     // its stop and returns where its value goes; end gives where the value ends.
     char* at(int column) {
@@ -50,17 +104,18 @@ class RowOut {
         lengths_[count_++] = static_cast<std::uint16_t>(valueEnd - start_);
         end_ = valueEnd;
     }
-    // Makes the cells the grid's last row.
-    void place() { Grid.endRow(LastRow(), lengths_, std::min(Grid.columns(), kMostColumns)); }
+    // Makes the cells the row.
+    void place() { sink_.end(lengths_, columns_); }
 
   private:
     static std::size_t StopsRoom(const std::vector<std::string>& stops) {
         return kStop * stops.size();
     }
+    Sink& sink_;
     const std::vector<std::string>& stops_;
+    const int columns_;
     char* start_ = nullptr;
     char* end_;
-    static constexpr int kMostColumns = 8;
     std::uint16_t lengths_[kMostColumns] = {};  // those not written stay 0
     int count_ = 0;
 };
@@ -75,8 +130,10 @@ struct RowSource {
     std::vector<Span> fields;
     std::vector<std::string> stops;
     CellText cellText;
+    int columns;  // the grid's cells per row
 
-    RowSource(const std::vector<FIELD4*>& shown, const QStringList& columnStops) {
+    RowSource(const std::vector<FIELD4*>& shown, const QStringList& columnStops)
+        : columns(Grid.columns()) {
         for (FIELD4* f : shown) fields.push_back({f->desc().offset, f->desc().length});
         for (const QString& stop : columnStops) stops.push_back(stop.toStdString());
     }
@@ -99,10 +156,15 @@ struct RowSource {
 
 // The records of the period pass from the walk, on the builder's thread, to the row writer on a
 // thread of its own, in batches: a detail makes a row for every record, and the walk and the
-// making of rows overlap. At most kBatchesInFlight batches wait, so memory stays small.
+// making of rows overlap. At most kBatchesInFlight batches wait, so memory stays small. A batch
+// holds either the records' images, whose rows the writer makes, or rows the walk made itself
+// while the writer was behind (DetailMakeRowsAt); the writer places them, with the page checks.
 struct RecordBatch {
     std::string images;  // the records' images back to back
     std::vector<long long> cents;
+    std::string made;  // MadeRows: its first madeUsed bytes
+    std::size_t madeUsed = 0;
+    std::size_t records = 0;
 };
 constexpr std::size_t kBatchRecords = 1024;
 constexpr std::size_t kBatchesInFlight = 8;
@@ -127,14 +189,18 @@ struct Detail {
     int linesPerRecord;           // reserved by the page check of each record row and of the total
     const char* totalText;        // column 0 of the total row
     std::vector<FIELD4*> shown;   // the fields the rows show, as writeRow takes them
-    // The record's row or rows, after the page check, from a copy of its image.
-    void (*writeRow)(const RowSource& source, const char* image, long long cents);
+    // The record's row or rows from its image: straight into the grid after the page check, or
+    // made ahead into a batch.
+    void (*writeRow)(const RowSource& source, const char* image, long long cents, GridRows& sink);
+    void (*makeRow)(const RowSource& source, const char* image, long long cents, MadeRows& sink);
 };
 
-void WriteExpenseRow(const RowSource& source, const char* image, long long cents) {
+template <typename Sink>
+void WriteExpenseRow(const RowSource& source, const char* image, long long cents, Sink& sink) {
     const std::string_view date = source.text(image, 0), payTo = source.text(image, 3);
     const CellText& text = source.cellText;
-    RowOut row(source.stops, text.dateRoom() + 2 * CellText::kNumberRoom +
+    RowOut<Sink> row(sink, source.stops, source.columns,
+                     text.dateRoom() + 2 * CellText::kNumberRoom +
                                  CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), date));
     row.end(source.number<long>(row.at(1), image, 1));
@@ -143,19 +209,21 @@ void WriteExpenseRow(const RowSource& source, const char* image, long long cents
     row.end(text.amount(row.at(4), cents));
     row.place();
     const std::string_view memo = source.text(image, 4);
-    RowOut memoRow(source.stops, CellText::textRoom(memo.size()));
+    RowOut<Sink> memoRow(sink, source.stops, source.columns, CellText::textRoom(memo.size()));
     char* value = memoRow.at(3);
     char* valueEnd = CellText::trimmed(value, memo);
     if (valueEnd == value) return;
     memoRow.end(valueEnd);
-    NewLine();
+    sink.newLine();
     memoRow.place();
 }
 
-void WriteIncomeRow(const RowSource& source, const char* image, long long cents) {
+template <typename Sink>
+void WriteIncomeRow(const RowSource& source, const char* image, long long cents, Sink& sink) {
     const std::string_view description = source.text(image, 2);
     const CellText& text = source.cellText;
-    RowOut row(source.stops, text.dateRoom() + CellText::kNumberRoom +
+    RowOut<Sink> row(sink, source.stops, source.columns,
+                     text.dateRoom() + CellText::kNumberRoom +
                                  CellText::textRoom(description.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), source.text(image, 0)));
     row.end(source.number<int>(row.at(1), image, 1));
@@ -214,9 +282,15 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     const std::string from = DateToKey(ReportFrom).toStdString();
     const int found = SeekText(d.records, QString::fromStdString(from));
     // Every record of the period counts, whatever its folder or account, so that the bar reaches
-    // 100 at the period's last record.
+    // 100 at the period's last record. The count reads the period's entries once and keeps their
+    // records' numbers, in the tag's order, for the walk. A count that fails leaves its error
+    // pending and nothing to walk: the report then stops with the engine's message.
+    std::vector<std::uint32_t> recnos;
     const long progressTotal =
-        found >= 0 && found != r4eof ? d4tagCount(d.records, from.c_str(), through.c_str()) : 0;
+        found >= 0 && found != r4eof
+            ? d4tagRecords(d.records, from.c_str(), through.c_str(), recnos)
+            : 0;
+    if (progressTotal < 0) recnos.clear();
 
     // Room for the rows of every record and their pages' headers, so that the row table is not
     // copied as it grows; what stays unused is never touched. A count from a damaged tag (negative,
@@ -236,11 +310,24 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
         std::stop_callback cancel(stop, [&] { batches.cancel(); });
         try {
             RecordBatch batch;
+            GridRows grid;
             while (batches.pop(batch)) {
                 if (DetailRowWriterHook) DetailRowWriterHook();
                 for (std::size_t i = 0; i < batch.cents.size(); ++i) {
                     StartRow(d.linesPerRecord);
-                    d.writeRow(source, batch.images.data() + i * width, batch.cents[i]);
+                    d.writeRow(source, batch.images.data() + i * width, batch.cents[i], grid);
+                }
+                for (const char *at = batch.made.data(), *end = at + batch.madeUsed; at < end;) {
+                    MadeRow row;
+                    std::memcpy(&row, at, sizeof row);
+                    at += sizeof row;
+                    if (row.second)
+                        NewLine();
+                    else
+                        StartRow(d.linesPerRecord);
+                    std::memcpy(Grid.beginRow(row.bytes), at, row.bytes);
+                    Grid.endRow(LastRow(), row.lengths, row.count);
+                    at += row.bytes;
                 }
                 batches.giveBack(std::move(batch));
             }
@@ -253,26 +340,42 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     long long total = 0;
     ProgressSteps walked(ctx, progressTotal, true);
     RecordBatch filling;
+    // Whether this thread makes the rows of the batch it fills: it does while the writer is
+    // behind, so that the two threads share the work whichever is slower over this stretch.
+    bool making = DetailMakeRowsAt == 0;
     // Hands the filled batch on and starts another; false once the writer has stopped.
     auto send = [&] {
         if (!batches.push(std::move(filling))) return false;
         batches.takeBack(&filling);
         filling.images.clear();
         filling.cents.clear();
+        filling.madeUsed = 0;
+        filling.records = 0;
+        making = batches.waiting() >= DetailMakeRowsAt;
         return true;
     };
-    for (int rc = found; inPeriod(rc); rc = d4skip(d.records, 1)) {
+    // The records in the tag's order, as a skip through it would give them, each asked for a few
+    // records ahead of its reading.
+    constexpr std::size_t kAhead = 6;
+    for (std::size_t i = 0; i < recnos.size(); ++i) {
+        if (i + kAhead < recnos.size()) d4prefetch(d.records, recnos[i + kAhead]);
+        if (!inPeriod(d4go(d.records, recnos[i]))) break;
         if (FolderSelected(f4int(d.folder)) >= 0 &&
             (!account.chosen || f4int(d.account) == account.number)) {
             const long long cents = f4cents(d.amount);
-            filling.images.append(d4recordImage(d.records));
-            filling.cents.push_back(cents);
+            if (making) {
+                MadeRows rows(filling.made, filling.madeUsed);
+                d.makeRow(source, d4recordImage(d.records).data(), cents, rows);
+            } else {
+                filling.images.append(d4recordImage(d.records));
+                filling.cents.push_back(cents);
+            }
             total += cents;
-            if (filling.cents.size() == kBatchRecords && !send()) break;
+            if (++filling.records == kBatchRecords && !send()) break;
         }
         walked.step();
     }
-    if (!filling.cents.empty()) send();
+    if (filling.records > 0) send();
     batches.close();
     writer.join();
     if (writerFailure) return RowWriterFailed(ctx, writerFailure);
@@ -310,7 +413,8 @@ Detail ExpenseDetail() {
             2,
             "TOTAL EXPENSES",
             {fExpDate, fCheckNo, fExpAccNo, fPayTo, fEMemo},
-            WriteExpenseRow};
+            WriteExpenseRow<GridRows>,
+            WriteExpenseRow<MadeRows>};
 }
 
 Detail IncomeDetail() {
@@ -334,7 +438,8 @@ Detail IncomeDetail() {
             1,
             "Total",
             {fIncDate, fIncAcc, fIncDesc},
-            WriteIncomeRow};
+            WriteIncomeRow<GridRows>,
+            WriteIncomeRow<MadeRows>};
 }
 
 }  // namespace

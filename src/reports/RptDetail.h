@@ -14,6 +14,7 @@
 // enough memory to build the report." and the result is Failed.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 #include "reports/ReportContext.h"
@@ -28,5 +29,9 @@ ReportResult BuildIncomeAccountDetail(ReportContext& ctx);
 // For tests: called on the row-making thread before each batch of rows; what it throws fails that
 // thread as a failed allocation does. Set it before a report starts; empty calls nothing.
 extern std::function<void()> DetailRowWriterHook;
+// How many batches of records must wait for the row writer before the walk makes the rows of the
+// next batch itself (0: the walk makes them all; SIZE_MAX: none). Tests choose one way or the
+// other; the rows are the same either way.
+extern std::size_t DetailMakeRowsAt;
 
 }  // namespace kvl

@@ -190,8 +190,14 @@ void ExpectMatches(NtxIndex& idx, const Model& model, std::mt19937& rng, uint16_
             return e.first.compare(0, from.size(), from) >= 0 &&
                    e.first.compare(0, through.size(), through) <= 0;
         };
-        EXPECT_EQ(idx.count(from, through), std::count_if(model.begin(), model.end(), inRange))
+        // ... and gives their record numbers in key order, those of the branch pages' entries
+        // among those of the leaves.
+        std::vector<uint32_t> recnos, wanted;
+        for (const Entry& e : model)
+            if (inRange(e)) wanted.push_back(e.second);
+        EXPECT_EQ(idx.count(from, through, &recnos), static_cast<long>(wanted.size()))
             << from << " .. " << through;
+        EXPECT_EQ(recnos, wanted) << from << " .. " << through;
         ExpectSeek(idx, model, k);                                 // whole key
         ExpectSeek(idx, model, k.substr(0, 1 + rng() % keySize));  // partial key
         ExpectSeekEntry(idx, model, {k, static_cast<uint32_t>(rng() % 3000)});

@@ -161,6 +161,26 @@ TEST_F(TableTest, DeletedRecordsAreHiddenFromTagsButCountedAndReachable) {
     for (Tag* tag : t->tags()) EXPECT_EQ(Walk(t, tag).size(), 3u) << tag->name();
 }
 
+// A range's record numbers stand in for a walk of the tag: an entry naming a record the table does
+// not hold fails them as it fails the walk.
+TEST_F(TableTest, ARangesRecordNumbersAreRecordsOfTheTable) {
+    Table* t = Create();
+    ASSERT_EQ(t->createIndex("exp5", kExpenseTags), r4success) << engine.errorMessage();
+    Add(t, "20260105", 7, 1, 10);
+    Add(t, "20260106", 9, 1, 20);
+    Add(t, "20260106", 3, 1, 30);
+    t->select(t->tag("EDate"));
+    std::vector<uint32_t> recnos{99};  // what was there stays
+    EXPECT_EQ(t->countTag("20260106", "20260106", &recnos), 2);
+    EXPECT_EQ(recnos, (std::vector<uint32_t>{99, 3, 2}));
+    ASSERT_TRUE(t->tag("EDate")->index().insert("20260106   5", 4).ok());
+    EXPECT_EQ(t->countTag("2026", "2026"), 4);
+    EXPECT_EQ(t->countTag("2026", "2026", &recnos), e4index);
+    EXPECT_NE(engine.errorMessage().find("entry for record 4 which the table does not hold"),
+              std::string::npos)
+        << engine.errorMessage();
+}
+
 TEST_F(TableTest, SeekResultsFollowTheKeyLengthGiven) {
     Table* t = Create();
     ASSERT_EQ(t->createIndex("exp5", kExpenseTags), r4success);
