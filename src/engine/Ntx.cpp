@@ -219,9 +219,12 @@ long NtxIndex::count(std::string_view from, std::string_view through,
         return m.fail(e4parm, "a seek key of " + std::to_string(from.size()) +
                                   " bytes is longer than the keys of " + m.path);
     through = through.substr(0, m.keySize);
-    Impl::Range range{reinterpret_cast<const uint8_t*>(from.data()), from.size(),
-                      reinterpret_cast<const uint8_t*>(through.data()), through.size(),
-                      m.fileEnd / ntx::kPage, recnos};
+    Impl::Range range{reinterpret_cast<const uint8_t*>(from.data()),
+                      from.size(),
+                      reinterpret_cast<const uint8_t*>(through.data()),
+                      through.size(),
+                      m.fileEnd / ntx::kPage,
+                      recnos};
     long total = 0;
     if (int rc = m.countRange(m.root, range, nullptr, nullptr, false, false, 0, total)) return rc;
     return total;

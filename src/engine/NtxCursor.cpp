@@ -211,9 +211,8 @@ int NtxIndex::Impl::stepBackward() {
     return settleBackward();
 }
 
-int NtxIndex::Impl::countRange(uint32_t off, Range& range, const uint8_t* low,
-                               const uint8_t* high, bool above, bool below, int level,
-                               long& total) {
+int NtxIndex::Impl::countRange(uint32_t off, Range& range, const uint8_t* low, const uint8_t* high,
+                               bool above, bool below, int level, long& total) {
     if (level >= kMaxDepth) return tooDeep();
     if (range.pagesLeft-- == 0) return fault("a page is reached twice from the root");
     CachedPage* p;

@@ -457,7 +457,12 @@ int Table::seek(std::string_view key) {
 }
 
 int Table::go(long recno) {
-    if (int rc = writeBackAll(); rc < 0) return rc;
+    // A walk that only reads goes from record to record with nothing to write back.
+    if (changed_ || pendingAppend_ || gathering_) {
+        if (int rc = writeBackAll(); rc < 0) return rc;
+    } else {
+        appendRun_ = 0;
+    }
     if (recno < 1 || recno > static_cast<long>(dbf_->recordCount()))
         return fail(e4parm, path_ + ": record " + std::to_string(recno) + " does not exist");
     tagSynced_ = false;
@@ -495,8 +500,8 @@ long Table::countTag(std::string_view from, std::string_view through,
     if (recnos)
         for (size_t i = first; i < recnos->size(); ++i)
             if (const uint32_t r = (*recnos)[i]; r < 1 || r > dbf_->recordCount())
-                return fail(e4index, selected_->path() + ": entry for record " +
-                                         std::to_string(r) + " which the table does not hold");
+                return fail(e4index, selected_->path() + ": entry for record " + std::to_string(r) +
+                                         " which the table does not hold");
     return count;
 }
 

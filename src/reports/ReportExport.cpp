@@ -34,14 +34,19 @@ int CharCount(QStringView text) {
 int CharCount(const char* text, std::size_t size) {
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
     std::uint64_t high = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
+    if (size >= 8) {
         std::uint64_t w;
-        std::memcpy(&w, text + i, sizeof w);
+        for (std::size_t i = 0; i + 8 < size; i += 8) {
+            std::memcpy(&w, text + i, sizeof w);
+            high |= w & kHigh;
+        }
+        std::memcpy(&w, text + size - 8, sizeof w);  // the last word, overlapping the one before
         high |= w & kHigh;
+    } else {
+        for (std::size_t i = 0; i < size; ++i) high |= static_cast<unsigned char>(text[i]) & 0x80;
     }
-    for (; i < size; ++i) high |= static_cast<unsigned char>(text[i]) & 0x80;
     if (high == 0) return static_cast<int>(size);
+    std::size_t i;
     int count = 0;
     for (i = 0; i < size; ++i) count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
     return count;
@@ -64,6 +69,14 @@ char* Blanks(char* out, std::size_t n) {
     for (std::size_t i = 0; i < n; i += 8) std::memcpy(out + i, "        ", 8);
     return out + n;
 }
+
+// A plain-text line starts as this many blanks, so that padding within them is only skipped.
+constexpr std::size_t kBlankStart = 96;
+constexpr std::array<char, kBlankStart> kBlankLine = [] {
+    std::array<char, kBlankStart> line{};
+    line.fill(' ');
+    return line;
+}();
 
 // The column of a cell: characters 2 and 3, leading blanks skipped; 0 when they hold no number.
 int CellColumn(QStringView cell) {
@@ -114,6 +127,11 @@ class Lines {
         char* const start = bytes_.data() + used_;
         char* p = start;
         int length = 0;
+        static_assert(kBlankStart <= 2 + 8 + 100);
+        if (format_ == ExportFormat::AsciiText) {
+            std::memcpy(start, kBlankLine.data(), kBlankStart);
+            blanksEnd_ = start + kBlankStart;
+        }
         for (std::size_t c = 0; c + 1 < columns; ++c) {
             const QByteArrayView cell = cells_[c];
             if (cell.isEmpty()) continue;
@@ -187,7 +205,8 @@ class Lines {
             if (stop.kind == 'R') target = stop.column - textLength;
             if (stop.kind == 'C') target = stop.column - textLength / 2;
             if (length < target) {
-                p = Blanks(p, static_cast<std::size_t>(target - length));
+                const auto n = static_cast<std::size_t>(target - length);
+                p = p + n <= blanksEnd_ ? p + n : Blanks(p, n);
                 length = target;
             }
         }
@@ -196,6 +215,7 @@ class Lines {
     }
 
     ExportFormat format_;
+    const char* blanksEnd_ = nullptr;  // of the blanks the line started with
     std::vector<char> bytes_;
     std::size_t used_ = 0;
     std::vector<QByteArrayView> cells_;

@@ -92,17 +92,6 @@ CellKind ReportGrid::columnKind(int column) const {
                : CellKind::Text;
 }
 
-const char* ReportGrid::segment(const RowRef& ref) const {
-    if (ref.block == kEmptyRow) return nullptr;
-    return blocks_[ref.block].bytes.get() + ref.offset;
-}
-
-std::uint16_t ReportGrid::lengthAt(const char* seg, int column) const {
-    std::uint16_t length;
-    std::memcpy(&length, seg + 2 * column, sizeof length);
-    return length;
-}
-
 std::size_t ReportGrid::segmentSize(const char* seg) const {
     std::size_t size = 2 * static_cast<std::size_t>(columns_);
     for (int c = 0; c < columns_; ++c) size += lengthAt(seg, c);
@@ -249,21 +238,6 @@ QByteArrayView ReportGrid::cellUtf8(int row, int column) const {
     const char* text = seg + 2 * columns_;
     for (int c = 0; c < column; ++c) text += lengthAt(seg, c);
     return QByteArrayView(text, lengthAt(seg, column));
-}
-
-void ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
-    const char* seg =
-        row >= 0 && row < rows() ? segment(rows_[static_cast<std::size_t>(row)]) : nullptr;
-    const char* text = seg ? seg + 2 * columns_ : nullptr;
-    for (int c = 0; c < columns_; ++c) {
-        if (!seg) {
-            cells[c] = {};
-            continue;
-        }
-        const std::uint16_t length = lengthAt(seg, c);
-        cells[c] = QByteArrayView(text, length);
-        text += length;
-    }
 }
 
 QString ReportGrid::cell(int row, int column) const {

@@ -20,6 +20,7 @@
 #include <QStringView>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,5 +126,32 @@ class ReportGrid {
     std::string text_, scratch_;
     QByteArray utf8_;
 };
+
+// Inline: the exports read every cell of a report this way.
+inline const char* ReportGrid::segment(const RowRef& ref) const {
+    if (ref.block == kEmptyRow) return nullptr;
+    return blocks_[ref.block].bytes.get() + ref.offset;
+}
+
+inline std::uint16_t ReportGrid::lengthAt(const char* seg, int column) const {
+    std::uint16_t length;
+    std::memcpy(&length, seg + 2 * column, sizeof length);
+    return length;
+}
+
+inline void ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
+    const char* seg =
+        row >= 0 && row < rows() ? segment(rows_[static_cast<std::size_t>(row)]) : nullptr;
+    if (!seg) {
+        for (int c = 0; c < columns_; ++c) cells[c] = {};
+        return;
+    }
+    const char* text = seg + 2 * columns_;
+    for (int c = 0; c < columns_; ++c) {
+        const std::uint16_t length = lengthAt(seg, c);
+        cells[c] = QByteArrayView(text, length);
+        text += length;
+    }
+}
 
 }  // namespace kvl

@@ -201,7 +201,7 @@ void WriteExpenseRow(const RowSource& source, const char* image, long long cents
     const CellText& text = source.cellText;
     RowOut<Sink> row(sink, source.stops, source.columns,
                      text.dateRoom() + 2 * CellText::kNumberRoom +
-                                 CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
+                         CellText::textRoom(payTo.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), date));
     row.end(source.number<long>(row.at(1), image, 1));
     row.end(source.number<int>(row.at(2), image, 2));
@@ -224,7 +224,7 @@ void WriteIncomeRow(const RowSource& source, const char* image, long long cents,
     const CellText& text = source.cellText;
     RowOut<Sink> row(sink, source.stops, source.columns,
                      text.dateRoom() + CellText::kNumberRoom +
-                                 CellText::textRoom(description.size()) + CellText::kAmountRoom);
+                         CellText::textRoom(description.size()) + CellText::kAmountRoom);
     row.end(text.date(row.at(0), source.text(image, 0)));
     row.end(source.number<int>(row.at(1), image, 1));
     row.end(CellText::text(row.at(2), description));
@@ -286,10 +286,9 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     // records' numbers, in the tag's order, for the walk. A count that fails leaves its error
     // pending and nothing to walk: the report then stops with the engine's message.
     std::vector<std::uint32_t> recnos;
-    const long progressTotal =
-        found >= 0 && found != r4eof
-            ? d4tagRecords(d.records, from.c_str(), through.c_str(), recnos)
-            : 0;
+    const long progressTotal = found >= 0 && found != r4eof
+                                   ? d4tagRecords(d.records, from.c_str(), through.c_str(), recnos)
+                                   : 0;
     if (progressTotal < 0) recnos.clear();
 
     // Room for the rows of every record and their pages' headers, so that the row table is not

@@ -61,6 +61,20 @@ TEST(ReportExport, TextsNeverOverwriteAndEmptyTextsStillPad) {
     EXPECT_EQ(ExportLine(grid, 1, ExportFormat::TabDelimited), QStringLiteral("TOTAL\t\tx"));
 }
 
+// Wide reports pad as far as their stops reach, from within the line's first 96 characters to
+// beyond them.
+TEST(ReportExport, PaddingReachesTheLastColumns) {
+    kvl::ReportGrid grid;
+    grid.reset(99, 3);
+    const QString ninety(90, QLatin1Char('t'));
+    Row(grid, {QStringLiteral("L00x"), QStringLiteral("R99y")});
+    Row(grid, {"L00" + ninety, QStringLiteral("R99yz")});
+    EXPECT_EQ(ExportLine(grid, 0, ExportFormat::AsciiText),
+              "x" + QString(97, QLatin1Char(' ')) + "y");
+    EXPECT_EQ(ExportLine(grid, 1, ExportFormat::AsciiText),
+              ninety + QString(7, QLatin1Char(' ')) + "yz");
+}
+
 TEST(ReportExport, TabDelimitedStartsAtTheFirstSetCellAndKeepsLeadingSpaces) {
     kvl::ReportGrid grid;
     grid.reset(76, 6);

@@ -89,7 +89,8 @@ TEST_F(DetailTest, ThousandsOfExpensesKeepTheirOrderRowsAndPages) {
         // A memo stays on the line after its expense, a page break or not.
         if (line.startsWith(QString(26, ' ') + "m")) {
             ++memos;
-            EXPECT_TRUE(before.contains(QStringLiteral(" P") + line.mid(27) + " ")) << line.toStdString();
+            EXPECT_TRUE(before.contains(QStringLiteral(" P") + line.mid(27) + " "))
+                << line.toStdString();
         }
         before = line;
     }
