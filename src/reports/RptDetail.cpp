@@ -22,7 +22,7 @@
 namespace kvl {
 
 std::function<void()> DetailRowWriterHook;
-std::size_t DetailMakeRowsAt = 4;
+std::size_t DetailMakeRowsAt = 2;
 
 namespace {
 
