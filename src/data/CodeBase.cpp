@@ -162,6 +162,14 @@ long d4tagRecords(DATA4* d, const char* from, const char* through, std::vector<u
     return d->countTag(from ? from : "", through ? through : "", &recnos);
 }
 
+std::unique_ptr<xb::NtxIndex> d4tagReader(DATA4* d) {
+    return d->tagReader();
+}
+
+int d4raise(DATA4* d, int code, const std::string& message) {
+    return d->engine().raise(code, message);
+}
+
 void d4prefetch(DATA4* d, long recno) {
     d->prefetch(recno);
 }

@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -87,6 +89,13 @@ int d4deleted(DATA4* d);
 // instead of reading the tag's pages again.
 [[nodiscard]] long d4tagRecords(DATA4* d, const char* from, const char* through,
                                 std::vector<uint32_t>& recnos);
+// A handle of its own on the selected tag's file: its count (NtxIndex::count) may run on another
+// thread while the table only goes from record to record (d4go). nullptr, nothing raised, when the
+// tag has changes not yet written or cannot be opened again.
+std::unique_ptr<xb::NtxIndex> d4tagReader(DATA4* d);
+// Leaves an error pending in the table's engine, as a failed call would: for a failure met on
+// another thread, raised on the table's own.
+int d4raise(DATA4* d, int code, const std::string& message);
 // Asks the processor for a record's bytes ahead of a d4go to it, when they are cached.
 void d4prefetch(DATA4* d, long recno);
 FIELD4* d4field(DATA4* d, const char* name);

@@ -214,6 +214,14 @@ uint32_t NtxIndex::recnoAhead(int steps) const {
 }
 long NtxIndex::count(std::string_view from, std::string_view through,
                      std::vector<uint32_t>* recnos) {
+    if (!recnos) return count(from, through, std::function<void(const uint32_t*, size_t)>());
+    return count(from, through, [recnos](const uint32_t* given, size_t n) {
+        recnos->insert(recnos->end(), given, given + n);
+    });
+}
+
+long NtxIndex::count(std::string_view from, std::string_view through,
+                     const std::function<void(const uint32_t*, size_t)>& take) {
     Impl& m = *impl_;
     if (from.size() > m.keySize)
         return m.fail(e4parm, "a seek key of " + std::to_string(from.size()) +
@@ -224,10 +232,18 @@ long NtxIndex::count(std::string_view from, std::string_view through,
                       reinterpret_cast<const uint8_t*>(through.data()),
                       through.size(),
                       m.fileEnd / ntx::kPage,
-                      recnos};
+                      take ? &take : nullptr};
     long total = 0;
     if (int rc = m.countRange(m.root, range, nullptr, nullptr, false, false, 0, total)) return rc;
     return total;
+}
+
+bool NtxIndex::allWritten() const {
+    const Impl& m = *impl_;
+    if (m.marked || m.headerDirty || m.broken) return false;
+    for (const auto& frame : m.frames)
+        if (frame->dirty) return false;
+    return true;
 }
 
 std::string_view NtxIndex::key() const {

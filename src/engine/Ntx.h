@@ -136,6 +136,12 @@ class NtxIndex {
     // code on a damaged page. With recnos, their record numbers are appended to it in key order.
     [[nodiscard]] long count(std::string_view from, std::string_view through,
                              std::vector<uint32_t>* recnos = nullptr);
+    // The same, handing the record numbers to take as each page gives them.
+    [[nodiscard]] long count(std::string_view from, std::string_view through,
+                             const std::function<void(const uint32_t*, size_t)>& take);
+    // Whether the file holds everything this handle knows (no change still to be written), so
+    // that another handle on it reads the same tree.
+    bool allWritten() const;
     // The message of the last call that failed, naming the file and the fault.
     const std::string& lastError() const;
     bool positioned() const;  // the cursor stands on an entry

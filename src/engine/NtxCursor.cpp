@@ -231,8 +231,11 @@ int NtxIndex::Impl::countRange(uint32_t off, Range& range, const uint8_t* low, c
     if (hi < lo) return 0;  // the range is empty
     total += hi - lo;
     if (Child(p->d, 0) == 0) {
-        if (range.recnos)
-            for (int i = lo; i < hi; ++i) range.recnos->push_back(Rec(p->d, i));
+        if (range.take && hi > lo) {
+            uint32_t recnos[kPage / 2];
+            for (int i = lo; i < hi; ++i) recnos[i - lo] = Rec(p->d, i);
+            (*range.take)(recnos, static_cast<size_t>(hi - lo));
+        }
         return 0;
     }
     // The children between lo and hi, each within the entries on either side of it, and those
@@ -245,7 +248,10 @@ int NtxIndex::Impl::countRange(uint32_t off, Range& range, const uint8_t* low, c
                                 i < n ? Item(page, i) : high, above || i > lo, below || i < hi,
                                 level + 1, total))
             return rc;
-        if (range.recnos && i < hi) range.recnos->push_back(Rec(page, i));
+        if (range.take && i < hi) {
+            const uint32_t recno = Rec(page, i);
+            (*range.take)(&recno, 1);
+        }
     }
     return 0;
 }

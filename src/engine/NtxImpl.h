@@ -243,7 +243,8 @@ struct NtxIndex::Impl {
         const uint8_t* through;
         size_t throughLen;
         uint64_t pagesLeft;
-        std::vector<uint32_t>* recnos;  // or nullptr: the entries' record numbers, in key order
+        // Or nullptr: given the entries' record numbers, in key order.
+        const std::function<void(const uint32_t*, size_t)>* take;
     };
     // Counts the entries of the subtree at off that lie in the range; low and high (items, or
     // nullptr for none) are the entries of the pages above that bound it, as a walk checks them.

@@ -505,6 +505,14 @@ long Table::countTag(std::string_view from, std::string_view through,
     return count;
 }
 
+std::unique_ptr<NtxIndex> Table::tagReader() {
+    if (!selected_ || changed_ || pendingAppend_ || gathering_) return nullptr;
+    NtxIndex& idx = selected_->index();
+    std::unique_ptr<NtxIndex> reader;
+    if (!idx.allWritten() || !NtxIndex::open(idx.path(), true, reader).ok()) return nullptr;
+    return reader;
+}
+
 int Table::refresh() {
     return writeBack();
 }

@@ -114,6 +114,11 @@ class Table {
     // to them in turn instead of reading the tag's pages a second time. Negative on failure.
     [[nodiscard]] long countTag(std::string_view from, std::string_view through,
                                 std::vector<uint32_t>* recnos = nullptr);
+    // A handle of its own on the selected tag's file, for counting a range (NtxIndex::count) on
+    // another thread while this table only goes from record to record: nullptr, nothing raised,
+    // when no tag is selected, something is still to be written, or the file cannot be opened
+    // again (count through the table then).
+    std::unique_ptr<NtxIndex> tagReader();
     // Asks the processor for the record's bytes when they are cached, ahead of a go() to it.
     void prefetch(long recno) const {
         if (recno > 0) dbf_->prefetch(static_cast<uint32_t>(recno));

@@ -1,10 +1,13 @@
 #include "reports/RptDetail.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -23,6 +26,7 @@ namespace kvl {
 
 std::function<void()> DetailRowWriterHook;
 std::size_t DetailMakeRowsAt = 2;
+std::function<void()> DetailCountHook;
 
 namespace {
 
@@ -169,6 +173,58 @@ struct RecordBatch {
 constexpr std::size_t kBatchRecords = 1024;
 constexpr std::size_t kBatchesInFlight = 8;
 
+// The period's record numbers in the tag's order. Counted on the row writer's thread, through a
+// handle of its own on the tag, while the walk goes through those already given and places their
+// rows itself; or counted by the walk beforehand where no such handle can be had.
+struct PeriodRecords {
+    std::vector<std::uint32_t> recnos;  // sized before the count; [0, given) are given
+    std::atomic<std::size_t> given{0};
+    std::atomic<bool> counted{false};
+    long total = 0;       // once counted: the count, or a negative code
+    std::string failure;  // once counted with a negative total: the engine's message
+};
+
+// Counts the period through reader into period, each number checked to name a record of the
+// table as a walk through the tag checks it.
+void CountAside(xb::NtxIndex& reader, const std::string& from, const std::string& through,
+                long records, PeriodRecords& period) {
+    std::size_t n = 0;
+    std::string failure;
+    const long total = reader.count(from, through, [&](const std::uint32_t* given, std::size_t k) {
+        for (std::size_t j = 0; j < k && failure.empty(); ++j) {
+            if (given[j] < 1 || given[j] > static_cast<unsigned long>(records))
+                failure = reader.path() + ": entry for record " + std::to_string(given[j]) +
+                          " which the table does not hold";
+            else if (n == period.recnos.size())
+                failure = reader.path() + ": holds more entries than the table has records";
+            else
+                period.recnos[n++] = given[j];
+        }
+        period.given.store(n, std::memory_order_release);
+        if (DetailCountHook) DetailCountHook();
+    });
+    if (total < 0) {
+        period.total = total;
+        period.failure = reader.lastError();
+    } else if (!failure.empty()) {
+        period.total = xb::e4index;
+        period.failure = failure;
+    } else {
+        period.total = total;
+    }
+    period.counted.store(true, std::memory_order_release);
+}
+
+// Waits until the period's number at i is given; false when there is none.
+bool WaitForRecord(const PeriodRecords& period, std::size_t i) {
+    while (i >= period.given.load(std::memory_order_acquire)) {
+        if (period.counted.load(std::memory_order_acquire))
+            return i < period.given.load(std::memory_order_acquire);
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 // What tells the expense and income details apart.
 struct Detail {
     char chart;  // 'E' or 'I', for the account pick list
@@ -284,30 +340,34 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     // Every record of the period counts, whatever its folder or account, so that the bar reaches
     // 100 at the period's last record. The count reads the period's entries once and keeps their
     // records' numbers, in the tag's order, for the walk. A count that fails leaves its error
-    // pending and nothing to walk: the report then stops with the engine's message.
-    std::vector<std::uint32_t> recnos;
-    const long progressTotal = found >= 0 && found != r4eof
-                                   ? d4tagRecords(d.records, from.c_str(), through.c_str(), recnos)
-                                   : 0;
-    if (progressTotal < 0) recnos.clear();
-
-    // Room for the rows of every record and their pages' headers, so that the row table is not
-    // copied as it grows; what stays unused is never touched. A count from a damaged tag (negative,
-    // or more entries than the table has records) reserves no more than the table could fill.
-    const long reserved = std::clamp(progressTotal, 0L, d4recCountDo(d.records));
-    Grid.reserveRows(static_cast<std::size_t>(reserved) * (d.linesPerRecord + 1));
+    // pending and nothing more to walk: the report then stops with the engine's message.
+    const bool any = found >= 0 && found != r4eof;
+    const long records = d4recCountDo(d.records);
+    PeriodRecords period;
+    std::unique_ptr<xb::NtxIndex> reader = any ? d4tagReader(d.records) : nullptr;
+    if (reader) {
+        period.recnos.resize(static_cast<std::size_t>(std::max(0L, records)));
+    } else {
+        period.total =
+            any ? d4tagRecords(d.records, from.c_str(), through.c_str(), period.recnos) : 0;
+        if (period.total < 0) period.recnos.clear();
+        period.given = period.recnos.size();
+        period.counted = true;
+    }
     ctx.ShowProgress(true, QStringLiteral("Building Report"));
     const RowSource source(d.shown, d.stops);
     const std::size_t width = d4recordImage(d.records).size();
-    // From here until the writer is joined, the writer alone touches the grid and the page
-    // counters (RptUtil.h); this thread walks the table and fills batches. The writer's failure is
-    // its result, read after the join.
+    // While the count runs, this thread places the rows itself; from the count's end until the
+    // writer is joined, the writer alone touches the grid and the page counters (RptUtil.h), and
+    // this thread walks the table and fills batches. The writer's failure is its result, read
+    // after the join.
     BoundedQueue<RecordBatch> batches(kBatchesInFlight);
     std::exception_ptr writerFailure;
     std::jthread writer([&](std::stop_token stop) {
         // A stop comes when the walk ends by an exception: no more rows are wanted.
         std::stop_callback cancel(stop, [&] { batches.cancel(); });
         try {
+            if (reader) CountAside(*reader, from, through, records, period);
             RecordBatch batch;
             GridRows grid;
             while (batches.pop(batch)) {
@@ -332,12 +392,29 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
             }
         } catch (...) {
             writerFailure = std::current_exception();
+            if (!period.counted) {
+                period.total = -1;
+                period.counted.store(true, std::memory_order_release);
+            }
             batches.cancel();
         }
     });
 
     long long total = 0;
-    ProgressSteps walked(ctx, progressTotal, true);
+    std::optional<ProgressSteps> walked;
+    long walkedBefore = 0;  // records walked while the count ran
+    // Once the count has ended: room for the rows of every record and their pages' headers, so
+    // that the row table is not copied as it grows (what stays unused is never touched; a count
+    // from a damaged tag reserves no more than the table could fill), and the progress bar.
+    auto counted = [&] {
+        const long reserved = std::clamp(period.total, 0L, records);
+        Grid.reserveRows(static_cast<std::size_t>(reserved) * (d.linesPerRecord + 1));
+        walked.emplace(ctx, period.total, true);
+        for (long k = 0; k < walkedBefore; ++k) walked->step();
+    };
+    bool placing = reader != nullptr;
+    if (!placing) counted();
+    GridRows grid;
     RecordBatch filling;
     // Whether this thread makes the rows of the batch it fills: it does while the writer is
     // behind, so that the two threads share the work whichever is slower over this stretch.
@@ -356,28 +433,46 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     // The records in the tag's order, as a skip through it would give them, each asked for a few
     // records ahead of its reading.
     constexpr std::size_t kAhead = 6;
-    for (std::size_t i = 0; i < recnos.size(); ++i) {
-        if (i + kAhead < recnos.size()) d4prefetch(d.records, recnos[i + kAhead]);
-        if (!inPeriod(d4go(d.records, recnos[i]))) break;
+    for (std::size_t i = 0;; ++i) {
+        if (placing && period.counted.load(std::memory_order_acquire)) {
+            placing = false;
+            if (period.total < 0) break;
+            counted();
+        }
+        if (!WaitForRecord(period, i)) break;
+        if (i + kAhead < period.given.load(std::memory_order_acquire))
+            d4prefetch(d.records, period.recnos[i + kAhead]);
+        if (!inPeriod(d4go(d.records, period.recnos[i]))) break;
         if (FolderSelected(f4int(d.folder)) >= 0 &&
             (!account.chosen || f4int(d.account) == account.number)) {
             const long long cents = f4cents(d.amount);
-            if (making) {
-                MadeRows rows(filling.made, filling.madeUsed);
-                d.makeRow(source, d4recordImage(d.records).data(), cents, rows);
-            } else {
-                filling.images.append(d4recordImage(d.records));
-                filling.cents.push_back(cents);
-            }
             total += cents;
-            if (++filling.records == kBatchRecords && !send()) break;
+            if (placing) {
+                StartRow(d.linesPerRecord);
+                d.writeRow(source, d4recordImage(d.records).data(), cents, grid);
+            } else {
+                if (making) {
+                    MadeRows rows(filling.made, filling.madeUsed);
+                    d.makeRow(source, d4recordImage(d.records).data(), cents, rows);
+                } else {
+                    filling.images.append(d4recordImage(d.records));
+                    filling.cents.push_back(cents);
+                }
+                if (++filling.records == kBatchRecords && !send()) break;
+            }
         }
-        walked.step();
+        if (placing)
+            ++walkedBefore;
+        else
+            walked->step();
     }
     if (filling.records > 0) send();
     batches.close();
     writer.join();
     if (writerFailure) return RowWriterFailed(ctx, writerFailure);
+    if (reader && period.total < 0)
+        d4raise(d.records, static_cast<int>(period.total), period.failure);
+    if (placing && period.total >= 0) counted();  // the walk ended before the count did
     ctx.ShowProgress(false, QString());
 
     if (LastRow() < 0) return NoReportData();

@@ -33,5 +33,8 @@ extern std::function<void()> DetailRowWriterHook;
 // next batch itself (0: the walk makes them all; SIZE_MAX: none). Tests choose one way or the
 // other; the rows are the same either way.
 extern std::size_t DetailMakeRowsAt;
+// For tests: called on the counting thread each time a page's record numbers are given, when the
+// period is counted beside the walk. Set it before a report starts; empty calls nothing.
+extern std::function<void()> DetailCountHook;
 
 }  // namespace kvl

@@ -1,10 +1,12 @@
 // The expense and income details and their account variants, checked on their exported text.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "PeriodReportFixture.h"
 #include "common/QStringPrint.h"
@@ -58,7 +60,8 @@ TEST_F(DetailTest, EveryExpenseReservesTwoLinesAtThePageCheck) {
 }
 
 // More records than the walk hands on at once: every row arrives once, in order, and the pages
-// run on across the hand-overs, whichever thread makes the rows of each batch.
+// run on across the hand-overs, whichever thread makes the rows of each batch, and whether the
+// period is counted before the walk (the tag has changes not yet written) or beside it.
 TEST_F(DetailTest, ThousandsOfExpensesKeepTheirOrderRowsAndPages) {
     constexpr int kExpenses = 2600;
     // Two memos in every three records: expenses with memos come to every line of the page.
@@ -75,7 +78,16 @@ TEST_F(DetailTest, ThousandsOfExpensesKeepTheirOrderRowsAndPages) {
         byWalk = text();
     }
     EXPECT_EQ(byWalk, byWriter);
+    ASSERT_EQ(d4flush(dbExpenses), 0);
+    for (const std::size_t at : {std::size_t{0}, SIZE_MAX, DetailMakeRowsAt}) {
+        const MadeAt made(at);
+        ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+        EXPECT_EQ(text(), byWriter) << at;
+    }
+    // A slow count: the walk places the rows of the records counted so far itself.
+    DetailCountHook = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
     ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    DetailCountHook = nullptr;
     EXPECT_EQ(text(), byWriter);
     long nextCheck = 1, memos = 0, pages = 0;
     QString before;
@@ -104,9 +116,16 @@ TEST_F(DetailTest, TheProgressCountsEveryRecordOfThePeriodInAnyFolder) {
     AddFolder(2, QStringLiteral("Shop"));
     for (int i = 0; i < 4; ++i) Expense(QDate(2026, 5, 3 + i), 10, 1 << i, "P", {}, 0, 1 + i % 2);
     ctx.folderChoices = {{2}};
+    const std::vector<std::string> moves{
+        "show Building Report", "set 25", "set 50", "set 75", "set 100", "hide"};
     ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
-    EXPECT_EQ(progress.events, (std::vector<std::string>{"show Building Report", "set 25", "set 50",
-                                                         "set 75", "set 100", "hide"}));
+    EXPECT_EQ(progress.events, moves);
+    // Counted beside the walk, the bar moves the same way.
+    ASSERT_EQ(d4flush(dbExpenses), 0);
+    progress.events.clear();
+    ctx.folderChoices = {{2}};
+    ASSERT_EQ(BuildExpenseDetail(ctx), ReportResult::Presented);
+    EXPECT_EQ(progress.events, moves);
     const QStringList lines = Lines(text());
     EXPECT_EQ(lines.at(2).trimmed(), QStringLiteral("Shop Expense Detail Report"));
     EXPECT_EQ(lines.last(), QStringLiteral("TOTAL EXPENSES") + QString(48, ' ') + "10.00");
