@@ -406,14 +406,14 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     // Once the count has ended: room for the rows of every record and their pages' headers, so
     // that the row table is not copied as it grows (what stays unused is never touched; a count
     // from a damaged tag reserves no more than the table could fill), and the progress bar.
-    auto counted = [&] {
+    auto countEnded = [&] {
         const long reserved = std::clamp(period.total, 0L, records);
         Grid.reserveRows(static_cast<std::size_t>(reserved) * (d.linesPerRecord + 1));
         walked.emplace(ctx, period.total, true);
         for (long k = 0; k < walkedBefore; ++k) walked->step();
     };
     bool placing = reader != nullptr;
-    if (!placing) counted();
+    if (!placing) countEnded();
     GridRows grid;
     RecordBatch filling;
     // Whether this thread makes the rows of the batch it fills: it does while the writer is
@@ -437,7 +437,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
         if (placing && period.counted.load(std::memory_order_acquire)) {
             placing = false;
             if (period.total < 0) break;
-            counted();
+            countEnded();
         }
         if (!WaitForRecord(period, i)) break;
         if (i + kAhead < period.given.load(std::memory_order_acquire))
@@ -472,7 +472,7 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     if (writerFailure) return RowWriterFailed(ctx, writerFailure);
     if (reader && period.total < 0)
         d4raise(d.records, static_cast<int>(period.total), period.failure);
-    if (placing && period.total >= 0) counted();  // the walk ended before the count did
+    if (placing && period.total >= 0) countEnded();  // the walk ended before the count did
     ctx.ShowProgress(false, QString());
 
     if (LastRow() < 0) return NoReportData();
