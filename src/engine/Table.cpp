@@ -100,6 +100,11 @@ Table::~Table() {
     if (gathering_) (void)settleKeys();
 }
 
+std::string StrayEntryMessage(const std::string& tagPath, uint32_t recno) {
+    return tagPath + ": entry for record " + std::to_string(recno) +
+           " which the table does not hold";
+}
+
 int Table::fail(int code, const std::string& message) {
     return engine_->raise(code, message);
 }
@@ -344,8 +349,7 @@ int Table::position(int rc) {
         NtxIndex& idx = selected_->index();
         uint32_t r = idx.recno();
         if (r < 1 || r > dbf_->recordCount())
-            return fail(e4index, selected_->path() + ": entry for record " + std::to_string(r) +
-                                     " which the table does not hold");
+            return fail(e4index, StrayEntryMessage(selected_->path(), r));
         int lr = load(r);
         if (lr != r4success) return lr;
         tagSynced_ = true;
@@ -458,7 +462,7 @@ int Table::seek(std::string_view key) {
 
 int Table::go(long recno) {
     // A walk that only reads goes from record to record with nothing to write back.
-    if (changed_ || pendingAppend_ || gathering_) {
+    if (!nothingToWrite()) {
         if (int rc = writeBackAll(); rc < 0) return rc;
     } else {
         appendRun_ = 0;
@@ -500,13 +504,12 @@ long Table::countTag(std::string_view from, std::string_view through,
     if (recnos)
         for (size_t i = first; i < recnos->size(); ++i)
             if (const uint32_t r = (*recnos)[i]; r < 1 || r > dbf_->recordCount())
-                return fail(e4index, selected_->path() + ": entry for record " + std::to_string(r) +
-                                         " which the table does not hold");
+                return fail(e4index, StrayEntryMessage(selected_->path(), r));
     return count;
 }
 
 std::unique_ptr<NtxIndex> Table::tagReader() {
-    if (!selected_ || changed_ || pendingAppend_ || gathering_) return nullptr;
+    if (!selected_ || !nothingToWrite()) return nullptr;
     NtxIndex& idx = selected_->index();
     std::unique_ptr<NtxIndex> reader;
     if (!idx.allWritten() || !NtxIndex::open(idx.path(), true, reader).ok()) return nullptr;

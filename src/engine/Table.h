@@ -79,6 +79,10 @@ class Tag {
     Expr filter_;
 };
 
+// The message for a tag's entry that names a record the table does not hold, as a walk or a
+// count through the tag at tagPath meets it.
+std::string StrayEntryMessage(const std::string& tagPath, uint32_t recno);
+
 class Table {
   public:
     ~Table();
@@ -159,8 +163,10 @@ class Table {
 
     int fail(int code, const std::string& message);
     [[nodiscard]] int load(long recno, bool inOrder = false);  // reads a record into the image
-    [[nodiscard]] int writeBack();       // a pending change (or append) to the tags and the file
-    [[nodiscard]] int writeBackAll();    // writeBack(), then the keys gathered
+    [[nodiscard]] int writeBack();     // a pending change (or append) to the tags and the file
+    [[nodiscard]] int writeBackAll();  // writeBack(), then the keys gathered
+    // Nothing for writeBackAll to do: no change of the record, no append pending, no keys gathered.
+    bool nothingToWrite() const { return !changed_ && !pendingAppend_ && !gathering_; }
     [[nodiscard]] int position(int rc);  // after a tag move: loads the record under the tag cursor
     int atEof();                         // the state past the last record
     [[nodiscard]] int syncTagCursor(

@@ -46,9 +46,9 @@ int CharCount(const char* text, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) high |= static_cast<unsigned char>(text[i]) & 0x80;
     }
     if (high == 0) return static_cast<int>(size);
-    std::size_t i;
     int count = 0;
-    for (i = 0; i < size; ++i) count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    for (std::size_t i = 0; i < size; ++i)
+        count += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
     return count;
 }
 

@@ -193,8 +193,7 @@ void CountAside(xb::NtxIndex& reader, const std::string& from, const std::string
     const long total = reader.count(from, through, [&](const std::uint32_t* given, std::size_t k) {
         for (std::size_t j = 0; j < k && failure.empty(); ++j) {
             if (given[j] < 1 || given[j] > static_cast<unsigned long>(records))
-                failure = reader.path() + ": entry for record " + std::to_string(given[j]) +
-                          " which the table does not hold";
+                failure = xb::StrayEntryMessage(reader.path(), given[j]);
             else if (n == period.recnos.size())
                 failure = reader.path() + ": holds more entries than the table has records";
             else
