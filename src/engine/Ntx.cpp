@@ -26,6 +26,15 @@ NtxIndex::~NtxIndex() {
 }
 
 Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<NtxIndex>& out) {
+    return open(path, readOnly, true, out);
+}
+
+Status NtxIndex::reader(std::unique_ptr<NtxIndex>& out) const {
+    return open(impl_->path, true, false, out);
+}
+
+Status NtxIndex::open(const std::string& path, bool readOnly, bool checkBranches,
+                      std::unique_ptr<NtxIndex>& out) {
     out.reset();
     std::unique_ptr<NtxIndex> idx(new NtxIndex());
     Impl& m = *idx->impl_;
@@ -99,7 +108,8 @@ Status NtxIndex::open(const std::string& path, bool readOnly, std::unique_ptr<Nt
     m.buildSlotTable();
     m.curKey.reserve(m.keySize);
     m.findKey.reserve(m.keySize);
-    if (int rc = m.checkBranches()) return m.status(rc);
+    if (checkBranches)
+        if (int rc = m.checkBranches()) return m.status(rc);
     out = std::move(idx);
     return Status::Ok();
 }

@@ -142,6 +142,10 @@ class NtxIndex {
     // Whether the file holds everything this handle knows (no change still to be written), so
     // that another handle on it reads the same tree.
     bool allWritten() const;
+    // A second, read-only handle on this file for reading beside this one, once allWritten: the
+    // header is checked again, the branch pages are not, this handle having checked them at its
+    // opening and written every page since.
+    Status reader(std::unique_ptr<NtxIndex>& out) const;
     // The message of the last call that failed, naming the file and the fault.
     const std::string& lastError() const;
     bool positioned() const;  // the cursor stands on an entry
@@ -168,6 +172,8 @@ class NtxIndex {
 
   private:
     NtxIndex();
+    static Status open(const std::string& path, bool readOnly, bool checkBranches,
+                       std::unique_ptr<NtxIndex>& out);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -512,7 +512,7 @@ std::unique_ptr<NtxIndex> Table::tagReader() {
     if (!selected_ || !nothingToWrite()) return nullptr;
     NtxIndex& idx = selected_->index();
     std::unique_ptr<NtxIndex> reader;
-    if (!idx.allWritten() || !NtxIndex::open(idx.path(), true, reader).ok()) return nullptr;
+    if (!idx.allWritten() || !idx.reader(reader).ok()) return nullptr;
     return reader;
 }
 

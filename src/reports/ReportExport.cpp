@@ -114,40 +114,10 @@ class Lines {
     void clear() { used_ = 0; }
     // Appends the row's line, with its line end when asked.
     void append(const ReportGrid& grid, int row, bool lineEnd) {
-        const auto columns = static_cast<std::size_t>(grid.columns());
-        cells_.resize(columns);
-        stops_.resize(columns);
-        grid.rowUtf8(row, cells_.data());
-        // A cell adds its text (up to three bytes for each byte of it when its bytes are not
-        // UTF-8 as they should be), a tab or the padding before its column (two digits, written
-        // a word at a time).
-        std::size_t most = 2 + 8 + 100 * columns;
-        for (const QByteArrayView& cell : cells_) most += 3 * static_cast<std::size_t>(cell.size());
-        if (bytes_.size() - used_ < most) bytes_.resize(std::max(2 * bytes_.size(), used_ + most));
-        char* const start = bytes_.data() + used_;
-        char* p = start;
-        int length = 0;
-        static_assert(kBlankStart <= 2 + 8 + 100);
-        if (format_ == ExportFormat::AsciiText) {
-            std::memcpy(start, kBlankLine.data(), kBlankStart);
-            blanksEnd_ = start + kBlankStart;
-        }
-        for (std::size_t c = 0; c + 1 < columns; ++c) {
-            const QByteArrayView cell = cells_[c];
-            if (cell.isEmpty()) continue;
-            // A column's cells nearly always share one stop: it is read once for the column.
-            Stop& stop = stops_[c];
-            if (cell.size() >= 3 && std::memcmp(cell.data(), stop.bytes, 3) == 0)
-                p = appendText(p, start, length, stop, cell.data() + 3,
-                               static_cast<std::size_t>(cell.size()) - 3);
-            else
-                p = appendCell(p, start, length, cell, stop);
-        }
-        if (lineEnd) {
-            *p++ = '\r';
-            *p++ = '\n';
-        }
-        used_ = static_cast<std::size_t>(p - bytes_.data());
+        if (format_ == ExportFormat::AsciiText)
+            appendAs<ExportFormat::AsciiText>(grid, row, lineEnd);
+        else
+            appendAs<ExportFormat::TabDelimited>(grid, row, lineEnd);
     }
 
   private:
@@ -158,9 +128,53 @@ class Lines {
         int column = 0;
     };
 
+    // The line in one format: every line of a large export passes here, so the format is
+    // decided once a row rather than once a cell.
+    template <ExportFormat F>
+    void appendAs(const ReportGrid& grid, int row, bool lineEnd) {
+        const auto columns = static_cast<std::size_t>(grid.columns());
+        if (cells_.size() != columns) {
+            cells_.resize(columns);
+            stops_.resize(columns);
+        }
+        // A cell adds its text (up to three bytes for each byte of it when its bytes are not
+        // UTF-8 as they should be), a tab or the padding before its column (two digits, written
+        // a word at a time).
+        const std::size_t most = 2 + 8 + 100 * columns + 3 * grid.rowUtf8(row, cells_.data());
+        if (bytes_.size() - used_ < most) bytes_.resize(std::max(2 * bytes_.size(), used_ + most));
+        char* const start = bytes_.data() + used_;
+        char* p = start;
+        int length = 0;
+        static_assert(kBlankStart <= 2 + 8 + 100);
+        if constexpr (F == ExportFormat::AsciiText) {
+            std::memcpy(start, kBlankLine.data(), kBlankStart);
+            blanksEnd_ = start + kBlankStart;
+        }
+        for (std::size_t c = 0; c + 1 < columns; ++c) {
+            const QByteArrayView cell = cells_[c];
+            if (cell.isEmpty()) continue;
+            // A column's cells nearly always share one stop: it is read once for the column.
+            Stop& stop = stops_[c];
+            if (cell.size() >= 3 && std::memcmp(cell.data(), stop.bytes, 3) == 0) {
+                if (stop.kind == 0) continue;  // three NUL bytes, before any stop was read
+                const auto size = static_cast<std::size_t>(cell.size()) - 3;
+                p = place<F>(p, start, length, stop, CharCount(cell.data() + 3, size),
+                             cell.data() + 3, size);
+            } else {
+                p = appendCell<F>(p, start, length, cell, stop);
+            }
+        }
+        if (lineEnd) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
+        used_ = static_cast<std::size_t>(p - bytes_.data());
+    }
+
     // Appends the text of one cell at p, the line having begun at lineStart and holding `length`
     // characters so far; returns the end. The cell's stop is remembered for its column when its
     // first three bytes are ASCII.
+    template <ExportFormat F>
     char* appendCell(char* p, const char* lineStart, int& length, QByteArrayView cell,
                      Stop& remembered) {
         const char kind = cell.at(0);
@@ -175,30 +189,25 @@ class Lines {
             const QString whole = QString::fromUtf8(cell);
             const QStringView rest = QStringView(whole).mid(std::min<qsizetype>(3, whole.size()));
             const QByteArray text = rest.toUtf8();
-            const Stop stop{{}, kind, format_ == ExportFormat::AsciiText ? CellColumn(whole) : 0};
-            return place(p, lineStart, length, stop, CharCount(rest), text.constData(),
-                         static_cast<std::size_t>(text.size()));
+            const Stop stop{{}, kind, F == ExportFormat::AsciiText ? CellColumn(whole) : 0};
+            return place<F>(p, lineStart, length, stop, CharCount(rest), text.constData(),
+                            static_cast<std::size_t>(text.size()));
         }
-        Stop stop{{}, kind, format_ == ExportFormat::AsciiText ? CellColumn(bytes, size) : 0};
+        Stop stop{{}, kind, F == ExportFormat::AsciiText ? CellColumn(bytes, size) : 0};
         if (prefix == 3) {
             std::memcpy(stop.bytes, bytes, 3);
             remembered = stop;
         }
-        return appendText(p, lineStart, length, stop, bytes + prefix, size - prefix);
-    }
-
-    // Appends a cell's text after its stop.
-    char* appendText(char* p, const char* lineStart, int& length, const Stop& stop,
-                     const char* text, std::size_t size) {
-        if (stop.kind == 0) return p;
-        return place(p, lineStart, length, stop, CharCount(text, size), text, size);
+        return place<F>(p, lineStart, length, stop, CharCount(bytes + prefix, size - prefix),
+                        bytes + prefix, size - prefix);
     }
 
     // Pads (or, tab-delimited, separates) up to where the stop puts a text of textLength
     // characters, then copies its bytes.
+    template <ExportFormat F>
     char* place(char* p, const char* lineStart, int& length, const Stop& stop, int textLength,
                 const char* text, std::size_t size) {
-        if (format_ == ExportFormat::TabDelimited) {
+        if constexpr (F == ExportFormat::TabDelimited) {
             if (p > lineStart) *p++ = '\t';
         } else {
             int target = stop.column;

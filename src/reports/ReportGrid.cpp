@@ -64,6 +64,7 @@ void ReportGrid::clear() {
     std::vector<Block>().swap(blocks_);
     std::string().swap(text_);
     std::string().swap(scratch_);
+    std::vector<std::uint16_t>().swap(lengths_);
     utf8_ = QByteArray();
     width_ = 0;
     columns_ = 0;
@@ -92,10 +93,21 @@ CellKind ReportGrid::columnKind(int column) const {
                : CellKind::Text;
 }
 
-std::size_t ReportGrid::segmentSize(const char* seg) const {
-    std::size_t size = 2 * static_cast<std::size_t>(columns_);
+std::size_t ReportGrid::segmentSize(Segment seg) const {
+    std::size_t size = tableSize(seg.narrow);
     for (int c = 0; c < columns_; ++c) size += lengthAt(seg, c);
     return size;
+}
+
+void ReportGrid::writeTable(char* to, const std::uint16_t* lengths, int count, bool narrow) const {
+    if (narrow) {
+        for (int c = 0; c < count; ++c) to[c] = static_cast<char>(lengths[c]);
+    } else {
+        std::memcpy(to, lengths, 2 * static_cast<std::size_t>(count));
+    }
+    const std::size_t width = narrow ? 1 : 2;
+    if (count < columns_)
+        std::memset(to + width * count, 0, width * static_cast<std::size_t>(columns_ - count));
 }
 
 void ReportGrid::reserve(std::size_t bytes) {
@@ -144,69 +156,87 @@ void ReportGrid::set(int row, int column, QStringView text) {
     const std::size_t newLength =
         CutUtf8(QByteArrayView(bytes, static_cast<qsizetype>(size)), kCellLimit);
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
-    const char* old = segment(ref);
-    if (!old && newLength == 0) return;
+    const Segment old = segment(ref);
+    if (!old.table && newLength == 0) return;
 
     // The row as it will be: lengths, then the cells in order.
-    std::string& updated = scratch_;
-    updated.assign(2 * static_cast<std::size_t>(columns_), '\0');
-    bool anyText = false;
-    const char* oldText = old ? old + 2 * columns_ : nullptr;
+    lengths_.resize(static_cast<std::size_t>(columns_));
+    std::size_t textBytes = 0;
+    bool narrow = true;
     for (int c = 0; c < columns_; ++c) {
-        const std::uint16_t oldLength = old ? lengthAt(old, c) : 0;
-        const std::uint16_t length =
-            c == column ? static_cast<std::uint16_t>(newLength) : oldLength;
-        std::memcpy(updated.data() + 2 * c, &length, sizeof length);
+        const std::uint16_t length = c == column ? static_cast<std::uint16_t>(newLength)
+                                     : old.table ? lengthAt(old, c)
+                                                 : 0;
+        lengths_[static_cast<std::size_t>(c)] = length;
+        textBytes += length;
+        narrow = narrow && length <= kNarrowMost;
+    }
+    if (textBytes == 0) {
+        ref = {kEmptyRow, 0};
+        return;
+    }
+    std::string& updated = scratch_;
+    updated.assign(tableSize(narrow), '\0');
+    writeTable(updated.data(), lengths_.data(), columns_, narrow);
+    const char* oldText = old.table ? old.table + tableSize(old.narrow) : nullptr;
+    for (int c = 0; c < columns_; ++c) {
+        const std::uint16_t oldLength = old.table ? lengthAt(old, c) : 0;
         if (c == column)
             updated.append(bytes, newLength);
         else if (oldLength)
             updated.append(oldText, oldLength);
         if (oldText) oldText += oldLength;
-        anyText = anyText || length != 0;
-    }
-    if (!anyText) {
-        ref = {kEmptyRow, 0};
-        return;
     }
     // The row written last sits at the end of the last block and can change in place.
-    if (old && ref.block + 1 == blocks_.size()) {
+    if (old.table && ref.block + 1 == blocks_.size()) {
         Block& block = blocks_.back();
+        const std::size_t offset = ref.offset & ~kNarrow;
         const std::size_t oldSize = segmentSize(old);
-        if (ref.offset + oldSize == block.used && ref.offset + updated.size() <= block.size) {
-            std::memcpy(block.bytes.get() + ref.offset, updated.data(), updated.size());
-            block.used = ref.offset + updated.size();
+        if (offset + oldSize == block.used && offset + updated.size() <= block.size) {
+            std::memcpy(block.bytes.get() + offset, updated.data(), updated.size());
+            block.used = offset + updated.size();
+            ref.offset = static_cast<std::uint32_t>(offset) | (narrow ? kNarrow : 0);
             return;
         }
     }
     char* target = place(updated.size(), &ref);
     std::memcpy(target, updated.data(), updated.size());
+    if (narrow) ref.offset |= kNarrow;
 }
 
 void ReportGrid::setRow(int row, const QByteArrayView* cells, int count) {
     if (row < 0 || row >= rows()) return;
     count = std::clamp(count, 0, columns_);
-    const std::size_t table = 2 * static_cast<std::size_t>(columns_);
+    lengths_.resize(static_cast<std::size_t>(columns_));
     std::size_t text = 0;
-    for (int c = 0; c < count; ++c) text += CutUtf8(cells[c], kCellLimit);
+    bool narrow = true;
+    for (int c = 0; c < count; ++c) {
+        const std::size_t n = CutUtf8(cells[c], kCellLimit);
+        lengths_[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(n);
+        text += n;
+        narrow = narrow && n <= kNarrowMost;
+    }
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
     if (text == 0) {
         ref = {kEmptyRow, 0};
         return;
     }
+    const std::size_t table = tableSize(narrow);
     char* target = place(table + text, &ref);
-    std::memset(target, 0, table);
+    if (narrow) ref.offset |= kNarrow;
+    writeTable(target, lengths_.data(), count, narrow);
     char* out = target + table;
     for (int c = 0; c < count; ++c) {
-        const std::size_t n = CutUtf8(cells[c], kCellLimit);
-        const auto length = static_cast<std::uint16_t>(n);
-        std::memcpy(target + 2 * c, &length, sizeof length);
+        const std::size_t n = lengths_[static_cast<std::size_t>(c)];
         if (n > 0) std::memcpy(out, cells[c].data(), n);  // an empty view may have no data
         out += n;
     }
 }
 
+// A row given less than 256 bytes of room has no cell of 256 bytes or more: its table is narrow.
 char* ReportGrid::beginRow(std::size_t room) {
-    const std::size_t table = 2 * static_cast<std::size_t>(columns_);
+    beginNarrow_ = room <= kNarrowMost;
+    const std::size_t table = tableSize(beginNarrow_);
     reserve(table + room);
     Block& block = blocks_.back();
     return block.bytes.get() + block.used + table;
@@ -219,23 +249,22 @@ void ReportGrid::endRow(int row, const std::uint16_t* lengths, int count) {
     char* target = block.bytes.get() + block.used;
     std::size_t text = 0;
     for (int c = 0; c < count; ++c) text += lengths[c];
-    std::memcpy(target, lengths, 2 * static_cast<std::size_t>(count));
-    if (count < columns_)
-        std::memset(target + 2 * count, 0, 2 * static_cast<std::size_t>(columns_ - count));
+    writeTable(target, lengths, count, beginNarrow_);
     RowRef& ref = rows_[static_cast<std::size_t>(row)];
     if (text == 0) {
         ref = {kEmptyRow, 0};
         return;
     }
-    ref = {static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.used)};
-    block.used += 2 * static_cast<std::size_t>(columns_) + text;
+    ref = {static_cast<std::uint32_t>(blocks_.size() - 1),
+           static_cast<std::uint32_t>(block.used) | (beginNarrow_ ? kNarrow : 0)};
+    block.used += tableSize(beginNarrow_) + text;
 }
 
 QByteArrayView ReportGrid::cellUtf8(int row, int column) const {
     if (row < 0 || row >= rows() || column < 0 || column >= columns_) return {};
-    const char* seg = segment(rows_[static_cast<std::size_t>(row)]);
-    if (!seg) return {};
-    const char* text = seg + 2 * columns_;
+    const Segment seg = segment(rows_[static_cast<std::size_t>(row)]);
+    if (!seg.table) return {};
+    const char* text = seg.table + tableSize(seg.narrow);
     for (int c = 0; c < column; ++c) text += lengthAt(seg, c);
     return QByteArrayView(text, lengthAt(seg, column));
 }

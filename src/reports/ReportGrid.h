@@ -1,8 +1,8 @@
 // The cells of one report: rows of a fixed number of texts, appended one row at a time, any cell
 // rewritable later. Held compactly because a report can be as large as the books (a detail report
 // over a million records): the texts are UTF-8 in large arena blocks, one row's cells side by side
-// after a table of their lengths (two bytes a cell), and each row costs one 8-byte reference
-// besides; a row of empty cells costs only that reference. Rewriting a cell of the last row
+// after a table of their lengths (one byte a cell where every cell of the row is shorter than 256
+// bytes, as nearly all are, else two), and each row costs one 8-byte reference besides; a row of empty cells costs only that reference. Rewriting a cell of the last row
 // appended reuses its place; rewriting an older row moves that row to the end and leaves its old
 // bytes unused, which the builders' pattern (fill the row just added, flag the row before) never
 // does in bulk. A cell holds at most 65,535 UTF-8 bytes; a longer text is cut at a character
@@ -87,8 +87,9 @@ class ReportGrid {
     void endRow(int row, const std::uint16_t* lengths, int count);
     // The cell's UTF-8 bytes, valid until the grid next changes.
     QByteArrayView cellUtf8(int row, int column) const;
-    // Every cell of the row at once, as cellUtf8 gives them, into cells[0 .. columns()).
-    void rowUtf8(int row, QByteArrayView* cells) const;
+    // Every cell of the row at once, as cellUtf8 gives them, into cells[0 .. columns()); returns
+    // their bytes in all.
+    std::size_t rowUtf8(int row, QByteArrayView* cells) const;
 
     // Bytes held for the cells and the row table, capacity included.
     std::size_t memoryUsed() const;
@@ -96,7 +97,12 @@ class ReportGrid {
   private:
     struct RowRef {
         std::uint32_t block;   // kEmptyRow: every cell empty
-        std::uint32_t offset;  // of the row's cell-end table in the block
+        std::uint32_t offset;  // of the row's length table in the block, kNarrow when one byte a cell
+    };
+    // A row's place: its length table, whose cells take one byte each or two, and then its texts.
+    struct Segment {
+        const char* table = nullptr;  // none: every cell empty
+        bool narrow = false;
     };
     struct FreeBytes {
         void operator()(char* bytes) const;
@@ -107,10 +113,18 @@ class ReportGrid {
         std::size_t used = 0;
     };
     static constexpr std::uint32_t kEmptyRow = 0xFFFFFFFFu;
+    // Offsets stay far below it: a block holds at most 4 MiB or one row.
+    static constexpr std::uint32_t kNarrow = 0x80000000u;
+    static constexpr std::size_t kNarrowMost = 0xFF;
 
-    const char* segment(const RowRef& ref) const;
-    std::size_t segmentSize(const char* segment) const;
-    std::uint16_t lengthAt(const char* segment, int column) const;
+    Segment segment(const RowRef& ref) const;
+    std::size_t tableSize(bool narrow) const {
+        return (narrow ? 1 : 2) * static_cast<std::size_t>(columns_);
+    }
+    std::size_t segmentSize(Segment segment) const;
+    static std::uint16_t lengthAt(Segment segment, int column);
+    // Writes the length table of a row at `to`, narrow or wide.
+    void writeTable(char* to, const std::uint16_t* lengths, int count, bool narrow) const;
     // Makes the last block hold at least `bytes` more.
     void reserve(std::size_t bytes);
     char* place(std::size_t bytes, RowRef* ref);
@@ -124,34 +138,47 @@ class ReportGrid {
     std::vector<Block> blocks_;
     // set's text (ASCII, or else UTF-8) and the row it rewrites, kept to avoid allocating.
     std::string text_, scratch_;
+    std::vector<std::uint16_t> lengths_;
+    bool beginNarrow_ = false;  // the table beginRow left room for
     QByteArray utf8_;
 };
 
 // Inline: the exports read every cell of a report this way.
-inline const char* ReportGrid::segment(const RowRef& ref) const {
-    if (ref.block == kEmptyRow) return nullptr;
-    return blocks_[ref.block].bytes.get() + ref.offset;
+inline ReportGrid::Segment ReportGrid::segment(const RowRef& ref) const {
+    if (ref.block == kEmptyRow) return {};
+    return {blocks_[ref.block].bytes.get() + (ref.offset & ~kNarrow), (ref.offset & kNarrow) != 0};
 }
 
-inline std::uint16_t ReportGrid::lengthAt(const char* seg, int column) const {
+inline std::uint16_t ReportGrid::lengthAt(Segment seg, int column) {
+    if (seg.narrow) return static_cast<unsigned char>(seg.table[column]);
     std::uint16_t length;
-    std::memcpy(&length, seg + 2 * column, sizeof length);
+    std::memcpy(&length, seg.table + 2 * column, sizeof length);
     return length;
 }
 
-inline void ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
-    const char* seg =
-        row >= 0 && row < rows() ? segment(rows_[static_cast<std::size_t>(row)]) : nullptr;
-    if (!seg) {
+inline std::size_t ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
+    const Segment seg =
+        row >= 0 && row < rows() ? segment(rows_[static_cast<std::size_t>(row)]) : Segment{};
+    if (!seg.table) {
         for (int c = 0; c < columns_; ++c) cells[c] = {};
-        return;
+        return 0;
     }
-    const char* text = seg + 2 * columns_;
-    for (int c = 0; c < columns_; ++c) {
-        const std::uint16_t length = lengthAt(seg, c);
-        cells[c] = QByteArrayView(text, length);
-        text += length;
+    const char* const first = seg.table + tableSize(seg.narrow);
+    const char* text = first;
+    if (seg.narrow) {
+        for (int c = 0; c < columns_; ++c) {
+            const unsigned char length = static_cast<unsigned char>(seg.table[c]);
+            cells[c] = QByteArrayView(text, length);
+            text += length;
+        }
+    } else {
+        for (int c = 0; c < columns_; ++c) {
+            const std::uint16_t length = lengthAt(seg, c);
+            cells[c] = QByteArrayView(text, length);
+            text += length;
+        }
     }
+    return static_cast<std::size_t>(text - first);
 }
 
 }  // namespace kvl
