@@ -15,8 +15,8 @@ using namespace ntx;
 namespace {
 
 // A walk in key order over a tree that was built or grew at its end meets its pages in file order,
-// a few apart where a split put a page elsewhere: a miss this close after the last one reads the
-// pages that follow with it.
+// a few apart, and now and then a page that a split put elsewhere: a miss this close after the
+// last one, or after the last run read, reads the pages that follow with it.
 constexpr uint32_t kWalkGap = 4;
 constexpr size_t kReadAhead = 32;
 // Dirty pages written with a cold one that leaves the cache, and the most pages of one write.
@@ -192,7 +192,10 @@ void NtxIndex::Impl::adopt(CachedPage* p, uint32_t off) {
 
 int NtxIndex::Impl::load(uint32_t off, CachedPage*& out) {
     if (!pageInFile(off)) return fault("page offset " + Num(off) + " lies outside the file");
-    const bool walking = lastMiss != 0 && off > lastMiss && off - lastMiss <= kWalkGap * kPage;
+    auto follows = [off](uint32_t last) {
+        return last != 0 && off > last && off - last <= kWalkGap * kPage;
+    };
+    const bool walking = follows(lastMiss) || follows(lastRun);
     size_t run =
         walking ? static_cast<size_t>(std::min<uint64_t>(kReadAhead, (fileEnd - off) / kPage)) : 1;
     CachedPage* p;
@@ -213,6 +216,7 @@ int NtxIndex::Impl::load(uint32_t off, CachedPage*& out) {
     run = got / kPage;
     if (into != p->d) std::memcpy(p->d, into, kPage);
     lastMiss = static_cast<uint32_t>(off + (run - 1) * kPage);
+    if (run > 1) lastRun = lastMiss;
     if (int rc = checkPage(p->d, off)) {
         spare.push_back(p);
         return rc;

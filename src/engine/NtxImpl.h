@@ -47,6 +47,7 @@ struct NtxIndex::Impl {
     std::vector<CachedPage*> spare;
     size_t limit = 1024;
     uint32_t lastMiss = 0;  // the last page read from the file (of a run, the run's last)
+    uint32_t lastRun = 0;   // the last page of the last run read
     std::vector<uint8_t> ahead;
     std::vector<uint8_t> run;        // pages written together
     std::vector<CachedPage*> batch;  // pages about to be written
