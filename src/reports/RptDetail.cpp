@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -29,6 +30,14 @@ std::size_t DetailMakeRowsAt = 2;
 std::function<void()> DetailCountHook;
 
 namespace {
+
+// Eight bytes as a word that orders as they do byte by byte.
+std::uint64_t OrderWord(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    return word;
+}
 
 // The one account of an account variant.
 struct Account {
@@ -328,10 +337,15 @@ ReportResult BuildDetail(ReportContext& ctx, const Detail& d, bool oneAccount) {
     SetColumnKinds(d.kinds);
     HeaderRows[0] = d.header;
 
-    // Stored dates are CCYYMMDD text, which orders as the days do.
+    // Stored dates are CCYYMMDD text, which orders as the days do; eight bytes of it, as nearly
+    // every date is, compare as one word, its first byte the most significant.
     const std::string through = DateToKey(ReportThrough).toStdString();
+    const std::uint64_t throughWord = through.size() == 8 ? OrderWord(through.data()) : 0;
     auto inPeriod = [&](int rc) {
-        return rc >= 0 && rc != r4eof && f4view(d.date).substr(0, through.size()) <= through;
+        if (rc < 0 || rc == r4eof) return false;
+        const std::string_view date = f4view(d.date);
+        if (date.size() == 8 && through.size() == 8) return OrderWord(date.data()) <= throughWord;
+        return date.substr(0, through.size()) <= through;
     };
     d4tagSelect(d.records, d.dateTag);
     const std::string from = DateToKey(ReportFrom).toStdString();
