@@ -2,11 +2,11 @@
 // rewritable later. Held compactly because a report can be as large as the books (a detail report
 // over a million records): the texts are UTF-8 in large arena blocks, one row's cells side by side
 // after a table of their lengths (one byte a cell where every cell of the row is shorter than 256
-// bytes, as nearly all are, else two), and each row costs one 8-byte reference besides; a row of empty cells costs only that reference. Rewriting a cell of the last row
-// appended reuses its place; rewriting an older row moves that row to the end and leaves its old
-// bytes unused, which the builders' pattern (fill the row just added, flag the row before) never
-// does in bulk. A cell holds at most 65,535 UTF-8 bytes; a longer text is cut at a character
-// boundary.
+// bytes, as nearly all are, else two), and each row costs one 8-byte reference besides; a row of
+// empty cells costs only that reference. Rewriting a cell of the last row appended reuses its
+// place; rewriting an older row moves that row to the end and leaves its old bytes unused, which
+// the builders' pattern (fill the row just added, flag the row before) never does in bulk. A cell
+// holds at most 65,535 UTF-8 bytes; a longer text is cut at a character boundary.
 //
 // Beside the cells, the grid records what a spreadsheet needs and the texts do not say: each row's
 // part in the report (a body row, a total, a title, a section line, a column header, or the page
@@ -97,7 +97,7 @@ class ReportGrid {
   private:
     struct RowRef {
         std::uint32_t block;   // kEmptyRow: every cell empty
-        std::uint32_t offset;  // of the row's length table in the block, kNarrow when one byte a cell
+        std::uint32_t offset;  // of the row's length table in the block; kNarrow: a byte a cell
     };
     // A row's place: its length table, whose cells take one byte each or two, and then its texts.
     struct Segment {
@@ -165,18 +165,10 @@ inline std::size_t ReportGrid::rowUtf8(int row, QByteArrayView* cells) const {
     }
     const char* const first = seg.table + tableSize(seg.narrow);
     const char* text = first;
-    if (seg.narrow) {
-        for (int c = 0; c < columns_; ++c) {
-            const unsigned char length = static_cast<unsigned char>(seg.table[c]);
-            cells[c] = QByteArrayView(text, length);
-            text += length;
-        }
-    } else {
-        for (int c = 0; c < columns_; ++c) {
-            const std::uint16_t length = lengthAt(seg, c);
-            cells[c] = QByteArrayView(text, length);
-            text += length;
-        }
+    for (int c = 0; c < columns_; ++c) {
+        const std::uint16_t length = lengthAt(seg, c);
+        cells[c] = QByteArrayView(text, length);
+        text += length;
     }
     return static_cast<std::size_t>(text - first);
 }
